@@ -1,0 +1,80 @@
+// One simulated Windows machine: its profile, file system, registry, the
+// user's scripted answers and what the program did. The Win32 calls of the
+// simulation act on the current machine, which a test or setup-sim installs.
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "simmachine/event_log.h"
+#include "simmachine/file_system.h"
+#include "simmachine/profile.h"
+#include "simmachine/registry_model.h"
+#include "simmachine/user_state.h"
+
+namespace sim {
+
+// Thrown when the program waits for an answer or a user action that the
+// script did not give. The run stops there; it never hangs.
+class ScriptExhausted : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// The user's side of the run: answers to Yes/No message boxes, in order.
+struct UserScript {
+  std::deque<bool> yesNoAnswers;  // true = Yes
+};
+
+// Process-wide facts of the running program that the simulated calls keep.
+struct ProcessState {
+  uint32_t lastError = 0;
+  uint64_t elapsedMs = 0;             // virtual time added by Sleep
+  bool dllSearchRestricted = false;   // SetDefaultDllDirectories(SYSTEM32) or SetDllDirectoryA("")
+  bool wow64RedirectionDisabled = false;
+  bool consoleAllocated = false;
+  std::filesystem::path packagePath;  // host file served as resource VOZ/KELTVOZ
+  uint64_t globalAllocLimit = 0;      // GlobalAlloc of more bytes fails; 0 = no limit
+};
+
+class Machine {
+ public:
+  // A new machine from a preset, with its folders and registry laid out under
+  // `root` (created if missing). Throws std::runtime_error on an unknown preset.
+  static std::unique_ptr<Machine> CreateFromPreset(const std::string &preset, const std::filesystem::path &root);
+  // A machine saved earlier in `root`. Throws std::runtime_error with the
+  // reason when machine.ini or registry.reg cannot be read.
+  static std::unique_ptr<Machine> Load(const std::filesystem::path &root);
+  // Writes machine.ini, registry.reg and events.log into the root.
+  void Save() const;
+
+  // The machine the simulated Win32 calls act on; null when none is installed.
+  static Machine *Current();
+  static void Install(Machine *machine);
+
+  const std::filesystem::path &root() const { return root_; }
+
+  Profile profile;
+  FileSystem files;
+  Registry registry;
+  EventLog events;
+  UserScript script;
+  ProcessState process;
+  UserState user;
+
+ private:
+  explicit Machine(std::filesystem::path root);
+  void LayOutFolders();
+  std::filesystem::path root_;
+};
+
+// The current machine; a call made with none installed is a fault of the
+// harness, reported by std::logic_error.
+Machine &CurrentMachine();
+
+}  // namespace sim

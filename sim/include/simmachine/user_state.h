@@ -1,0 +1,53 @@
+// The windowing side of the simulated machine: registered classes, the
+// program's windows, the message queue and the focus.
+#pragma once
+
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "simwin/types.h"
+#include "simwin/user32.h"
+
+struct SimWindow {
+  std::string className;  // UTF-8
+  std::u16string title;
+  DWORD style = 0;
+  DWORD exStyle = 0;
+  int x = 0, y = 0, width = 0, height = 0;
+  HWND parent = nullptr;
+  HMENU menu = nullptr;
+  HINSTANCE instance = nullptr;
+  WNDPROC procedure = nullptr;
+  bool visible = false;
+  bool needsPaint = true;
+  bool destroyed = false;
+};
+
+namespace sim {
+
+struct WindowClass {
+  std::string name;  // UTF-8
+  WNDPROC procedure = nullptr;
+  HINSTANCE instance = nullptr;
+  HICON icon = nullptr;
+  HCURSOR cursor = nullptr;
+  HBRUSH background = nullptr;
+  UINT style = 0;
+  ATOM atom = 0;
+};
+
+struct UserState {
+  std::vector<WindowClass> classes;
+  std::vector<std::unique_ptr<SimWindow>> windows;  // every window ever made; destroyed ones stay marked
+  std::deque<MSG> queue;
+  HWND focus = nullptr;
+  ATOM nextAtom = 0xC000;
+
+  // The live window for a handle, or null for an unknown or destroyed one.
+  SimWindow *Find(HWND window) const;
+};
+
+}  // namespace sim

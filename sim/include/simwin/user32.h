@@ -1,0 +1,142 @@
+// USER32 as the simulated machine provides it: message boxes answered from a
+// script, window classes and windows, the message queue, text formatting and
+// keyboard-layout queries.
+#pragma once
+
+#include "simwin/types.h"
+
+// ---- Formatting and character case ----
+
+int wsprintfA(LPSTR out, LPCSTR format, ...);
+int wsprintfW(LPWSTR out, LPCWSTR format, ...);
+LPSTR CharUpperA(LPSTR text);
+LPSTR CharLowerA(LPSTR text);
+
+// ---- Message boxes ----
+
+#define MB_OK 0x0
+#define MB_OKCANCEL 0x1
+#define MB_YESNOCANCEL 0x3
+#define MB_YESNO 0x4
+#define MB_ICONERROR 0x10
+#define MB_ICONQUESTION 0x20
+#define MB_ICONWARNING 0x30
+#define MB_ICONINFORMATION 0x40
+#define IDOK 1
+#define IDCANCEL 2
+#define IDYES 6
+#define IDNO 7
+
+int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
+
+// ---- Window classes and windows ----
+
+struct WNDCLASSA {
+  UINT style;
+  WNDPROC lpfnWndProc;
+  int cbClsExtra;
+  int cbWndExtra;
+  HINSTANCE hInstance;
+  HICON hIcon;
+  HCURSOR hCursor;
+  HBRUSH hbrBackground;
+  LPCSTR lpszMenuName;
+  LPCSTR lpszClassName;
+};
+
+struct CREATESTRUCTA {
+  LPVOID lpCreateParams;
+  HINSTANCE hInstance;
+  HMENU hMenu;
+  HWND hwndParent;
+  int cy;
+  int cx;
+  int y;
+  int x;
+  LONG style;
+  LPCSTR lpszName;
+  LPCSTR lpszClass;
+  DWORD dwExStyle;
+};
+
+#define WS_OVERLAPPED 0x00000000L
+#define WS_POPUP 0x80000000L
+#define WS_CHILD 0x40000000L
+#define WS_VISIBLE 0x10000000L
+#define WS_CAPTION 0x00C00000L
+#define WS_SYSMENU 0x00080000L
+#define WS_BORDER 0x00800000L
+
+#define SM_CXSCREEN 0
+#define SM_CYSCREEN 1
+
+#define IDC_ARROW MAKEINTRESOURCEA(32512)
+#define IDI_APPLICATION MAKEINTRESOURCEA(32512)
+
+ATOM RegisterClassA(const WNDCLASSA *windowClass);
+HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR title, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+HWND CreateWindowExW(DWORD exStyle, LPCWSTR className, LPCWSTR title, DWORD style, int x, int y, int width,
+                     int height, HWND parent, HMENU menu, HINSTANCE instance, LPVOID param);
+BOOL DestroyWindow(HWND window);
+BOOL ShowWindow(HWND window, int show);
+BOOL UpdateWindow(HWND window);
+BOOL IsWindow(HWND window);
+BOOL IsWindowVisible(HWND window);
+HWND FindWindowA(LPCSTR className, LPCSTR title);
+BOOL SetWindowTextA(HWND window, LPCSTR text);
+BOOL SetWindowTextW(HWND window, LPCWSTR text);
+int GetWindowTextA(HWND window, LPSTR text, int size);
+int GetWindowTextW(HWND window, LPWSTR text, int size);
+HWND SetFocus(HWND window);
+BOOL InvalidateRect(HWND window, const RECT *rect, BOOL erase);
+int GetSystemMetrics(int index);
+HICON LoadIconA(HINSTANCE instance, LPCSTR name);
+HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
+
+// ---- Messages ----
+
+struct MSG {
+  HWND hwnd;
+  UINT message;
+  WPARAM wParam;
+  LPARAM lParam;
+  DWORD time;
+  POINT pt;
+};
+typedef MSG *LPMSG;
+
+struct COPYDATASTRUCT {
+  ULONG_PTR dwData;
+  DWORD cbData;
+  PVOID lpData;
+};
+typedef COPYDATASTRUCT *PCOPYDATASTRUCT;
+
+#define WM_CREATE 0x0001
+#define WM_DESTROY 0x0002
+#define WM_SETFOCUS 0x0007
+#define WM_PAINT 0x000F
+#define WM_CLOSE 0x0010
+#define WM_QUIT 0x0012
+#define WM_COPYDATA 0x004A
+#define WM_TIMER 0x0113
+#define WM_MOUSEMOVE 0x0200
+#define WM_LBUTTONDOWN 0x0201
+#define WM_RBUTTONDOWN 0x0204
+
+BOOL GetMessageA(LPMSG msg, HWND window, UINT first, UINT last);
+BOOL TranslateMessage(const MSG *msg);
+LRESULT DispatchMessageA(const MSG *msg);
+BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+void PostQuitMessage(int exitCode);
+LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// ---- Keyboard layouts ----
+
+#define KL_NAMELENGTH 9
+
+HKL GetKeyboardLayout(DWORD thread);
+BOOL GetKeyboardLayoutNameA(LPSTR name);

@@ -1,0 +1,223 @@
+// Modules and resources: the system DLLs the program reaches by name, the
+// DLL search order, and the program's own resources.
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "api_support.h"
+#include "exports.h"
+
+using sim::M;
+
+struct SimInstance {
+  std::string name;  // lower-case file name, "" for the program itself
+  bool planted = false;
+};
+
+namespace {
+
+// The program's own image and the system DLLs that every process has.
+SimInstance programModule{"", false};
+SimInstance systemModules[] = {{"kernel32.dll"}, {"ntdll.dll"}, {"advapi32.dll"}, {"user32.dll"},
+                               {"gdi32.dll"},    {"imm32.dll"}, {"shell32.dll"}};
+
+std::string Lower(std::string text) {
+  for (char &c : text)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  return text;
+}
+
+// "KERNEL32", "kernel32.dll" and "C:\Windows\system32\kernel32.dll" all name
+// the same module.
+std::string ModuleFileName(const char *name) {
+  std::string base = Lower(name);
+  size_t slash = base.find_last_of("\\/");
+  if (slash != std::string::npos) base = base.substr(slash + 1);
+  if (base.find('.') == std::string::npos) base += ".dll";
+  return base;
+}
+
+SimInstance *SystemModule(const std::string &fileName) {
+  for (SimInstance &module : systemModules)
+    if (module.name == fileName) return &module;
+  return nullptr;
+}
+
+// DLLs that Windows always loads from the system folder, whatever the search
+// order (the KnownDLLs list): a copy planted elsewhere is never used for them.
+bool IsKnownDll(const std::string &fileName) {
+  static const char *known[] = {"kernel32.dll", "ntdll.dll", "advapi32.dll", "user32.dll",
+                                "gdi32.dll",    "imm32.dll", "shell32.dll",  "ole32.dll"};
+  for (const char *k : known)
+    if (fileName == k) return true;
+  return false;
+}
+
+using Export = FARPROC;
+template <typename F>
+Export AsExport(F function) {
+  return reinterpret_cast<Export>(reinterpret_cast<void *>(function));
+}
+
+// Names each simulated DLL exports to GetProcAddress. A function is listed
+// only on the Windows versions that have it.
+Export FindExport(const std::string &module, const std::string &name) {
+  const sim::Profile &p = M().profile;
+  const bool nt = p.family == sim::Family::NT;
+  const bool xpOrLater = nt && (p.major > 5 || (p.major == 5 && p.minor >= 1));
+  const bool win7OrLater = nt && (p.major > 6 || (p.major == 6 && p.minor >= 1));
+  if (module == "kernel32.dll") {
+    if (name == "IsWow64Process" && xpOrLater) return AsExport(sim::ExportIsWow64Process);
+    if (name == "Wow64DisableWow64FsRedirection" && p.Is64BitWindows())
+      return AsExport(sim::ExportWow64DisableWow64FsRedirection);
+    if (name == "Wow64RevertWow64FsRedirection" && p.Is64BitWindows())
+      return AsExport(sim::ExportWow64RevertWow64FsRedirection);
+    if (name == "SetDefaultDllDirectories" && win7OrLater) return AsExport(sim::ExportSetDefaultDllDirectories);
+    if (name == "SetDllDirectoryA" && xpOrLater) return AsExport(SetDllDirectoryA);
+  }
+  if (module == "ntdll.dll" && name == "RtlGetNtVersionNumbers" && xpOrLater)
+    return AsExport(sim::ExportRtlGetNtVersionNumbers);
+  if (module == "advapi32.dll") {
+    if (name == "MD5Init") return AsExport(sim::ExportMD5Init);
+    if (name == "MD5Update") return AsExport(sim::ExportMD5Update);
+    if (name == "MD5Final") return AsExport(sim::ExportMD5Final);
+  }
+  return nullptr;
+}
+
+std::map<std::string, std::unique_ptr<SimInstance>> &PlantedModules() {
+  static std::map<std::string, std::unique_ptr<SimInstance>> planted;
+  return planted;
+}
+
+}  // namespace
+
+HMODULE GetModuleHandleA(LPCSTR name) {
+  if (!name) return &programModule;
+  if (SimInstance *module = SystemModule(ModuleFileName(name))) return module;
+  sim::SetError(ERROR_MOD_NOT_FOUND);
+  return nullptr;
+}
+
+DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
+  const sim::Profile &p = M().profile;
+  std::string path = (!module || module == &programModule) ? p.appDir + "\\" + p.appName
+                                                            : p.systemDir + "\\" + module->name;
+  std::string ansi = sim::Utf8ToAnsi(path);
+  if (size == 0) return 0;
+  DWORD n = static_cast<DWORD>(std::min<size_t>(ansi.size(), size - 1));
+  std::memcpy(buffer, ansi.data(), n);
+  buffer[n] = '\0';
+  return n;
+}
+
+// Without a restricted search, a DLL that is not a known DLL is looked for in
+// the program's folder first, where a planted copy would be taken.
+HMODULE LoadLibraryA(LPCSTR name) {
+  const std::string fileName = ModuleFileName(name);
+  const bool restricted = M().process.dllSearchRestricted;
+  std::string planted = M().profile.appDir + "\\" + fileName;
+  if (!restricted && !IsKnownDll(fileName) && M().files.Exists(planted)) {
+    M().events.Add("library", {{"name", name}, {"search", "default"}, {"loaded", planted}});
+    auto &module = PlantedModules()[fileName];
+    if (!module) module.reset(new SimInstance{fileName, true});
+    return module.get();
+  }
+  SimInstance *module = SystemModule(fileName);
+  M().events.Add("library", {{"name", name},
+                             {"search", restricted ? "system32" : "default"},
+                             {"loaded", module ? M().profile.systemDir + "\\" + fileName : ""}});
+  if (!module) sim::SetError(ERROR_MOD_NOT_FOUND);
+  return module;
+}
+
+BOOL FreeLibrary(HMODULE module) { return module ? TRUE : FALSE; }
+
+FARPROC GetProcAddress(HMODULE module, LPCSTR name) {
+  FARPROC function = (module && !module->planted) ? FindExport(module->name, name) : nullptr;
+  if (!function) sim::SetError(ERROR_PROC_NOT_FOUND);
+  return function;
+}
+
+BOOL SetDllDirectoryA(LPCSTR path) {
+  if (path && path[0] == '\0') M().process.dllSearchRestricted = true;
+  return TRUE;
+}
+
+BOOL sim::ExportSetDefaultDllDirectories(DWORD flags) {
+  if (flags & LOAD_LIBRARY_SEARCH_SYSTEM32) M().process.dllSearchRestricted = true;
+  return TRUE;
+}
+
+// ---- Resources: the package archive VOZ/KELTVOZ and the icon group MORVAK ----
+
+struct SimResource {
+  std::string type, name;
+  WORD language;
+};
+
+namespace {
+
+SimResource packageResource{"VOZ", "KELTVOZ", 2052};
+SimResource iconResource{"#14", "MORVAK", 2052};
+
+std::string ResourceId(LPCSTR id) {
+  if (IS_INTRESOURCE(id)) return "#" + std::to_string(reinterpret_cast<ULONG_PTR>(id));
+  std::string text = id;
+  for (char &c : text)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+  return text;
+}
+
+// The package file's bytes, read once per machine run and kept, as a locked
+// resource stays mapped for the life of the process.
+const std::string *PackageBytes() {
+  static std::map<std::string, std::string> loaded;
+  const std::filesystem::path &path = M().process.packagePath;
+  if (path.empty()) return nullptr;
+  auto it = loaded.find(path.string());
+  if (it != loaded.end()) return &it->second;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return nullptr;
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return &(loaded[path.string()] = bytes.str());
+}
+
+}  // namespace
+
+HRSRC FindResourceExA(HMODULE module, LPCSTR type, LPCSTR name, WORD language) {
+  if (module && module != &programModule) {
+    sim::SetError(ERROR_RESOURCE_TYPE_NOT_FOUND);
+    return nullptr;
+  }
+  for (SimResource *resource : {&packageResource, &iconResource}) {
+    if (ResourceId(type) != resource->type) continue;
+    if (ResourceId(name) != resource->name) continue;
+    if (language != 0 && language != resource->language) continue;
+    if (resource == &packageResource && !PackageBytes()) break;
+    return resource;
+  }
+  sim::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
+  return nullptr;
+}
+
+HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) { return FindResourceExA(module, type, name, 0); }
+
+HGLOBAL LoadResource(HMODULE, HRSRC resource) { return reinterpret_cast<HGLOBAL>(resource); }
+
+LPVOID LockResource(HGLOBAL resource) {
+  if (resource != reinterpret_cast<HGLOBAL>(&packageResource)) return nullptr;
+  const std::string *bytes = PackageBytes();
+  return bytes ? const_cast<char *>(bytes->data()) : nullptr;
+}
+
+DWORD SizeofResource(HMODULE, HRSRC resource) {
+  if (resource != &packageResource) return 0;
+  const std::string *bytes = PackageBytes();
+  return bytes ? static_cast<DWORD>(bytes->size()) : 0;
+}
+
+BOOL FreeResource(HGLOBAL) { return FALSE; }

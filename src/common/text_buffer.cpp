@@ -1,0 +1,19 @@
+#include "common/text_buffer.h"
+
+#include "platform/win32.h"
+
+void CopyText(char *target, int size, const char *source) {
+  if (size <= 0) return;
+  lstrcpynA(target, source, size);
+}
+
+void AppendText(char *target, int size, const char *source) {
+  int length = lstrlenA(target);
+  if (length >= size) return;
+  CopyText(target + length, size - length, source);
+}
+
+void EnsureTrailingBackslash(char *target, int size) {
+  int length = lstrlenA(target);
+  if (length > 0 && target[length - 1] != '\\') AppendText(target, size, "\\");
+}

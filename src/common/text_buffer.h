@@ -1,0 +1,10 @@
+// Bounded operations on the program's fixed-size 8-bit text buffers: the
+// result is always terminated and never passes the end of its buffer.
+#pragma once
+
+// Copies `source` into `target` of `size` bytes, cutting it to fit.
+void CopyText(char *target, int size, const char *source);
+// Appends `source` to the text in `target` of `size` bytes, cutting it to fit.
+void AppendText(char *target, int size, const char *source);
+// Appends a backslash unless the text is empty or already ends in one.
+void EnsureTrailingBackslash(char *target, int size);

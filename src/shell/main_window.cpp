@@ -1,0 +1,69 @@
+#include "shell/main_window.h"
+
+#include "common/program_state.h"
+#include "shell/os_detection.h"
+#include "shell/window_procedure.h"
+
+HINSTANCE programInstance = NULL;
+HWND mainWindow = NULL;
+HWND editFieldA = NULL, editFieldB = NULL, editFieldC = NULL, editFieldD = NULL;
+
+namespace {
+
+const int kWindowWidth = 400;
+const int kWindowHeight = 310;
+// The window is centred as if it were this high.
+const int kCentringHeight = 300;
+const DWORD kEditStyle = 0x40080000;  // WS_CHILD | WS_SYSMENU, not visible
+
+HWND CreateEditField(int x, int y) {
+  return CreateWindowExA(0, "EDIT", " ", kEditStyle, x, y, 230, 20, mainWindow, NULL, programInstance, NULL);
+}
+
+void ComposeTitle(WCHAR *title, int size) {
+  const WCHAR *prefix = L"智能Qelvo系统安装32-";
+  bitness = DetectWindowsVersion();
+  windows10Flag = 0;
+  if (versionNumber > 60) windows10Flag = DetectWindows10();
+  if (Is64BitWindows() == 1) prefix = L"智能Qelvo系统安装3264-";
+  WCHAR suffix[64];
+  wsprintfW(suffix, L"os：%d-%d-1%d-%d-%d", bitness, wow64Flag, windows11Flag, windows10Flag, (int)versionNumber);
+  if (lstrlenW(prefix) + lstrlenW(suffix) >= size) return;
+  lstrcpyW(title, prefix);
+  lstrcatW(title, suffix);
+}
+
+}  // namespace
+
+ATOM RegisterMainWindowClass(HINSTANCE instance) {
+  WNDCLASSA windowClass;
+  ZeroMemory(&windowClass, sizeof windowClass);
+  windowClass.style = 0;
+  windowClass.lpfnWndProc = MainWindowProcedure;
+  windowClass.hInstance = instance;
+  windowClass.hIcon = LoadIconA(instance, "morvak");
+  windowClass.hCursor = LoadCursorA(NULL, IDC_ARROW);
+  windowClass.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
+  windowClass.lpszClassName = "installWClass";
+  return (ATOM)RegisterClassA(&windowClass);
+}
+
+int CreateMainWindow(HINSTANCE instance, int showCommand) {
+  programInstance = instance;
+  int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+  int screenHeight = GetSystemMetrics(SM_CYSCREEN);
+  WCHAR title[128] = {0};
+  ComposeTitle(title, sizeof title / sizeof title[0]);
+  interfaceChoice = 1;
+  mainWindow = CreateWindowExW(0, L"installWClass", title, WS_SYSMENU, (screenWidth - kWindowWidth) / 2,
+                               (screenHeight - kCentringHeight) / 2, kWindowWidth, kWindowHeight, NULL, NULL,
+                               instance, NULL);
+  if (!mainWindow) return 0;
+  editFieldA = CreateEditField(120, 195);
+  editFieldB = CreateEditField(130, 195);
+  editFieldC = CreateEditField(130, 165);
+  editFieldD = CreateEditField(130, 135);
+  ShowWindow(mainWindow, showCommand);
+  UpdateWindow(mainWindow);
+  return 1;
+}

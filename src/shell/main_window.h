@@ -1,0 +1,18 @@
+// The wizard window: its class, its creation with the composed title, and its
+// four hidden edit fields.
+#pragma once
+
+#include "platform/win32.h"
+
+extern HINSTANCE programInstance;
+extern HWND mainWindow;
+// A: focus field; B: management password; C: user name; D: phone number.
+extern HWND editFieldA, editFieldB, editFieldC, editFieldD;
+
+// Registers "installWClass"; returns the class atom, 0 on failure.
+ATOM RegisterMainWindowClass(HINSTANCE instance);
+
+// Detects the Windows version, composes the title, creates the 400 x 310
+// window centred on the screen and its edit fields, and shows it. Returns 1,
+// or 0 when the window could not be created.
+int CreateMainWindow(HINSTANCE instance, int showCommand);

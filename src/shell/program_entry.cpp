@@ -1,0 +1,50 @@
+#include "shell/program_entry.h"
+
+#include "common/program_state.h"
+#include "shell/admin_probe.h"
+#include "shell/command_line.h"
+#include "shell/dll_search.h"
+#include "shell/install_dir.h"
+#include "shell/install_driver.h"
+#include "shell/main_window.h"
+
+int wizardState = 0;
+
+namespace {
+
+const WCHAR kNeedsAdministratorText[] =
+    L"本安装程序需要以管理员权限运行，请退出后重新以管理员权限运行。（运行方式为：用鼠标右键点击安装程序，在弹出菜单中点击“以管理员身份运行”）";
+
+int RunMessageLoop() {
+  MSG msg;
+  while (GetMessageA(&msg, NULL, 0, 0)) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return (int)msg.wParam;
+}
+
+}  // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand) {
+  RestrictDllSearch();
+  wizardState = 0;
+  codePage = (int)GetOEMCP();
+  runMode = kRunModeWizard;
+  ComputeInstallDir();
+  if (ProbeAdministrator() != 0) {
+    MessageBoxW(NULL, kNeedsAdministratorText, L"智能Qelvo", MB_OK);
+    return 0;
+  }
+  // "regvo32" is tested first: a command line holding both words stays interactive.
+  if (!ContainsCommandWord(commandLine, "regvo32") && ContainsCommandWord(commandLine, "setvosrf32")) {
+    runMode = kRunModeWindowless;
+    RunInstallDriver();
+    return 0;
+  }
+  programInstance = instance;
+  if (previousInstance != NULL) return 0;
+  if (!RegisterMainWindowClass(instance)) return 0;
+  if (!CreateMainWindow(instance, showCommand)) return 0;
+  return RunMessageLoop();
+}

@@ -1,0 +1,9 @@
+// The program's entry: run mode, administrator probe, and the wizard's
+// message loop.
+#pragma once
+
+#include "platform/win32.h"
+
+extern int wizardState;
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand);

@@ -1,0 +1,58 @@
+// Runs every registered conformance check and reports the failures. On the
+// simulated Windows it first installs a fresh machine; under Wine it runs on
+// the prefix it is started in.
+#include <string.h>
+
+#include <vector>
+
+#include "platform/conformance.h"
+#include "platform/conformance_host.h"
+
+namespace conformance {
+namespace {
+
+struct Check {
+  const char *name;
+  CheckFunction function;
+};
+
+std::vector<Check> &Checks() {
+  static std::vector<Check> checks;
+  return checks;
+}
+
+int failures = 0;
+const char *currentCheck = "";
+
+}  // namespace
+
+Registration::Registration(const char *name, CheckFunction function) { Checks().push_back({name, function}); }
+
+void Fail(const char *file, int line, const char *expression) {
+  ++failures;
+  printf("FAIL %s (%s:%d): %s\n", currentCheck, file, line, expression);
+}
+
+void FailValues(const char *file, int line, const char *expression, long long actual, long long expected) {
+  ++failures;
+  printf("FAIL %s (%s:%d): %s: got %lld, expected %lld\n", currentCheck, file, line, expression, actual, expected);
+}
+
+void ScratchPath(char *out, const char *name) { wsprintfA(out, "%s%s", ScratchDir(), name); }
+
+}  // namespace conformance
+
+int main(int argc, char **argv) {
+  PrepareConformanceHost();
+  int run = 0;
+  for (const auto &check : conformance::Checks()) {
+    if (argc > 1 && strstr(check.name, argv[1]) == nullptr) continue;
+    conformance::currentCheck = check.name;
+    int before = conformance::failures;
+    check.function();
+    ++run;
+    printf("%s %s\n", conformance::failures == before ? "ok  " : "FAIL", check.name);
+  }
+  printf("%d checks, %d failures\n", run, conformance::failures);
+  return conformance::failures == 0 ? 0 : 1;
+}

@@ -1,0 +1,23 @@
+// Conformance host on the simulated Windows: a fresh win10-x64 machine.
+#include <unistd.h>
+
+#include <memory>
+#include <string>
+
+#include "platform/conformance.h"
+#include "platform/conformance_host.h"
+#include "simmachine/machine.h"
+
+namespace {
+std::unique_ptr<sim::Machine> machine;
+}
+
+void PrepareConformanceHost() {
+  std::filesystem::path root = std::filesystem::path(VOZ_TEST_TMP) / ("conformance-" + std::to_string(getpid()));
+  std::filesystem::remove_all(root);
+  machine = sim::Machine::CreateFromPreset("win10-x64", root);
+  sim::Machine::Install(machine.get());
+  machine->files.MakeDirectories(conformance::ScratchDir());
+}
+
+const char *conformance::ScratchDir() { return "C:\\Windows\\Temp\\conformance\\"; }

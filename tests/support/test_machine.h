@@ -1,0 +1,36 @@
+// Test fixtures on the simulated Windows: a fresh machine of a preset in a
+// folder of its own, installed as the machine the Win32 calls act on.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "simmachine/machine.h"
+
+namespace testing_support {
+
+// A folder for one test's machine, emptied first: <build>/test-tmp/<name>.
+std::filesystem::path FreshFolder(const std::string &name);
+
+// Creates a machine from `preset` in a fresh folder named after the running
+// test and installs it; uninstalls it when destroyed.
+class ScopedMachine {
+ public:
+  explicit ScopedMachine(const std::string &preset = "win10-x64");
+  ~ScopedMachine();
+  sim::Machine &operator*() { return *machine_; }
+  sim::Machine *operator->() { return machine_.get(); }
+  sim::Machine *get() { return machine_.get(); }
+
+ private:
+  std::unique_ptr<sim::Machine> machine_;
+};
+
+// Runs setup-sim with the given arguments; returns its exit code and leaves
+// what it printed in `output`.
+int RunSetupSim(const std::string &arguments, std::string *output);
+
+}  // namespace testing_support

@@ -1,0 +1,162 @@
+// setup-sim: the setup program run on a simulated Windows machine.
+//
+//   setup-sim [--machine PRESET] --root DIR [--answer yes|no]... [--package FILE]
+//             [-- PROGRAM ARGUMENTS]
+//
+// A new DIR is made from the preset; an existing one is loaded, so a second
+// run is a reinstallation. After the run DIR holds the machine's state and
+// events.log, and a summary is printed.
+#include <cstdio>
+#include <cstring>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "machine_diff.h"
+#include "shell/program_entry.h"
+#include "simmachine/machine.h"
+
+namespace {
+
+const char kUsage[] =
+    "usage: setup-sim [--machine PRESET] --root DIR [--answer yes|no]... [--package FILE]\n"
+    "                 [-- PROGRAM ARGUMENTS]\n"
+    "\n"
+    "Runs the setup program on a simulated Windows machine kept in DIR.\n"
+    "  --machine PRESET  preset for a new machine (default win10-x64); one of:\n"
+    "                    %s\n"
+    "  --root DIR        the machine's folder: created from the preset when it does not\n"
+    "                    hold a machine yet, else loaded (a second run reinstalls)\n"
+    "  --answer yes|no   answers the next Yes/No message box (repeat, in order)\n"
+    "  --package FILE    the package archive served as the program's resource\n"
+    "  -- ARGUMENTS      the program's command line (\"setvosrf32\" runs without window)\n"
+    "\n"
+    "Exit status: 0 when the program ended normally, 2 on bad usage or an unreadable\n"
+    "machine, 3 when the program waited for an answer or action that was not given.\n";
+
+struct Options {
+  std::string preset;
+  std::string root;
+  std::vector<bool> answers;
+  std::string package;
+  std::string commandLine;
+};
+
+void PrintUsage(FILE *out) {
+  std::string presets;
+  for (const std::string &name : sim::PresetNames()) presets += (presets.empty() ? "" : " ") + name;
+  std::fprintf(out, kUsage, presets.c_str());
+}
+
+bool ParseOptions(int argc, char **argv, Options *options, std::string *error) {
+  for (int i = 1; i < argc; ++i) {
+    std::string arg = argv[i];
+    auto value = [&](std::string *target) {
+      if (i + 1 >= argc) return *error = arg + " needs a value", false;
+      *target = argv[++i];
+      return true;
+    };
+    if (arg == "--") {
+      for (++i; i < argc; ++i) options->commandLine += (options->commandLine.empty() ? "" : " ") + std::string(argv[i]);
+    } else if (arg == "--machine") {
+      if (!value(&options->preset)) return false;
+    } else if (arg == "--root") {
+      if (!value(&options->root)) return false;
+    } else if (arg == "--package") {
+      if (!value(&options->package)) return false;
+    } else if (arg == "--answer") {
+      std::string answer;
+      if (!value(&answer)) return false;
+      if (answer != "yes" && answer != "no") return *error = "--answer takes yes or no, not " + answer, false;
+      options->answers.push_back(answer == "yes");
+    } else {
+      return *error = "unknown argument " + arg, false;
+    }
+  }
+  if (options->root.empty()) return *error = "--root DIR is required", false;
+  return true;
+}
+
+std::unique_ptr<sim::Machine> OpenMachine(const Options &options) {
+  std::filesystem::path root = options.root;
+  if (std::filesystem::exists(root / "machine.ini")) {
+    auto machine = sim::Machine::Load(root);
+    if (!options.preset.empty() && options.preset != machine->profile.preset)
+      throw std::runtime_error(options.root + " already holds a " + machine->profile.preset +
+                               " machine; --machine applies only to a new one");
+    return machine;
+  }
+  return sim::Machine::CreateFromPreset(options.preset.empty() ? "win10-x64" : options.preset, root);
+}
+
+void PrintChanges(const char *title, const std::vector<sim::Event> &events, const char *field) {
+  std::printf("%s: %zu\n", title, events.size());
+  for (const auto &event : events) std::printf("  %s\n", event.Field(field).c_str());
+}
+
+void PrintSummary(const sim::Machine &machine, const MachineSnapshot &before, int exitCode, bool stopped) {
+  MachineSnapshot after = TakeSnapshot(machine);
+  std::printf("machine: %s (%s)\n", machine.profile.preset.c_str(), machine.root().c_str());
+  if (stopped) std::printf("program: stopped, waiting for the user\n");
+  else std::printf("program: ended, exit code %d\n", exitCode);
+  auto boxes = machine.events.OfKind("messagebox");
+  std::printf("messages shown: %zu\n", boxes.size());
+  for (const auto &box : boxes)
+    std::printf("  [%s -> %s] %s: %s\n", box.Field("buttons").c_str(), box.Field("answer").c_str(),
+                box.Field("caption").c_str(), box.Field("text").c_str());
+  PrintChanges("windows opened", machine.events.OfKind("window"), "title");
+  PrintChanges("commands started", machine.events.OfKind("exec"), "command");
+  auto files = FileChanges(before, after);
+  std::printf("files changed: %zu\n", files.size());
+  for (const auto &change : files) std::printf("  %c %s\n", change.kind, change.what.c_str());
+  auto keys = KeyChanges(before, after);
+  std::printf("registry keys changed: %zu\n", keys.size());
+  for (const auto &change : keys) std::printf("  %c %s\n", change.kind, change.what.c_str());
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+  Options options;
+  std::string error;
+  if (argc > 1 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    PrintUsage(stdout);
+    return 0;
+  }
+  if (!ParseOptions(argc, argv, &options, &error)) {
+    std::fprintf(stderr, "setup-sim: %s\n\n", error.c_str());
+    PrintUsage(stderr);
+    return 2;
+  }
+  std::unique_ptr<sim::Machine> machine;
+  try {
+    machine = OpenMachine(options);
+  } catch (const std::exception &e) {
+    std::fprintf(stderr, "setup-sim: %s\n", e.what());
+    return 2;
+  }
+  machine->events.Clear();
+  for (bool answer : options.answers) machine->script.yesNoAnswers.push_back(answer);
+  machine->process.packagePath = options.package.empty() ? VOZ_DEFAULT_PACKAGE : options.package;
+  MachineSnapshot before = TakeSnapshot(*machine);
+  sim::Machine::Install(machine.get());
+
+  std::vector<char> commandLine(options.commandLine.begin(), options.commandLine.end());
+  commandLine.push_back('\0');
+  int exitCode = 0;
+  bool stopped = false;
+  try {
+    exitCode = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWNORMAL);
+  } catch (const sim::ScriptExhausted &e) {
+    stopped = true;
+    error = e.what();
+  }
+  machine->Save();
+  PrintSummary(*machine, before, exitCode, stopped);
+  sim::Machine::Install(nullptr);
+  if (stopped) {
+    std::fprintf(stderr, "setup-sim: the run stopped: %s\n", error.c_str());
+    return 3;
+  }
+  return 0;
+}
