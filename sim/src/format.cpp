@@ -116,10 +116,13 @@ int Format(CharT *out, const CharT *format, va_list arguments) {
     result += piece;
   }
   va_end(args);
-  if (result.size() > kMaxOutput - 1) result.resize(kMaxOutput - 1);
+  // Output that does not fit is cut to 1023 characters, and the count then
+  // says 1024, as Windows reports an overflow.
+  bool cut = result.size() > kMaxOutput - 1;
+  if (cut) result.resize(kMaxOutput - 1);
   for (size_t i = 0; i < result.size(); ++i) out[i] = static_cast<CharT>(result[i]);
   out[result.size()] = 0;
-  return static_cast<int>(result.size());
+  return cut ? static_cast<int>(kMaxOutput) : static_cast<int>(result.size());
 }
 
 }  // namespace

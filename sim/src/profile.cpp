@@ -1,6 +1,8 @@
 // Machine facts: presets and machine.ini.
 #include "simmachine/profile.h"
 
+#include "ini_text.h"
+
 #include <functional>
 #include <map>
 #include <sstream>
@@ -139,13 +141,6 @@ const std::vector<Field> &Fields() {
   return fields;
 }
 
-std::string Trim(const std::string &text) {
-  size_t begin = text.find_first_not_of(" \t\r");
-  if (begin == std::string::npos) return "";
-  size_t end = text.find_last_not_of(" \t\r");
-  return text.substr(begin, end - begin + 1);
-}
-
 }  // namespace
 
 unsigned Profile::ReportedMajor() const { return (major > 6 || (major == 6 && minor > 2)) ? 6 : major; }
@@ -191,36 +186,16 @@ std::string ProfileToIni(const Profile &profile) {
 }
 
 bool ProfileFromIni(const std::string &text, Profile *profile, std::string *error) {
-  std::istringstream in(text);
-  std::string line, section;
-  int number = 0;
-  while (std::getline(in, line)) {
-    ++number;
-    line = Trim(line);
-    if (line.empty() || line[0] == ';' || line[0] == '#') continue;
-    if (line[0] == '[') {
-      section = line;
-      continue;
-    }
-    if (section != "[machine]") continue;
-    size_t eq = line.find('=');
-    std::string key = Trim(line.substr(0, eq));
-    std::string value = eq == std::string::npos ? "" : Trim(line.substr(eq + 1));
-    bool known = false;
+  return ForEachIniEntry(text, "[machine]", [&](const std::string &key, const std::string &value, int number) {
     for (const auto &field : Fields()) {
       if (key != field.key) continue;
-      known = true;
-      if (!field.set(*profile, value)) {
-        *error = "machine.ini line " + std::to_string(number) + ": bad value for " + key + ": " + value;
-        return false;
-      }
-    }
-    if (!known) {
-      *error = "machine.ini line " + std::to_string(number) + ": unknown key " + key;
+      if (field.set(*profile, value)) return true;
+      *error = "machine.ini line " + std::to_string(number) + ": bad value for " + key + ": " + value;
       return false;
     }
-  }
-  return true;
+    *error = "machine.ini line " + std::to_string(number) + ": unknown key " + key;
+    return false;
+  });
 }
 
 }  // namespace sim

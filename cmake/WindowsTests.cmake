@@ -1,0 +1,7 @@
+# The platform conformance checks built for Windows, to run under Wine.
+file(GLOB platform_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/platform/*.cpp)
+add_executable(platform_conformance ${platform_sources} ${CMAKE_SOURCE_DIR}/tests/platform/host/windows_host.cpp)
+target_include_directories(platform_conformance PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
+target_compile_options(platform_conformance PRIVATE ${VOZ_WARNINGS} ${VOZ_PRODUCT_CHARSET})
+target_link_options(platform_conformance PRIVATE -static -static-libgcc -static-libstdc++)
+target_link_libraries(platform_conformance PRIVATE imm32 shell32 advapi32 gdi32 user32)

@@ -1,0 +1,178 @@
+// The simulated machine's files: drives mapped to host folders under
+// <root>/drives/<letter>, reached through Windows path rules (drive letters,
+// '\' and '/', case-insensitive names, 8.3 short names such as PROGRA~1, the
+// current directory), with attributes, files in use as Windows treats them,
+// folders that cannot be written, WOW64 file-system redirection and injected
+// write faults.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace sim {
+
+struct Profile;
+struct ProcessState;
+
+// How another program holds a file.
+enum class InUse {
+  OpenNoShareDelete,  // held open without FILE_SHARE_DELETE: no delete, rename or overwrite
+  OpenShareDelete,    // held open with FILE_SHARE_DELETE: rename and delete work, overwrite fails
+  LoadedModule,       // a loaded DLL or IME: no delete or overwrite (access denied), rename works
+};
+
+// What CreateFileA asks for: the Win32 access mask (GENERIC_*, DELETE), the
+// FILE_SHARE_* bits, the disposition (CREATE_NEW ... TRUNCATE_EXISTING) and
+// the FILE_ATTRIBUTE_* and FILE_FLAG_BACKUP_SEMANTICS bits.
+struct OpenRequest {
+  uint32_t access = 0;
+  uint32_t share = 0;
+  uint32_t disposition = 0;
+  uint32_t flags = 0;
+};
+
+class FileSystem {
+ public:
+  FileSystem() = default;
+  ~FileSystem();  // closes the host files behind handles the program left open
+  FileSystem(const FileSystem &) = delete;
+  FileSystem &operator=(const FileSystem &) = delete;
+
+  // Binds the file system to its machine. `drives` is <root>/drives; the
+  // folder of each of the profile's fixed drives is made there when a path
+  // first reaches it.
+  void Attach(const Profile *profile, ProcessState *process, std::filesystem::path drives);
+
+  // machine.ini section text ([files]) describing files in use, read-only
+  // folders, attributes and faults; and back. Paths in it are Windows paths.
+  std::string StateIni() const;
+  bool LoadStateIni(const std::string &text, std::string *error);
+
+  // ---- The program's view, behind the simulated Win32 calls. Paths are
+  // UTF-16 Windows paths; WOW64 redirection applies unless the process
+  // turned it off. Each call answers a Win32 error code, 0 on success, and
+  // changes nothing when it fails. ----
+
+  // Opens or creates a file (or, with FILE_FLAG_BACKUP_SEMANTICS, a folder).
+  // `existed` tells whether the file was there before, for the
+  // ERROR_ALREADY_EXISTS that CREATE_ALWAYS and OPEN_ALWAYS leave behind.
+  uint32_t Open(const std::u16string &path, const OpenRequest &request, uint32_t *handle, bool *existed);
+  // Reads or writes at the handle's position and moves it on; `done` is the
+  // byte count moved, also when a short-write fault cuts a write
+  // (ERROR_DISK_FULL).
+  uint32_t Read(uint32_t handle, void *buffer, uint32_t count, uint32_t *done);
+  uint32_t Write(uint32_t handle, const void *buffer, uint32_t count, uint32_t *done);
+  // Moves the position (origin FILE_BEGIN, FILE_CURRENT or FILE_END).
+  uint32_t Seek(uint32_t handle, int64_t offset, int origin, uint64_t *position);
+  // Cuts or extends the file at the handle's position (SetEndOfFile).
+  uint32_t SetEnd(uint32_t handle);
+  uint32_t Size(uint32_t handle, uint64_t *size) const;
+  // ERROR_INVALID_HANDLE for a value that is not an open file handle.
+  uint32_t Close(uint32_t handle);
+
+  uint32_t Copy(const std::u16string &from, const std::u16string &to, bool failIfExists);
+  uint32_t Delete(const std::u16string &path);
+  uint32_t Move(const std::u16string &from, const std::u16string &to);
+  uint32_t CreateFolder(const std::u16string &path);
+  uint32_t RemoveFolder(const std::u16string &path);
+  uint32_t GetAttributes(const std::u16string &path, uint32_t *attributes) const;
+  uint32_t SetAttributes(const std::u16string &path, uint32_t attributes);
+
+  // ---- Host view, for the harness and tests. Windows paths are UTF-8 here. ----
+
+  // The host path a Windows path names, following the same rules as the
+  // program's calls (without WOW64 redirection). Missing trailing components
+  // keep their spelling.
+  std::filesystem::path HostPath(const std::string &windowsPath) const;
+  bool Exists(const std::string &windowsPath) const;
+  bool IsDirectory(const std::string &windowsPath) const;
+  // Content of a file, or false if it cannot be read.
+  bool ReadFile(const std::string &windowsPath, std::string *content) const;
+  // Creates or replaces a file, making missing folders.
+  void WriteFile(const std::string &windowsPath, const std::string &content);
+  void MakeDirectories(const std::string &windowsPath);
+  // Relative Windows paths ("C\Windows\vorlpat8.voh" style, with the drive
+  // letter first) of every file on every drive, sorted.
+  std::vector<std::string> ListAllFiles() const;
+
+  // FILE_ATTRIBUTE_* as GetFileAttributesA gives them, INVALID_FILE_ATTRIBUTES
+  // (0xFFFFFFFF) for a missing path; and setting them without any check.
+  uint32_t AttributesOf(const std::string &windowsPath) const;
+  void SetAttributesOf(const std::string &windowsPath, uint32_t attributes);
+
+  void SetInUse(const std::string &windowsPath, InUse how);
+  void ClearInUse(const std::string &windowsPath);
+  // Whether another program holds the file, and how.
+  bool IsInUse(const std::string &windowsPath, InUse *how) const;
+  // Files and folders in this folder, and the folder itself, cannot be
+  // created, written, deleted or renamed (ERROR_ACCESS_DENIED).
+  void SetReadOnlyFolder(const std::string &windowsPath);
+  // The next write into this file stops after `bytes` bytes (a full disk).
+  void SetShortWrite(const std::string &windowsPath, uint32_t bytes);
+
+ private:
+  // A Windows path taken apart and looked up on the host.
+  struct Location {
+    uint32_t error = 0;                 // why the path names nothing (ERROR_PATH_NOT_FOUND, ERROR_INVALID_NAME)
+    char16_t drive = 0;                 // upper-case letter
+    std::vector<std::u16string> parts;  // existing names spelled as on disk, missing ones as given
+    std::filesystem::path host;
+    bool parentExists = false;          // every folder above the last part exists
+    bool exists = false;
+    bool directory = false;
+
+    std::u16string Key() const;         // upper-case Windows path: the key of every mark
+    std::string Path() const;           // Windows path in UTF-8
+  };
+
+  // One handle the program holds.
+  struct OpenFile {
+    std::u16string key;   // empty once the file was deleted under the handle
+    std::string path;
+    uint32_t data = 0;    // read, write and delete rights (DataRights)
+    uint32_t share = 0;
+    int fd = -1;          // -1 for a folder
+    uint64_t position = 0;
+  };
+
+  // A mark that belongs to one path: the path as written to machine.ini and
+  // the value.
+  template <typename T>
+  struct Mark {
+    std::string path;
+    T value;
+  };
+
+  bool LoadStateLine(const std::string &key, const std::string &value);
+  Location Locate(const std::u16string &path, bool redirect) const;
+  Location LocateHost(const std::string &windowsPath) const;
+  Location Resolve(char16_t drive, const std::vector<std::u16string> &names) const;
+  bool Redirected(const Location &location, Location *target) const;
+  bool WriteProtected(const Location &location) const;
+  uint32_t SharingError(const std::u16string &key, uint32_t data, uint32_t share) const;
+  uint32_t StoredAttributes(const Location &location) const;
+  void StoreAttributes(const Location &location, uint32_t attributes);
+  uint32_t OpenLocation(const Location &location, const OpenRequest &request, uint32_t *handle, bool *existed);
+  uint32_t OpenExisting(const Location &location, const OpenRequest &request, uint32_t data);
+  uint32_t CreateNew(const Location &location, const OpenRequest &request);
+  uint32_t AddHandle(const Location &location, uint32_t data, uint32_t share, uint32_t *handle);
+  OpenFile *Find(uint32_t handle);
+  void ForgetPath(const std::u16string &key);
+  void RenamePath(const Location &from, const Location &to);
+
+  const Profile *profile_ = nullptr;
+  ProcessState *process_ = nullptr;
+  std::filesystem::path drives_;
+  std::map<std::u16string, Mark<uint32_t>> attributes_;  // only attributes that differ from the default
+  std::map<std::u16string, Mark<InUse>> inUse_;
+  std::map<std::u16string, Mark<bool>> readOnlyFolders_;
+  std::map<std::u16string, Mark<uint32_t>> shortWrites_;
+  std::map<uint32_t, OpenFile> open_;
+  uint32_t nextHandle_ = 0x100;
+};
+
+}  // namespace sim

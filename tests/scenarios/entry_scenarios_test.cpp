@@ -1,0 +1,114 @@
+// setup-sim on every preset: the wizard window's title and the record files an
+// interactive start leaves, and the windowless run's record.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "support/test_machine.h"
+
+namespace {
+
+using testing_support::FreshFolder;
+using testing_support::RunSetupSim;
+
+std::string ReadHostFile(const std::filesystem::path &path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+struct StartCase {
+  const char *preset;
+  const char *title;  // UTF-8
+  const char *windowsDir;
+  bool probes;        // Windows 6 and later rewrite both records at start
+};
+
+class InteractiveStartTest : public ::testing::TestWithParam<StartCase> {};
+
+TEST_P(InteractiveStartTest, OpensTitledWindowAndWaitsForTheUser) {
+  const StartCase &row = GetParam();
+  std::filesystem::path root = FreshFolder(std::string("start-") + row.preset);
+  std::string output;
+  EXPECT_EQ(RunSetupSim("--machine " + std::string(row.preset) + " --root " + root.string(), &output), 3) << output;
+  std::string events = ReadHostFile(root / "events.log");
+  EXPECT_NE(events.find(std::string("window title=\"") + row.title + "\" class=\"installWClass\""), std::string::npos)
+      << events;
+  EXPECT_EQ(events.find("messagebox"), std::string::npos) << events;
+  auto machine = sim::Machine::Load(root);
+  std::string record;
+  EXPECT_EQ(machine->files.ReadFile(std::string(row.windowsDir) + "\\vorlpat8.voh", &record), row.probes);
+  EXPECT_EQ(machine->files.Exists("C:\\morvak8\\vorlpat8.voh"), row.probes);
+  if (row.probes) {
+    EXPECT_EQ(record, "C:\\Program Files\\morvak8\\");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Presets, InteractiveStartTest,
+    ::testing::Values(
+        StartCase{"win98", u8"智能Qelvo系统安装32-os：32-0-10-0-50", "C:\\WINDOWS", false},
+        StartCase{"winxp-x86", u8"智能Qelvo系统安装32-os：32-0-10-0-51", "C:\\WINDOWS", false},
+        StartCase{"win7-x86", u8"智能Qelvo系统安装32-os：32-0-10-0-61", "C:\\Windows", true},
+        StartCase{"win7-x64", u8"智能Qelvo系统安装3264-os：64-1-10-0-61", "C:\\Windows", true},
+        StartCase{"win8-x64", u8"智能Qelvo系统安装3264-os：64-1-10-0-62", "C:\\Windows", true},
+        StartCase{"win10-x64", u8"智能Qelvo系统安装3264-os：64-1-10-1-62", "C:\\Windows", true},
+        StartCase{"win11-x64", u8"智能Qelvo系统安装3264-os：64-1-11-1-62", "C:\\Windows", true},
+        StartCase{"win7-x86-cp950", u8"智能Qelvo系统安装32-os：32-0-10-0-61", "C:\\Windows", true},
+        StartCase{"win11-x64-cp950", u8"智能Qelvo系统安装3264-os：64-1-11-1-62", "C:\\Windows", true}),
+    [](const ::testing::TestParamInfo<StartCase> &info) {
+      std::string name = info.param.preset;
+      for (char &c : name)
+        if (c == '-') c = '_';
+      return name;
+    });
+
+class WindowlessRunTest : public ::testing::TestWithParam<const char *> {};
+
+TEST_P(WindowlessRunTest, EndsNormallyAndRecordsTheInstallationDirectory) {
+  std::filesystem::path root = FreshFolder(std::string("windowless-") + GetParam());
+  std::string output;
+  ASSERT_EQ(RunSetupSim("--machine " + std::string(GetParam()) + " --root " + root.string() + " -- setvosrf32", &output),
+            0)
+      << output;
+  EXPECT_NE(output.find("messages shown: 0"), std::string::npos) << output;
+  EXPECT_NE(output.find("windows opened: 0"), std::string::npos) << output;
+  auto machine = sim::Machine::Load(root);
+  std::string record;
+  ASSERT_TRUE(machine->files.ReadFile(machine->profile.windowsDir + "\\vorlpat8.voh", &record));
+  EXPECT_EQ(record, "C:\\Program Files\\morvak8\\");
+}
+
+INSTANTIATE_TEST_SUITE_P(Presets, WindowlessRunTest,
+                         ::testing::Values("win98", "winxp-x86", "win7-x86", "win7-x64", "win10-x64", "win11-x64",
+                                           "win10-x64-cp950"),
+                         [](const ::testing::TestParamInfo<const char *> &info) {
+                           std::string name = info.param;
+                           for (char &c : name)
+                             if (c == '-') c = '_';
+                           return name;
+                         });
+
+TEST(SetupSim, SecondRunContinuesFromTheSavedMachine) {
+  std::filesystem::path root = FreshFolder("setup-sim-second-run");
+  std::string output;
+  ASSERT_EQ(RunSetupSim("--machine win7-x64 --root " + root.string() + " -- setvosrf32", &output), 0) << output;
+  ASSERT_EQ(RunSetupSim("--root " + root.string() + " -- setvosrf32", &output), 0) << output;
+  EXPECT_NE(output.find("machine: win7-x64"), std::string::npos) << output;
+  EXPECT_EQ(RunSetupSim("--machine win10-x64 --root " + root.string(), &output), 2) << output;
+}
+
+TEST(SetupSim, BadUsageIsRefusedWithAReason) {
+  std::string output;
+  EXPECT_EQ(RunSetupSim("--machine win10-x64", &output), 2);
+  EXPECT_NE(output.find("--root DIR is required"), std::string::npos) << output;
+  std::filesystem::path root = FreshFolder("setup-sim-bad-preset");
+  EXPECT_EQ(RunSetupSim("--machine win12 --root " + root.string(), &output), 2);
+  EXPECT_NE(output.find("unknown machine preset: win12"), std::string::npos) << output;
+  EXPECT_EQ(RunSetupSim("--answer maybe --root " + root.string(), &output), 2);
+}
+
+}  // namespace
