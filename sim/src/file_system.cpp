@@ -816,7 +816,7 @@ std::vector<std::string> FileSystem::ListAllFiles() const {
       if (!entry.is_regular_file()) continue;
       std::string relative = fs::relative(entry.path(), drive.path()).string();
       std::replace(relative.begin(), relative.end(), '/', '\\');
-      files.push_back(std::string(1, static_cast<char>(letter[0] & ~0x20)) + "\\" + relative);
+      files.push_back(std::string(1, static_cast<char>(letter[0] & ~0x20)) + ":\\" + relative);
     }
   }
   std::sort(files.begin(), files.end());

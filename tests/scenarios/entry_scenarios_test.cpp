@@ -92,6 +92,22 @@ INSTANTIATE_TEST_SUITE_P(Presets, WindowlessRunTest,
                            return name;
                          });
 
+TEST(SetupSim, MachineWithoutRightsShowsTheProbeMessageAndInstallsNothing) {
+  std::filesystem::path root = FreshFolder("setup-sim-no-rights");
+  std::string output;
+  ASSERT_EQ(RunSetupSim("--machine win10-x64 --root " + root.string(), &output), 3) << output;
+  std::string ini = ReadHostFile(root / "machine.ini");
+  ini.replace(ini.find("administrator = 1"), 17, "administrator = 0");
+  std::ofstream(root / "machine.ini", std::ios::binary | std::ios::trunc) << ini;
+  std::filesystem::remove(root / "drives" / "c" / "Windows" / "vorlpat8.voh");
+  ASSERT_EQ(RunSetupSim("--root " + root.string() + " -- setvosrf32", &output), 0) << output;
+  EXPECT_NE(output.find(u8"messages shown: 1\n  [OK -> OK] 智能Qelvo: 本安装程序需要以管理员权限运行"), std::string::npos)
+      << output;
+  auto machine = sim::Machine::Load(root);
+  EXPECT_FALSE(machine->files.Exists("C:\\Windows\\vorlpat8.voh"));
+  EXPECT_FALSE(machine->files.Exists("C:\\Program Files\\morvak8"));
+}
+
 TEST(SetupSim, SecondRunContinuesFromTheSavedMachine) {
   std::filesystem::path root = FreshFolder("setup-sim-second-run");
   std::string output;
