@@ -14,16 +14,27 @@ add_custom_command(OUTPUT ${VOZ_ICON}
   DEPENDS host_tools
   COMMENT "Drawing the program icon")
 
+# The package archive, packed on the build machine with the host tools; the
+# helper stub is built for the same processor as the executable.
+include(${CMAKE_SOURCE_DIR}/payload/package.cmake)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
+  set(VOZ_STUB_ENTRY HelperMain)
+else()
+  set(VOZ_STUB_ENTRY _HelperMain)
+endif()
+voz_add_package(${CMAKE_C_COMPILER} ${VOZ_STUB_ENTRY} ${VOZ_HOST_BIN}/make_payload ${VOZ_HOST_BIN}/vozpack
+                host_tools ${VOZ_HOST_BIN}/make_payload ${VOZ_HOST_BIN}/vozpack)
+
 configure_file(${CMAKE_SOURCE_DIR}/src/resources/setup.manifest ${CMAKE_BINARY_DIR}/resources/setup.manifest COPYONLY)
 set(VOZ_RC ${CMAKE_SOURCE_DIR}/src/resources/setup.rc)
-set_source_files_properties(${VOZ_RC} PROPERTIES OBJECT_DEPENDS "${VOZ_ICON}")
+set_source_files_properties(${VOZ_RC} PROPERTIES OBJECT_DEPENDS "${VOZ_ICON};${VOZ_PACKAGE_FILE}")
 
 add_executable(${VOZ_EXE_NAME} WIN32 ${VOZ_PRODUCT_SOURCES} ${VOZ_RC})
 target_include_directories(${VOZ_EXE_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(${VOZ_EXE_NAME} PRIVATE
   $<$<COMPILE_LANGUAGE:CXX>:${VOZ_WARNINGS} ${VOZ_PRODUCT_CHARSET} -fno-exceptions -fno-rtti>)
 target_compile_definitions(${VOZ_EXE_NAME} PRIVATE WINVER=0x0601 _WIN32_WINNT=0x0601)
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_BINARY_DIR}/resources -c 936")
+set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_BINARY_DIR}/resources -I${CMAKE_BINARY_DIR}/payload -c 936")
 target_link_options(${VOZ_EXE_NAME} PRIVATE -static -static-libgcc -static-libstdc++ -s
   -Wl,--no-insert-timestamp)
 target_link_libraries(${VOZ_EXE_NAME} PRIVATE ${VOZ_ZLIB_STATIC} imm32 shell32 advapi32 gdi32 user32)

@@ -6,6 +6,7 @@
 
 #include "api_support.h"
 #include "exports.h"
+#include "security_model.h"
 
 namespace sim {
 
@@ -143,8 +144,8 @@ UINT GetDriveTypeA(LPCSTR root) {
 // ---- Files ----
 
 // Overlapped and template handles are not modelled. The security attributes
-// are accepted and not applied: the simulated files carry no security
-// descriptors.
+// are accepted and not applied (narrower than Windows: a new file takes what
+// its folder passes down).
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security, DWORD disposition,
                    DWORD flags, HANDLE templateFile) {
   (void)security;
@@ -206,11 +207,15 @@ BOOL MoveFileA(LPCSTR from, LPCSTR to) {
   return Logged(M().files.Move(PathArgument(from), PathArgument(to)), "rename", from, to);
 }
 
-// The security attributes are accepted and not applied: the simulated files
-// carry no security descriptors.
+// The folder carries the DACL of the security attributes' descriptor
+// (self-relative descriptors only, narrower than Windows).
 BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security) {
-  (void)security;
-  return Logged(M().files.CreateFolder(PathArgument(path)), "mkdir", path);
+  std::string dacl;
+  if (!sim::SecurityOfNewFolder(security ? security->lpSecurityDescriptor : nullptr, &dacl))
+    return Logged(ERROR_INVALID_SECURITY_DESCR, "mkdir", path);
+  const uint32_t error = M().files.CreateFolder(PathArgument(path), dacl);
+  if (!error && dacl.empty() && M().profile.family == sim::Family::NT) sim::KeepInheritedDacl(M(), PathArgument(path));
+  return Logged(error, "mkdir", path);
 }
 
 BOOL RemoveDirectoryA(LPCSTR path) { return Logged(M().files.RemoveFolder(PathArgument(path)), "rmdir", path); }

@@ -113,6 +113,13 @@ DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
   return n;
 }
 
+// Records the first load of a library by name: later loads find the module
+// already in the process and search nothing.
+static void RecordLoad(LPCSTR name, const std::string &fileName, bool restricted, const std::string &loaded) {
+  if (!M().process.librariesLoaded.insert(fileName).second) return;
+  M().events.Add("library", {{"name", name}, {"search", restricted ? "system32" : "default"}, {"loaded", loaded}});
+}
+
 // Without a restricted search, a DLL that is not a known DLL is looked for in
 // the program's folder first, where a planted copy would be taken.
 HMODULE LoadLibraryA(LPCSTR name) {
@@ -120,15 +127,13 @@ HMODULE LoadLibraryA(LPCSTR name) {
   const bool restricted = M().process.dllSearchRestricted;
   std::string planted = M().profile.appDir + "\\" + fileName;
   if (!restricted && !IsKnownDll(fileName) && M().files.Exists(planted)) {
-    M().events.Add("library", {{"name", name}, {"search", "default"}, {"loaded", planted}});
+    RecordLoad(name, fileName, restricted, planted);
     auto &module = PlantedModules()[fileName];
     if (!module) module.reset(new SimInstance{fileName, true});
     return module.get();
   }
   SimInstance *module = SystemModule(fileName);
-  M().events.Add("library", {{"name", name},
-                             {"search", restricted ? "system32" : "default"},
-                             {"loaded", module ? M().profile.systemDir + "\\" + fileName : ""}});
+  RecordLoad(name, fileName, restricted, module ? M().profile.systemDir + "\\" + fileName : "");
   if (!module) sim::SetError(ERROR_MOD_NOT_FOUND);
   return module;
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "api_support.h"
+#include "other_program_windows.h"
 
 using sim::M;
 
@@ -208,6 +209,7 @@ BOOL IsWindowVisible(HWND window) {
 }
 
 HWND FindWindowA(LPCSTR className, LPCSTR title) {
+  sim::OpenOtherProgramWindows(M());
   for (const auto &w : M().user.windows) {
     if (w->destroyed || !IsTopLevel(*w)) continue;
     if (className && !SameName(w->className, ClassName(className))) continue;

@@ -4,6 +4,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <map>
 #include <stdexcept>
 #include <vector>
 
@@ -23,9 +24,24 @@ const char *IconvName(unsigned codePage) {
 
 // Converts `in` from one charset to another. Undecodable input bytes are
 // replaced by `badInput` (already in the target charset) one byte at a time.
+// One converter per pair of charsets for the life of the process: opening one
+// loads the charset's tables, which costs far more than a conversion.
+iconv_t Converter(const char *from, const char *to) {
+  // Never destroyed: the converters stay reachable until the process ends.
+  static auto *converters = new std::map<std::pair<std::string, std::string>, iconv_t>;
+  auto key = std::make_pair(std::string(from), std::string(to));
+  auto it = converters->find(key);
+  if (it == converters->end()) {
+    iconv_t cd = iconv_open(to, from);
+    if (cd == (iconv_t)-1) throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
+    it = converters->emplace(key, cd).first;
+  }
+  iconv(it->second, nullptr, nullptr, nullptr, nullptr);
+  return it->second;
+}
+
 std::string Convert(const char *from, const char *to, std::string_view in, const std::string &badInput) {
-  iconv_t cd = iconv_open(to, from);
-  if (cd == (iconv_t)-1) throw std::runtime_error(std::string("iconv cannot convert ") + from + " to " + to);
+  iconv_t cd = Converter(from, to);
   std::string out;
   std::vector<char> buffer(in.size() * 4 + 16);
   char *inPtr = const_cast<char *>(in.data());
@@ -43,7 +59,6 @@ std::string Convert(const char *from, const char *to, std::string_view in, const
       iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
   }
-  iconv_close(cd);
   return out;
 }
 
@@ -80,25 +95,40 @@ std::u16string CodePageToUtf16(unsigned codePage, std::string_view text) {
   return BytesToU16(Convert(IconvName(codePage), "UTF-16LE", text, kReplacementUtf16le));
 }
 
+// Converts all of `in`, or returns false at the first character the target
+// charset has no form for.
+static bool ConvertWhole(const char *from, const char *to, const std::string &in, std::string *out) {
+  iconv_t cd = Converter(from, to);
+  std::vector<char> buffer(in.size() * 2 + 16);
+  char *inPtr = const_cast<char *>(in.data());
+  size_t inLeft = in.size();
+  char *outPtr = buffer.data();
+  size_t outLeft = buffer.size();
+  if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == (size_t)-1 || inLeft != 0) return false;
+  out->assign(buffer.data(), outPtr - buffer.data());
+  return true;
+}
+
 std::string Utf16ToCodePage(unsigned codePage, std::u16string_view text) {
+  std::string out;
+  if (ConvertWhole("UTF-16LE", IconvName(codePage), U16ToBytes(text), &out)) return out;
   // Convert character by character so that one without a form in the code
   // page becomes '?' while the rest keeps its bytes.
-  std::string out;
+  out.clear();
   for (size_t i = 0; i < text.size(); ++i) {
     size_t units = (text[i] >= 0xD800 && text[i] < 0xDC00 && i + 1 < text.size()) ? 2 : 1;
     std::string bytes = U16ToBytes(text.substr(i, units));
-    iconv_t cd = iconv_open(IconvName(codePage), "UTF-16LE");
-    std::vector<char> buffer(16);
+    iconv_t cd = Converter("UTF-16LE", IconvName(codePage));
+    char buffer[16];
     char *inPtr = bytes.data();
     size_t inLeft = bytes.size();
-    char *outPtr = buffer.data();
-    size_t outLeft = buffer.size();
+    char *outPtr = buffer;
+    size_t outLeft = sizeof buffer;
     size_t result = iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-    iconv_close(cd);
     if (result == (size_t)-1 || inLeft != 0)
       out += '?';
     else
-      out.append(buffer.data(), outPtr - buffer.data());
+      out.append(buffer, outPtr - buffer);
     i += units - 1;
   }
   return out;

@@ -4,6 +4,7 @@
 #include "simmachine/file_system.h"
 
 #include "ini_text.h"
+#include "security_model.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -297,6 +298,12 @@ bool ParseNumber(const std::string &text, uint32_t *value) {
   return true;
 }
 
+// A DACL as machine.ini keeps it: "D:" and its entries in SDDL.
+bool IsDaclText(const std::string &text) {
+  Descriptor descriptor;
+  return ParseSddl(text, nullptr, &descriptor) == 0 && descriptor.hasDacl;
+}
+
 std::string Hex(uint32_t value) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08X", value);
@@ -449,6 +456,7 @@ std::string FileSystem::StateIni() const {
   for (const auto &entry : inUse_) out << "in_use = " << InUseName(entry.second.value) << " " << entry.second.path << "\n";
   for (const auto &entry : readOnlyFolders_) out << "read_only_folder = " << entry.second.path << "\n";
   for (const auto &entry : shortWrites_) out << "short_write = " << entry.second.value << " " << entry.second.path << "\n";
+  for (const auto &entry : security_) out << "security = " << entry.second.value << " " << entry.second.path << "\n";
   return out.str();
 }
 
@@ -457,6 +465,7 @@ bool FileSystem::LoadStateIni(const std::string &text, std::string *error) {
   inUse_.clear();
   readOnlyFolders_.clear();
   shortWrites_.clear();
+  security_.clear();
   return ForEachIniEntry(text, "[files]", [&](const std::string &key, const std::string &value, int number) {
     if (LoadStateLine(key, value)) return true;
     *error = "line " + std::to_string(number) + " of [files]: " + key + " = " + value;
@@ -464,8 +473,8 @@ bool FileSystem::LoadStateIni(const std::string &text, std::string *error) {
   });
 }
 
-// One "key = value" line of [files]: the value is a number or a kind, a
-// blank and a path, or for a read-only folder the path alone.
+// One "key = value" line of [files]: the value is a number, a kind or a DACL
+// in SDDL, a blank and a path, or for a read-only folder the path alone.
 bool FileSystem::LoadStateLine(const std::string &key, const std::string &value) {
   size_t blank = value.find(' ');
   std::string word = value.substr(0, blank);
@@ -481,6 +490,8 @@ bool FileSystem::LoadStateLine(const std::string &key, const std::string &value)
     SetInUse(path, how);
   else if (key == "short_write" && ParseNumber(word, &amount))
     SetShortWrite(path, amount);
+  else if (key == "security" && IsDaclText(word))
+    SetSecurityOf(path, word);
   else
     return false;
   return true;
@@ -692,7 +703,7 @@ uint32_t FileSystem::Move(const std::u16string &from, const std::u16string &to) 
   return 0;
 }
 
-uint32_t FileSystem::CreateFolder(const std::u16string &path) {
+uint32_t FileSystem::CreateFolder(const std::u16string &path, const std::string &security) {
   Location location = Locate(path, true);
   if (location.error) return location.error;
   if (location.exists) return ERROR_ALREADY_EXISTS;
@@ -701,6 +712,7 @@ uint32_t FileSystem::CreateFolder(const std::u16string &path) {
   std::error_code failure;
   if (!fs::create_directory(location.host, failure)) return ERROR_ACCESS_DENIED;
   attributes_.erase(location.Key());
+  if (!security.empty()) security_[location.Key()] = {location.Path(), security};
   return 0;
 }
 
@@ -737,12 +749,31 @@ uint32_t FileSystem::SetAttributes(const std::u16string &path, uint32_t attribut
   return 0;
 }
 
+uint32_t FileSystem::LocateObject(const std::u16string &path, std::string *windowsPath, bool *directory) const {
+  Location location = Locate(path, true);
+  if (location.error) return location.error;
+  if (!location.exists) return location.parentExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+  *windowsPath = location.Path();
+  *directory = location.directory;
+  return 0;
+}
+
+uint32_t FileSystem::SetSecurity(const std::u16string &path, const std::string &security) {
+  Location location = Locate(path, true);
+  if (location.error) return location.error;
+  if (!location.exists) return location.parentExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+  if (WriteProtected(location)) return ERROR_ACCESS_DENIED;
+  security_[location.Key()] = {location.Path(), security};
+  return 0;
+}
+
 // A deleted file loses its attributes and its holders; handles the program
 // still has on it no longer stand in the way of a new file of that name.
 // Short-write faults belong to the name and stay.
 void FileSystem::ForgetPath(const std::u16string &key) {
   EraseMarks(&attributes_, key);
   EraseMarks(&inUse_, key);
+  EraseMarks(&security_, key);
   for (auto &entry : open_)
     if (IsAtOrBelow(entry.second.key, key)) entry.second.key.clear();
 }
@@ -753,6 +784,7 @@ void FileSystem::RenamePath(const Location &from, const Location &to) {
   std::string fromPath = from.Path(), toPath = to.Path();
   MoveMarks(&attributes_, fromKey, toKey, fromPath, toPath);
   MoveMarks(&inUse_, fromKey, toKey, fromPath, toPath);
+  MoveMarks(&security_, fromKey, toKey, fromPath, toPath);
   for (auto &entry : open_) {
     if (!IsAtOrBelow(entry.second.key, fromKey)) continue;
     entry.second.key = toKey + entry.second.key.substr(fromKey.size());
@@ -847,6 +879,17 @@ bool FileSystem::IsInUse(const std::string &windowsPath, InUse *how) const {
   if (mark == inUse_.end()) return false;
   *how = mark->second.value;
   return true;
+}
+
+std::string FileSystem::SecurityOf(const std::string &windowsPath) const {
+  auto mark = security_.find(LocateHost(windowsPath).Key());
+  return mark == security_.end() ? "" : mark->second.value;
+}
+
+void FileSystem::SetSecurityOf(const std::string &windowsPath, const std::string &security) {
+  Location location = LocateHost(windowsPath);
+  ThrowIfBad(location.error, windowsPath);
+  security_[location.Key()] = {location.Path(), security};
 }
 
 void FileSystem::SetReadOnlyFolder(const std::string &windowsPath) {

@@ -137,8 +137,46 @@ const std::vector<Field> &Fields() {
       Signed("screen_height", &Profile::screenHeight),
       Flag("special_folder_fails", &Profile::specialFolderFails),
       Flag("ime_install_fails", &Profile::imeInstallFails),
+      Text("keyboard_layout", &Profile::keyboardLayout),
   };
   return fields;
+}
+
+// [windows]: one "window = CLASS | TITLE" line per window, with " | faults"
+// after the title for a faulting one.
+const char kWindowsSection[] = "[windows]";
+const char kFaultsWord[] = "faults";
+
+std::string WindowLine(const OtherWindow &window) {
+  return "window = " + window.className + " | " + window.title + (window.faults ? std::string(" | ") + kFaultsWord : "");
+}
+
+bool ParseWindowLine(const std::string &value, OtherWindow *window) {
+  std::vector<std::string> parts;
+  for (size_t start = 0;;) {
+    size_t bar = value.find('|', start);
+    parts.push_back(TrimBlanks(value.substr(start, bar == std::string::npos ? std::string::npos : bar - start)));
+    if (bar == std::string::npos) break;
+    start = bar + 1;
+  }
+  if (parts[0].empty() || parts.size() > 3 || (parts.size() == 3 && parts[2] != kFaultsWord)) return false;
+  window->className = parts[0];
+  window->title = parts.size() > 1 ? parts[1] : "";
+  window->faults = parts.size() == 3;
+  return true;
+}
+
+bool WindowsFromIni(const std::string &text, Profile *profile, std::string *error) {
+  profile->otherWindows.clear();
+  return ForEachIniEntry(text, kWindowsSection, [&](const std::string &key, const std::string &value, int number) {
+    OtherWindow window;
+    if (key == "window" && ParseWindowLine(value, &window)) {
+      profile->otherWindows.push_back(window);
+      return true;
+    }
+    *error = "machine.ini line " + std::to_string(number) + ": bad line in " + kWindowsSection + ": " + key + " = " + value;
+    return false;
+  });
 }
 
 }  // namespace
@@ -182,10 +220,13 @@ std::string ProfileToIni(const Profile &profile) {
   std::ostringstream out;
   out << "[machine]\n";
   for (const auto &field : Fields()) out << field.key << " = " << field.get(profile) << "\n";
+  out << "\n" << kWindowsSection << "\n";
+  for (const auto &window : profile.otherWindows) out << WindowLine(window) << "\n";
   return out.str();
 }
 
 bool ProfileFromIni(const std::string &text, Profile *profile, std::string *error) {
+  if (!WindowsFromIni(text, profile, error)) return false;
   return ForEachIniEntry(text, "[machine]", [&](const std::string &key, const std::string &value, int number) {
     for (const auto &field : Fields()) {
       if (key != field.key) continue;

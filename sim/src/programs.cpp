@@ -1,7 +1,9 @@
 // Finding and running the programs that WinExec starts.
 #include "programs.h"
 
+#include "simmachine/code_page.h"
 #include "simmachine/machine.h"
+#include "system_programs.h"
 
 namespace sim {
 namespace {
@@ -31,6 +33,27 @@ std::string FindProgram(Machine &machine, const std::string &name) {
   return "";
 }
 
+// The demo package's helper programs are one stub that carries this marker
+// and appends "<its file name in lower case> <arguments>" and CRLF to
+// helper-log.txt beside itself (payload/helper_stub.c). Acting it out here
+// gives the same log as the real stub under Wine.
+const char kHelperStubMarker[] = "QELVO-DEMO-HELPER-STUB";
+
+void RunHelperStub(Machine &machine, const StartedProgram &program) {
+  std::string content;
+  if (!machine.files.ReadFile(program.path, &content) || content.find(kHelperStubMarker) == std::string::npos) return;
+  const size_t slash = program.path.find_last_of("\\/");
+  std::string name = program.path.substr(slash + 1);
+  for (char &c : name)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+  const std::string log = program.path.substr(0, slash + 1) + "helper-log.txt";
+  std::string text;
+  machine.files.ReadFile(log, &text);
+  text += Utf8ToCodePage(machine.profile.ansiCodePage,
+                         name + (program.arguments.empty() ? "" : " " + program.arguments) + "\r\n");
+  machine.files.WriteFile(log, text);
+}
+
 }  // namespace
 
 StartedProgram ResolveCommand(Machine &machine, const std::string &commandLine) {
@@ -58,6 +81,10 @@ StartedProgram ResolveCommand(Machine &machine, const std::string &commandLine) 
   }
 }
 
-void RunProgram(Machine &, const StartedProgram &) {}
+void RunProgram(Machine &machine, const StartedProgram &program) {
+  if (RunRegsvr32(machine, program)) return;
+  if (RunRunas(machine, program)) return;
+  RunHelperStub(machine, program);
+}
 
 }  // namespace sim

@@ -1,11 +1,76 @@
 #include "shell/install_driver.h"
 
 #include "common/program_state.h"
+#include "package/module_deployment.h"
 #include "platform/win32.h"
+#include "registration/autostart_entry.h"
+#include "registration/text_service.h"
+#include "security/directory_access.h"
+#include "security/safe_command.h"
+#include "settings/user_agent_marker.h"
+#include "shell/ime_registration.h"
 #include "shell/install_dir.h"
+#include "shell/os_detection.h"
+#include "shell/server_preparation.h"
+#include "shell/stage_code.h"
+#include "ui/progress.h"
 
-void RunInstallDriver() {
+namespace {
+
+void AdvanceProgress() {
+  ++progressStep;
+  UpdateProgress(progressStep, progressTotal);
+}
+
+void RecordInstallDirectory() {
   ComputeInstallDir();
   GetSystemDirectoryA(systemDirString, kSystemDirSize);
   WriteInstallDirRecord();
+}
+
+// The directory is opened again after deployment: files the deployment made
+// must carry the same rights, and the integrity level is set on the whole.
+void OpenDirectoryAccess() {
+  GrantUserFullAccess(installDir);
+  SetLowIntegrityLevel();
+  AdvanceProgress();
+}
+
+void RegisterInputMethod() {
+  if (interfaceChoice == 1)
+    RegisterTextService();
+  else
+    RegisterImeInterface();
+}
+
+// The 64-bit companion registers the 64-bit IME side, which this 32-bit
+// program cannot do itself. Nothing waits for it.
+void StartHelper64() {
+  char program[kInstallDirSize + 16];
+  char arguments[kInstallDirSize + 16];
+  char command[2 * kInstallDirSize + 40];
+  wsprintfA(program, "%ssetupw64.exe", installDir);
+  wsprintfA(arguments, "regvo32=%s", installDir);
+  if (FormatProgramCommand(command, sizeof command, program, arguments)) WinExec(command, SW_SHOW);
+}
+
+}  // namespace
+
+void RunInstallDriver() {
+  RecordInstallDirectory();
+  PrepareInstallDirectory();
+  SetStageCode(10041);
+  PrepareRunningServer();
+  SetStageCode(10042);
+  DeployFiles(kFullPass);
+  SetStageCode(10043);
+  OpenDirectoryAccess();
+  RegisterInputMethod();
+  SetStageCode(10044);
+  AdvanceProgress();
+  WriteUserAgentMarker();
+  AdvanceProgress();
+  if (wizardModeFlag == 0) WriteHelperAutostartEntry();
+  AdvanceProgress();
+  if (interfaceChoice == 0 && Is64BitWindows() == 1) StartHelper64();
 }

@@ -5,8 +5,8 @@
 #include "shell/command_line.h"
 #include "shell/dll_search.h"
 #include "shell/install_dir.h"
-#include "shell/install_driver.h"
 #include "shell/main_window.h"
+#include "shell/windowless_run.h"
 
 int wizardState = 0;
 
@@ -39,7 +39,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
   // "regvo32" is tested first: a command line holding both words stays interactive.
   if (!ContainsCommandWord(commandLine, "regvo32") && ContainsCommandWord(commandLine, "setvosrf32")) {
     runMode = kRunModeWindowless;
-    RunInstallDriver();
+    RunWindowless();
     return 0;
   }
   programInstance = instance;

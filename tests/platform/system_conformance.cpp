@@ -110,9 +110,3 @@ CONFORMANCE_CHECK(ProgramFilesAndFixedSystemDrive) {
 CONFORMANCE_CHECK(WinExecOfMissingProgramGivesFileNotFound) {
   CHECK_EQ(WinExec("no_such_program_4711.exe", SW_SHOW), ERROR_FILE_NOT_FOUND);
 }
-
-CONFORMANCE_CHECK(SleepAdvancesTheTickCount) {
-  DWORD before = GetTickCount();
-  Sleep(50);
-  CHECK(GetTickCount() - before >= 40);
-}

@@ -177,6 +177,7 @@ TEST(ProgramEntry, MissingRightsShowTheMessageAndEndInBothRunModes) {
 TEST(ProgramEntry, WindowlessRunOpensNoWindowAndWritesTheRecord) {
   ScopedMachine machine("win10-x64");
   interfaceChoice = 0;  // its value at process start
+  machine->process.packagePath = VOZ_PACKAGE_FILE;
   bool stopped;
   EXPECT_EQ(RunProgram("/S SETVOSRF32", &stopped), 0);
   EXPECT_FALSE(stopped);

@@ -27,7 +27,7 @@ if [ ! -d "$LOCPATH/zh_CN.UTF-8" ]; then
   localedef -i zh_CN -f UTF-8 "$LOCPATH/zh_CN.UTF-8" 2>/dev/null || true
   localedef -i zh_TW -f UTF-8 "$LOCPATH/zh_TW.UTF-8" 2>/dev/null || true
 fi
-export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
+{ export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8; } 2>/dev/null
 export WINEDEBUG=-all
 
 # One X server for the run: every Wine process must see the same display.
@@ -40,26 +40,34 @@ export WINEPREFIX="$work/prefix-$$"
 cleanup() {
   "$WINESERVER" -k >/dev/null 2>&1 || true
   kill "$xvfb" >/dev/null 2>&1 || true
-  rm -rf "$WINEPREFIX"
+  rm -rf "$WINEPREFIX" "$WINEPREFIX.template"
 }
 trap cleanup EXIT
 
+# A prefix as the program expects the machine: Windows 10, PROGRA~1 naming
+# C:\Program Files as on Windows (Wine hashes its short names), window frames
+# drawn by Wine itself. Made once; every test starts from a fresh copy, so
+# that no test sees what an earlier one installed.
 echo "wine prefix $WINEPREFIX"
 "$WINE" wineboot -i >/dev/null 2>&1
 "$WINE" winecfg -v win10 >/dev/null 2>&1
 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
-# Windows names C:\Program Files also C:\PROGRA~1; Wine hashes its short names.
 ln -sfn "Program Files" "$WINEPREFIX/drive_c/PROGRA~1"
 "$WINESERVER" -w
+mv "$WINEPREFIX" "$WINEPREFIX.template"
 
 status=0
 for test in "$here"/test_*.sh; do
   name=$(basename "$test" .sh)
+  cp -a "$WINEPREFIX.template" "$WINEPREFIX"
   if bash "$test"; then
     echo "ok   wine/$name"
   else
     echo "FAIL wine/$name"
     status=1
   fi
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  "$WINESERVER" -w >/dev/null 2>&1 || true
+  rm -rf "$WINEPREFIX"
 done
 exit $status

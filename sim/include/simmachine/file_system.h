@@ -2,8 +2,8 @@
 // <root>/drives/<letter>, reached through Windows path rules (drive letters,
 // '\' and '/', case-insensitive names, 8.3 short names such as PROGRA~1, the
 // current directory), with attributes, files in use as Windows treats them,
-// folders that cannot be written, WOW64 file-system redirection and injected
-// write faults.
+// folders that cannot be written, WOW64 file-system redirection, injected
+// write faults and the DACL each file or folder carries.
 #pragma once
 
 #include <cstdint>
@@ -48,7 +48,8 @@ class FileSystem {
   void Attach(const Profile *profile, ProcessState *process, std::filesystem::path drives);
 
   // machine.ini section text ([files]) describing files in use, read-only
-  // folders, attributes and faults; and back. Paths in it are Windows paths.
+  // folders, attributes, faults and DACLs; and back. Paths in it are Windows
+  // paths.
   std::string StateIni() const;
   bool LoadStateIni(const std::string &text, std::string *error);
 
@@ -77,10 +78,18 @@ class FileSystem {
   uint32_t Copy(const std::u16string &from, const std::u16string &to, bool failIfExists);
   uint32_t Delete(const std::u16string &path);
   uint32_t Move(const std::u16string &from, const std::u16string &to);
-  uint32_t CreateFolder(const std::u16string &path);
+  // A new folder carries `security` (SDDL of its DACL), or with "" none of
+  // its own.
+  uint32_t CreateFolder(const std::u16string &path, const std::string &security = "");
   uint32_t RemoveFolder(const std::u16string &path);
   uint32_t GetAttributes(const std::u16string &path, uint32_t *attributes) const;
   uint32_t SetAttributes(const std::u16string &path, uint32_t attributes);
+  // The existing file or folder a path names, as its Windows path spelled as
+  // on disk ("C:\" for a drive root), and whether it is a folder.
+  uint32_t LocateObject(const std::u16string &path, std::string *windowsPath, bool *directory) const;
+  // Gives an existing file or folder the DACL `security` (SDDL);
+  // ERROR_ACCESS_DENIED where the user may not change it.
+  uint32_t SetSecurity(const std::u16string &path, const std::string &security);
 
   // ---- Host view, for the harness and tests. Windows paths are UTF-8 here. ----
 
@@ -108,6 +117,10 @@ class FileSystem {
   void ClearInUse(const std::string &windowsPath);
   // Whether another program holds the file, and how.
   bool IsInUse(const std::string &windowsPath, InUse *how) const;
+  // The SDDL of the DACL a file or folder carries of its own; "" when it has
+  // none and takes what its folder passes down.
+  std::string SecurityOf(const std::string &windowsPath) const;
+  void SetSecurityOf(const std::string &windowsPath, const std::string &security);
   // Files and folders in this folder, and the folder itself, cannot be
   // created, written, deleted or renamed (ERROR_ACCESS_DENIED).
   void SetReadOnlyFolder(const std::string &windowsPath);
@@ -171,6 +184,7 @@ class FileSystem {
   std::map<std::u16string, Mark<InUse>> inUse_;
   std::map<std::u16string, Mark<bool>> readOnlyFolders_;
   std::map<std::u16string, Mark<uint32_t>> shortWrites_;
+  std::map<std::u16string, Mark<std::string>> security_;
   std::map<uint32_t, OpenFile> open_;
   uint32_t nextHandle_ = 0x100;
 };

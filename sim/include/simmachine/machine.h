@@ -7,6 +7,7 @@
 #include <deque>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -36,6 +37,7 @@ struct ProcessState {
   uint32_t lastError = 0;
   uint64_t elapsedMs = 0;             // virtual time added by Sleep
   bool dllSearchRestricted = false;   // SetDefaultDllDirectories(SYSTEM32) or SetDllDirectoryA("")
+  std::set<std::string> librariesLoaded;  // file names LoadLibraryA has loaded
   bool wow64RedirectionDisabled = false;
   bool consoleAllocated = false;
   std::filesystem::path packagePath;  // host file served as resource VOZ/KELTVOZ

@@ -10,6 +10,16 @@ namespace sim {
 
 enum class Family { Win9x, NT };
 
+// A top-level window of another program that runs on the machine from the
+// start ([windows] in machine.ini). It records the copy-data it receives; a
+// faulting one stands for a fault in the program while it talks to that
+// window (SendMessageA raises an access violation).
+struct OtherWindow {
+  std::string className;  // UTF-8
+  std::string title;      // UTF-8, may be empty
+  bool faults = false;
+};
+
 struct Profile {
   std::string preset;            // the preset it was made from, informational
   Family family = Family::NT;
@@ -36,6 +46,8 @@ struct Profile {
   int screenWidth = 1920, screenHeight = 1080;
   bool specialFolderFails = false;  // SHGetSpecialFolderPathA answers FALSE
   bool imeInstallFails = false;     // ImmInstallIMEW answers no layout
+  std::string keyboardLayout;       // the thread's layout id ("E0200804"); empty: the user's first preload entry
+  std::vector<OtherWindow> otherWindows;
 
   bool IsWow64() const { return nativeArchitecture == 9 && processBits == 32; }
   bool Is64BitWindows() const { return nativeArchitecture == 9 || nativeArchitecture == 6; }
@@ -54,8 +66,8 @@ std::vector<std::string> PresetNames();
 // Fills `profile` from a preset name; false for an unknown name.
 bool PresetProfile(const std::string &name, Profile *profile);
 
-// machine.ini text of a profile, and back. Unknown keys are an error so that a
-// typing mistake in a hand-edited file is noticed.
+// machine.ini text of a profile ([machine] and [windows]), and back. Unknown
+// keys are an error so that a typing mistake in a hand-edited file is noticed.
 std::string ProfileToIni(const Profile &profile);
 bool ProfileFromIni(const std::string &text, Profile *profile, std::string *error);
 

@@ -45,6 +45,7 @@ struct UserState {
   std::deque<MSG> queue;
   HWND focus = nullptr;
   ATOM nextAtom = 0xC000;
+  bool otherWindowsOpen = false;  // the profile's other-program windows are among `windows`
 
   // The live window for a handle, or null for an unknown or destroyed one.
   SimWindow *Find(HWND window) const;

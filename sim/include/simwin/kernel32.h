@@ -194,6 +194,11 @@ struct EXCEPTION_POINTERS;
 typedef LONG (*PTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
 typedef PTOP_LEVEL_EXCEPTION_FILTER LPTOP_LEVEL_EXCEPTION_FILTER;
 
+#define EXCEPTION_ACCESS_VIOLATION 0xC0000005u
+
+// Raises a structured exception in the program: see simmachine/structured_exception.h.
+void RaiseException(DWORD code, DWORD flags, DWORD argumentCount, const ULONG_PTR *arguments);
+
 // ---- Strings and code pages ----
 
 #define CP_ACP 0

@@ -6,5 +6,7 @@
 #include "simwin/user32.h"
 #include "simwin/gdi32.h"
 #include "simwin/advapi32.h"
+#include "simwin/security.h"
 #include "simwin/shell32.h"
+#include "simwin/imm32.h"
 #include "simwin/crt.h"

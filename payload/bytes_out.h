@@ -1,0 +1,17 @@
+// Appending little-endian integers to the bytes of a payload file.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+using Bytes = std::vector<uint8_t>;
+
+inline void Put16(Bytes *out, uint32_t value) {
+  out->push_back(uint8_t(value));
+  out->push_back(uint8_t(value >> 8));
+}
+
+inline void Put32(Bytes *out, uint32_t value) {
+  Put16(out, value & 0xFFFF);
+  Put16(out, value >> 16);
+}

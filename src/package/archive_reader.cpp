@@ -1,0 +1,103 @@
+#include "package/archive_reader.h"
+
+#include <string.h>
+#include <zlib.h>
+
+#include "common/program_state.h"
+#include "common/text_buffer.h"
+#include "package/archive_format.h"
+#include "package/file_operations.h"
+#include "package/md5_digest.h"
+#include "package/package_data.h"
+#include "package/phrase_list.h"
+#include "ui/progress.h"
+
+static_assert(kWorkingBufferSize - kScratchContentOffset - kScratchReserve == kLargestInstallableEntry,
+              "the package's entries fit the working buffer");
+
+// The entry that is written compacted: the phrase-list backup.
+static const char kCompactedEntryName[] = "vorlcyzk.bak";
+
+static DWORD InflateEntry(const ArchiveEntry *entry, BYTE *target, DWORD capacity);
+static int DigestMatches(const ArchiveEntry *entry, BYTE *content, DWORD length);
+static int WriteEntryFile(const char *path, const BYTE *content, DWORD length);
+static int ExtractEntry(const ArchiveEntry *entry, BYTE *scratch, DWORD scratchSize);
+static void ReportFailedEntry(const char *name);
+
+// The inflated length, or 0 when the stream is bad or does not fit.
+static DWORD InflateEntry(const ArchiveEntry *entry, BYTE *target, DWORD capacity) {
+  uLongf length = capacity;
+  if (uncompress(target, &length, entry->data, entry->compressedLength) != Z_OK) return 0;
+  return (DWORD)length;
+}
+
+// Long layout: the digest of the content, computed behind it in the scratch
+// area, must equal the stored digest text. The short layout has no digest.
+static int DigestMatches(const ArchiveEntry *entry, BYTE *content, DWORD length) {
+  if (!entry->digestText) return 1;
+  char *digest = (char *)content + length + kScratchDigestGap;
+  Md5Hex(content, length, digest);
+  return strncmp(digest, entry->digestText, kDigestFieldSize) == 0;
+}
+
+// 1 when all bytes were written. A short write leaves the partial file.
+static int WriteEntryFile(const char *path, const BYTE *content, DWORD length) {
+  HFILE file = _lcreat(path, 0);
+  if (file == 0 || file == HFILE_ERROR) return 0;
+  UINT written = _lwrite(file, (LPCSTR)content, length);
+  _lclose(file);
+  return written == length;
+}
+
+static int ExtractEntry(const ArchiveEntry *entry, BYTE *scratch, DWORD scratchSize) {
+  char *name = (char *)scratch;
+  if (!EntryNameIsSafe(entry)) return 0;
+  BYTE *content = scratch + kScratchContentOffset;
+  DWORD length = InflateEntry(entry, content, scratchSize - kScratchContentOffset - kScratchReserve);
+  if (length == 0 || !DigestMatches(entry, content, length)) return 0;
+  char target[MAX_PATH];
+  CopyText(target, sizeof target, installDir);
+  AppendText(target, sizeof target, name);
+  if (DeleteIfPresent(target) == -1) MoveAside(target);
+  if (strcmp(name, kCompactedEntryName) == 0) length = CompactPhraseList(content, length) + kPhraseListTrailerSize;
+  return WriteEntryFile(target, content, length);
+}
+
+static void ReportFailedEntry(const char *name) {
+  char text[128];
+  wsprintfA(text, "没有成功解压复制%s文件！请重新下载安装。", name);
+  MessageBoxA(NULL, text, "智能Qelvo安装", MB_OK);
+}
+
+int ExtractArchive(const BYTE *archive, DWORD length, BYTE *scratch, DWORD scratchSize) {
+  if (!scratch || scratchSize <= kScratchContentOffset + kScratchReserve) return 0;
+  ArchiveWalk walk;
+  if (!BeginArchiveWalk(&walk, archive, length)) return 0;
+  ArchiveEntry entry;
+  DWORD written = 0;
+  while (NextArchiveEntry(&walk, &entry)) {
+    // The name stays at the start of the scratch area for the message.
+    CopyEntryName(&entry, (char *)scratch, kScratchContentOffset);
+    if (ExtractEntry(&entry, scratch, scratchSize)) ++written;
+    else ReportFailedEntry((const char *)scratch);
+    ++progressStep;
+    UpdateProgress(progressStep, progressTotal);
+  }
+  return written == walk.count;
+}
+
+void LoadPackageEntry(const char *name) {
+  if (!packageData || !workingBuffer) return;
+  BYTE *content = workingBuffer + kScratchContentOffset;
+  content[0] = 0;
+  content[1] = 0;
+  ArchiveWalk walk;
+  ArchiveEntry entry;
+  BeginArchiveWalk(&walk, packageData, packageSize);
+  while (NextArchiveEntry(&walk, &entry)) {
+    if (!EntryNameIs(&entry, name)) continue;
+    if (entry.compressedLength > 0)
+      InflateEntry(&entry, content, kWorkingBufferSize - kScratchContentOffset - kScratchReserve);
+    return;
+  }
+}

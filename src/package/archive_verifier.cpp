@@ -1,0 +1,42 @@
+#include "package/archive_verifier.h"
+
+#include <string.h>
+
+#include "common/program_state.h"
+#include "common/text_buffer.h"
+#include "package/archive_format.h"
+#include "package/md5_digest.h"
+#include "shell/command_line.h"
+
+static int EntryPasses(const ArchiveEntry *entry, const char *name, const char *exemptList);
+
+static int EntryPasses(const ArchiveEntry *entry, const char *name, const char *exemptList) {
+  if (!EntryNameIsSafe(entry)) return 0;
+  char path[MAX_PATH];
+  CopyText(path, sizeof path, installDir);
+  AppendText(path, sizeof path, name);
+  char digest[kDigestFieldSize];
+  const DWORD fileLength = FileMd5Hex(path, digest);
+  if (!entry->digestText) return fileLength >= entry->compressedLength;
+  return strncmp(digest, entry->digestText, kDigestFieldSize) == 0 || ContainsCommandWord(exemptList, name);
+}
+
+int VerifyArchive(const BYTE *archive, DWORD length, char *failureText, int failureSize, const char *exemptList) {
+  CopyText(failureText, failureSize, "");
+  ArchiveWalk walk;
+  ArchiveEntry entry;
+  int passed = 0;
+  BeginArchiveWalk(&walk, archive, length);
+  while (NextArchiveEntry(&walk, &entry)) {
+    char name[kLongNameFieldSize + 1];
+    CopyEntryName(&entry, name, sizeof name);
+    if (EntryPasses(&entry, name, exemptList)) {
+      ++passed;
+    } else {
+      AppendText(failureText, failureSize, name);
+      AppendText(failureText, failureSize, "....");
+    }
+  }
+  if ((DWORD)passed < walk.count) AppendText(failureText, failureSize, "有文件没有成功解压，请重新下载安装！\r\n");
+  return passed;
+}

@@ -1,0 +1,14 @@
+// Clearing the way for a new file: deleting an old one, or moving one that a
+// running program holds out of the way, as Windows allows for files in use.
+#pragma once
+
+// Deletes the file at `path` after clearing its read-only, hidden and system
+// attributes. Returns 0 when there was no file to delete (or it cannot be
+// opened for reading) or the deletion worked, -1 when it is there and stays.
+int DeleteIfPresent(const char *path);
+
+// Renames the file at `path` to an aside name: the character five places
+// from the end replaced by '2' ("morvak4.ime" becomes "morvak2.ime"), or by
+// '1' when that rename fails. A file already under the aside name is deleted
+// first. Nothing is reported; aside copies are never removed later.
+void MoveAside(const char *path);

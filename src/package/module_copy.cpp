@@ -1,0 +1,126 @@
+#include "package/module_copy.h"
+
+#include "common/program_state.h"
+#include "common/text_buffer.h"
+#include "package/file_operations.h"
+#include "platform/win32.h"
+
+namespace {
+
+typedef BOOL(WINAPI *IsWow64ProcessFunction)(HANDLE, PBOOL);
+typedef BOOL(WINAPI *DisableRedirectionFunction)(PVOID *);
+typedef BOOL(WINAPI *RevertRedirectionFunction)(PVOID);
+
+// What a copy attempt has to tell the user, once redirection is back on.
+enum CopyOutcome { kCopied = 0, kNotUnpacked, kNotCopied };
+
+// A work on the full source and target paths, done with redirection off.
+typedef int (*TargetWork)(const char *sourcePath, const char *targetPath);
+
+const char kCaption[] = "智能Qelvo(Kelt五笔)安装";
+const char kNotUnpackedText[] = "安装包没有成功解压%s文件，请重新下载安装！";
+const char kNotCopiedText[] = "没有成功复制%s文件，请退出安装程序并手动删除该文件后重新安装！";
+// A directory of at most kSystemDirSize - 1 characters, a backslash and a
+// module name (the installation directory is shorter than that).
+const int kPathSize = kSystemDirSize + 32;
+
+void ShowCopyMessage(const char *format, const char *name) {
+  char text[kPathSize + 128];
+  wsprintfA(text, format, name);
+  MessageBoxA(NULL, text, kCaption, MB_OK);
+}
+
+// Leaves the target directory of `code` in the system directory string.
+void FillTargetDirectory(int code) {
+  if (code == kTargetSyswow64) {
+    GetWindowsDirectoryA(win64Path, kWin64PathSize);
+    AppendText(win64Path, kWin64PathSize, "\\syswow64");
+    CopyText(systemDirString, kSystemDirSize, win64Path);
+  } else if (code == kTargetNativeSystem || code == kTargetSystem) {
+    GetSystemDirectoryA(systemDirString, kSystemDirSize);
+  } else {
+    GetWindowsDirectoryA(systemDirString, kSystemDirSize);
+  }
+}
+
+bool RunsUnderWow64() {
+  IsWow64ProcessFunction isWow64Process =
+      (IsWow64ProcessFunction)(void *)GetProcAddress(GetModuleHandleA("kernel32"), "IsWow64Process");
+  BOOL wow64 = FALSE;
+  return isWow64Process && isWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+// Does `work` with redirection off when the process runs under WOW64 and the
+// switch works; otherwise with redirection as it is.
+int WithoutRedirection(TargetWork work, const char *sourcePath, const char *targetPath) {
+  if (!RunsUnderWow64()) return work(sourcePath, targetPath);
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  DisableRedirectionFunction disable =
+      (DisableRedirectionFunction)(void *)GetProcAddress(kernel, "Wow64DisableWow64FsRedirection");
+  RevertRedirectionFunction revert =
+      (RevertRedirectionFunction)(void *)GetProcAddress(kernel, "Wow64RevertWow64FsRedirection");
+  PVOID old = NULL;
+  if (!disable || !revert || disable(&old) != TRUE) return work(sourcePath, targetPath);
+  const int result = work(sourcePath, targetPath);
+  revert(old);
+  return result;
+}
+
+// Fills the target directory, forms both paths (the target's into
+// `targetPath` of kPathSize bytes) and does `work` on them.
+int WorkOnTarget(TargetWork work, const char *source, const char *target, int code, char *targetPath) {
+  char sourcePath[kPathSize];
+  FillTargetDirectory(code);
+  wsprintfA(sourcePath, "%s%s", installDir, source);
+  wsprintfA(targetPath, "%s\\%s", systemDirString, target);
+  return WithoutRedirection(work, sourcePath, targetPath);
+}
+
+int CopyAttempt(const char *sourcePath, const char *targetPath) {
+  SetFileAttributesA(targetPath, FILE_ATTRIBUTE_ARCHIVE);
+  if (CopyFileA(sourcePath, targetPath, FALSE)) return kCopied;
+  if (GetLastError() == ERROR_FILE_NOT_FOUND) return kNotUnpacked;
+  MoveAside(targetPath);
+  return CopyFileA(sourcePath, targetPath, FALSE) ? kCopied : kNotCopied;
+}
+
+// The file's length, or -1 when it cannot be opened for reading.
+LONG LengthOf(const char *path) {
+  HFILE file = _lopen(path, OF_READ);
+  if (file == HFILE_ERROR) return -1;
+  const LONG length = _llseek(file, 0, FILE_END);
+  _lclose(file);
+  return length;
+}
+
+int CompareLengths(const char *sourcePath, const char *targetPath) {
+  const LONG sourceLength = LengthOf(sourcePath);
+  if (sourceLength < 0) return kSourceMissing;
+  const LONG targetLength = LengthOf(targetPath);
+  if (targetLength < 0) return kTargetMissing;
+  return sourceLength == targetLength ? kSizesEqual : kSizesDiffer;
+}
+
+}  // namespace
+
+void CopyModule(const char *source, const char *target, int code) {
+  for (int attempt = 0; attempt < 2; ++attempt) {
+    CopyOnce(source, target, code);
+    if (CompareCopySizes(source, target, code) == kSizesEqual) return;
+  }
+  ShowCopyMessage(kNotCopiedText, target);
+}
+
+// The message waits until redirection is back on: a message box may load
+// system libraries, which must come from the process's own system directory.
+void CopyOnce(const char *source, const char *target, int code) {
+  char targetPath[kPathSize];
+  const int outcome = WorkOnTarget(CopyAttempt, source, target, code, targetPath);
+  if (outcome == kNotUnpacked) ShowCopyMessage(kNotUnpackedText, targetPath);
+  if (outcome == kNotCopied) ShowCopyMessage(kNotCopiedText, targetPath);
+}
+
+int CompareCopySizes(const char *source, const char *target, int code) {
+  char targetPath[kPathSize];
+  return WorkOnTarget(CompareLengths, source, target, code, targetPath);
+}

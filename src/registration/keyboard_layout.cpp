@@ -1,0 +1,324 @@
+#include "registration/keyboard_layout.h"
+
+#include "common/program_state.h"
+#include "common/text_buffer.h"
+
+const char kKeyboardLayoutsKey[] = "System\\CurrentControlSet\\Control\\Keyboard Layouts";
+const char kPreloadParentKey[] = "keyboard layout";
+const char kPreloadSubkey[] = "preload";
+const char kPreloadKey9x[] = "keyboard layout\\preload";
+
+namespace {
+
+// An entry belongs to the product when its layout text begins with the
+// display name; what follows is not looked at.
+const char kDisplayNameGbk[] = "智能Qelvo输入平台";
+const char kLayoutTextGbk[] = "智能Qelvo输入平台I";
+// "智能Qelvo輸入平台" and "智能Qelvo輸入平台I" in Big5.
+const char kDisplayNameBig5[] = "\xB4\xBC\xAF\xE0" "Qelvo" "\xBF\xE9\xA4\x4A\xA5\xAD\xA5\x78";
+const char kLayoutTextBig5[] = "\xB4\xBC\xAF\xE0" "Qelvo" "\xBF\xE9\xA4\x4A\xA5\xAD\xA5\x78" "I";
+
+const char kAdministratorText[] = "在WIN2000和WIN NT系统中安装本软件时，需要以系统管理员身份才能安装成功！";
+
+const DWORD kLayoutIdFloor = 0xE0000804;
+const DWORD kLayoutIdFloorBig5 = 0xE0000404;
+const DWORD kLayoutIdStep = 0x10000;
+
+// The keyboard-layout key's subkey names, a table's worth at a time.
+const int kNameTableSize = 250;
+const int kNameSize = 200;
+char nameTable[kNameTableSize][kNameSize];
+
+const int kValueSize = 200;
+
+int IsTraditional() { return codePage == kTraditionalCodePage; }
+
+void ShowFailure(const char *text, const char *caption) { MessageBoxA(NULL, text, caption, MB_OK); }
+
+// REG_SZ written with the text's length, without its terminator.
+void SetText(HKEY key, const char *name, const char *text) {
+  RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, (DWORD)lstrlenA(text));
+}
+
+// Whether the `size` bytes read begin with `prefix` (without its terminator).
+int BeginsWith(const char *data, DWORD size, const char *prefix) {
+  const DWORD length = (DWORD)lstrlenA(prefix);
+  return size >= length && memcmp(data, prefix, length) == 0;
+}
+
+// Reads a string value into `value` of kValueSize + 1 bytes: the extra byte
+// keeps a terminator behind a value that fills the 200 bytes.
+int ReadText(HKEY key, const char *name, char *value, DWORD *size) {
+  ZeroMemory(value, kValueSize + 1);
+  *size = kValueSize;
+  return RegQueryValueExA(key, name, NULL, NULL, (LPBYTE)value, size) == ERROR_SUCCESS;
+}
+
+// Fills the name table with the names of the indexes *index, *index - 1, ...
+// down to 0, as many as it holds; *index moves on past them. A name that
+// does not fit its slot still takes it, cut short.
+int CollectNames(HKEY layouts, long long *index) {
+  int collected = 0;
+  for (; *index >= 0 && collected < kNameTableSize; --*index) {
+    char *name = nameTable[collected];
+    ZeroMemory(name, kNameSize);
+    DWORD size = kNameSize;
+    const LSTATUS result = RegEnumKeyExA(layouts, (DWORD)*index, name, &size, NULL, NULL, NULL, NULL);
+    name[kNameSize - 1] = '\0';
+    if (result == ERROR_SUCCESS || result == ERROR_MORE_DATA) ++collected;
+  }
+  return collected;
+}
+
+// Opens the entry `name` and answers 1, with the entry left open in *entry,
+// when it is the product's; otherwise its number raises *largest. An entry
+// that cannot be opened for full access, or whose layout text cannot be
+// read, counts for nothing.
+int IsProductEntry(HKEY layouts, const char *name, HKEY *entry, DWORD *largest) {
+  HKEY key = NULL;
+  if (RegOpenKeyExA(layouts, name, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return 0;
+  char text[kValueSize + 1];
+  DWORD size = 0;
+  if (!ReadText(key, "layout text", text, &size)) {
+    RegCloseKey(key);
+    return 0;
+  }
+  if (BeginsWith(text, size, IsTraditional() ? kDisplayNameBig5 : kDisplayNameGbk)) {
+    *entry = key;
+    return 1;
+  }
+  DWORD number = 0;
+  if (ReadLayoutNumber(name, &number) && number > *largest) *largest = number;
+  RegCloseKey(key);
+  return 0;
+}
+
+// Looks through the entries in reverse enumeration order, so that of several
+// product entries the one enumerated last is found. 1 with the entry's name
+// in `id` and the entry open in *entry; 0 with the largest number in
+// *largest. The name table is filled and scanned a table's worth at a time,
+// so any number of entries is looked at.
+int FindEarlierEntry(HKEY layouts, char *id, int idSize, HKEY *entry, DWORD *largest) {
+  DWORD count = 0;
+  RegQueryInfoKeyA(layouts, NULL, NULL, NULL, &count, NULL, NULL, NULL, NULL, NULL, NULL, NULL);
+  long long index = count;  // index n finds nothing; n - 1 down to 0 are the entries
+  while (index >= 0) {
+    const int collected = CollectNames(layouts, &index);
+    for (int i = 0; i < collected; ++i) {
+      if (IsProductEntry(layouts, nameTable[i], entry, largest)) {
+        CopyText(id, idSize, nameTable[i]);
+        return 1;
+      }
+    }
+  }
+  return 0;
+}
+
+int EndsInLanguagePart(const char *id) {
+  const int length = lstrlenA(id);
+  return length >= 3 && lstrcmpA(id + length - 3, LayoutLanguagePart()) == 0;
+}
+
+void WriteEntryValues(HKEY entry) {
+  SetText(entry, "IME file", "MORVAK4.IME");
+  SetText(entry, "layout file", IsWindows9xFamily() ? "kbdus.kbd" : "kbdus.dll");
+  SetText(entry, "layout text", IsTraditional() ? kLayoutTextBig5 : kLayoutTextGbk);
+}
+
+// Only the ASCII letters change case in an id.
+void SetIdCase(char *id, int upper) {
+  for (; *id; ++id) {
+    if (upper && *id >= 'a' && *id <= 'z') *id = (char)(*id - 32);
+    if (!upper && *id >= 'A' && *id <= 'Z') *id = (char)(*id + 32);
+  }
+}
+
+// What a position that holds `value` means for the id `id` of `length`
+// characters: 2 it is there already, 1 this position takes it (same layout
+// number, other language part), 0 go on.
+int PositionVerdict(const char *value, const char *id, int length) {
+  const int agreeing = CountAgreeingCharacters(value, id, length);
+  if (agreeing == length) return 2;
+  return agreeing >= length - 3 ? 1 : 0;
+}
+
+void AddToNtList(HKEY preload, const char *id, int length) {
+  for (int position = 1; position <= kMaxPreloadPositions; ++position) {
+    char name[16];
+    wsprintfA(name, "%d", position);
+    char value[kValueSize + 1];
+    DWORD size = 0;
+    if (!ReadText(preload, name, value, &size)) {
+      SetText(preload, name, id);
+      return;
+    }
+    const int verdict = PositionVerdict(value, id, length);
+    if (verdict == 1) SetText(preload, name, id);
+    if (verdict) return;
+  }
+  SetText(preload, "49", id);
+}
+
+int AddToNtPreloadList(const char *id, int length) {
+  HKEY parent = NULL, preload = NULL;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kPreloadParentKey, 0, KEY_READ, &parent) != ERROR_SUCCESS) {
+    ShowFailure("Software open error2003", "智能Qelvo(Kelt五笔)");
+    return 1;
+  }
+  if (RegOpenKeyExA(parent, kPreloadSubkey, 0, KEY_ALL_ACCESS, &preload) == ERROR_SUCCESS) {
+    AddToNtList(preload, id, length);
+    RegCloseKey(preload);
+  }
+  RegCloseKey(parent);
+  return 0;
+}
+
+// One position subkey of the 9x list: 1 when the search ends here (written
+// or found), 0 to go on. A missing subkey is a free position.
+int TryPosition9x(HKEY preload, const char *name, const char *id, int length) {
+  HKEY position = NULL;
+  if (RegOpenKeyExA(preload, name, 0, KEY_ALL_ACCESS, &position) != ERROR_SUCCESS) {
+    if (RegCreateKeyExA(preload, name, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &position, NULL) ==
+        ERROR_SUCCESS) {
+      SetText(position, NULL, id);
+      RegCloseKey(position);
+    }
+    return 1;
+  }
+  char value[kValueSize + 1];
+  DWORD size = 0;
+  int verdict = 0;
+  if (ReadText(position, NULL, value, &size)) verdict = PositionVerdict(value, id, length);
+  if (verdict == 1) SetText(position, NULL, id);
+  RegCloseKey(position);
+  return verdict != 0;
+}
+
+int AddTo9xPreloadList(const char *id, int length) {
+  HKEY preload = NULL;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kPreloadKey9x, 0, KEY_READ, &preload) != ERROR_SUCCESS) {
+    ShowFailure("Software open error2003", "智能Qelvo(Kelt五笔)");
+    return 1;
+  }
+  int done = 0;
+  for (int position = 1; position <= kMaxPreloadPositions && !done; ++position) {
+    char name[16];
+    wsprintfA(name, "%d", position);
+    done = TryPosition9x(preload, name, id, length);
+  }
+  HKEY last = NULL;
+  if (!done && RegCreateKeyExA(preload, "49", 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &last, NULL) ==
+                   ERROR_SUCCESS) {
+    SetText(last, NULL, id);
+    RegCloseKey(last);
+  }
+  RegCloseKey(preload);
+  return 0;
+}
+
+}  // namespace
+
+int IsWindows9xFamily() { return (GetVersion() & 0x80000000) != 0; }
+
+int InstallImeModule() {
+  WCHAR systemDir[100];
+  ZeroMemory(systemDir, sizeof systemDir);
+  // A system directory that does not fit leaves the buffer as it was.
+  if (GetSystemDirectoryW(systemDir, 100) >= 100) return 0;
+  WCHAR path[120];
+  wsprintfW(path, L"%s\\morvak4.ime", systemDir);
+  return ImmInstallIMEW(path, L"智能Qelvo输入平台I") != NULL;
+}
+
+int RegisterKeyboardLayout() {
+  const int win9x = IsWindows9xFamily();
+  HKEY layouts = NULL;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyboardLayoutsKey, 0, KEY_READ, &layouts) != ERROR_SUCCESS) {
+    ShowFailure(win9x ? "Software open error1003" : kAdministratorText, "智能Qelvo");
+    return 1;
+  }
+  char id[kNameSize];
+  HKEY entry = NULL;
+  DWORD largest = 0;
+  int haveId = 1;
+  if (FindEarlierEntry(layouts, id, sizeof id, &entry, &largest)) {
+    if (!EndsInLanguagePart(id)) {
+      RegCloseKey(entry);
+      entry = NULL;
+      RegDeleteKeyA(layouts, id);
+      ReplaceLanguagePart(id, sizeof id);
+    }
+  } else {
+    haveId = MakeNewLayoutId(largest, id, sizeof id);
+  }
+  if (!entry && (!haveId || RegCreateKeyExA(layouts, id, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL,
+                                            &entry, NULL) != ERROR_SUCCESS)) {
+    RegCloseKey(layouts);
+    ShowFailure(win9x ? "Software open error1004" : kAdministratorText, "智能Qelvo(Kelt五笔)");
+    return 1;
+  }
+  WriteEntryValues(entry);
+  RegCloseKey(entry);
+  RegCloseKey(layouts);
+  return AddLayoutToPreloadList(id);
+}
+
+int AddLayoutToPreloadList(const char *layoutId) {
+  char id[kNameSize];
+  CopyText(id, sizeof id, layoutId);
+  const int win9x = IsWindows9xFamily();
+  SetIdCase(id, win9x);
+  const int length = lstrlenA(id);
+  return win9x ? AddTo9xPreloadList(id, length) : AddToNtPreloadList(id, length);
+}
+
+const char *LayoutLanguagePart() { return IsTraditional() ? "404" : "804"; }
+
+void ReplaceLanguagePart(char *id, int size) {
+  const int length = lstrlenA(id);
+  id[length >= 3 ? length - 3 : 0] = '\0';
+  AppendText(id, size, LayoutLanguagePart());
+}
+
+int MakeNewLayoutId(DWORD largest, char *id, int size) {
+  const DWORD floor = IsTraditional() ? kLayoutIdFloorBig5 : kLayoutIdFloor;
+  const DWORD base = largest < floor ? floor : largest;
+  // Past FFFF the sum would wrap to a small id such as 00000804, which
+  // names a keyboard of the system.
+  if (base > 0xFFFFFFFF - kLayoutIdStep) return 0;
+  char text[16];
+  wsprintfA(text, "%lx", base + kLayoutIdStep);
+  SetIdCase(text, 1);
+  CopyText(id, size, text);
+  ReplaceLanguagePart(id, size);
+  return 1;
+}
+
+int ReadLayoutNumber(const char *name, DWORD *number) {
+  DWORD value = 0;
+  int digits = 0;
+  for (;; ++digits, ++name) {
+    const char c = *name;
+    int digit;
+    if (c >= '0' && c <= '9') digit = c - '0';
+    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
+    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    else break;
+    value = value * 16 + (DWORD)digit;
+  }
+  if (digits == 0) return 0;
+  *number = value;
+  return 1;
+}
+
+int CountAgreeingCharacters(const char *text, const char *id, int limit) {
+  int count = 0;
+  while (count < limit && text[count] && id[count]) {
+    char a = text[count], b = id[count];
+    if (a >= 'A' && a <= 'Z') a = (char)(a + 32);
+    if (b >= 'A' && b <= 'Z') b = (char)(b + 32);
+    if (a != b) break;
+    ++count;
+  }
+  return count;
+}

@@ -1,0 +1,291 @@
+#include "registration/preload_list.h"
+
+#include "common/program_state.h"
+#include "registration/text_service.h"
+#include "shell/os_detection.h"
+
+char preloadTable[kMaxPreloadPositions][kPreloadIdSize];
+int preloadCount = 0;
+char layoutTextTable[kMaxPreloadPositions][kLayoutTextSize];
+int ownPreloadPosition = 0;
+int ownEntryFoundFlag = 0;
+
+namespace {
+
+// A position belongs to the product when its layout text begins with this
+// (GBK only: the Big5 layout text does not begin with it).
+const char kProductText[] = "智能Qelvo输入";
+// The thread's input method is the product's when its description begins
+// with this.
+const char kProductDescription[] = "智能Qelvo输入平台";
+
+const char kDefaultProfilePreloadParent[] = ".DEFAULT\\keyboard layout";
+const char kSortOrderKey[] =
+    "SOFTWARE\\Microsoft\\CTF\\SortOrder\\AssemblyItem\\0x00000804\\{34745C63-B2F0-4784-8B67-5E12C8701A31}";
+const int kSortOrderEntries = 100;
+
+const WCHAR kCaption[] = L"智能Qelvo安装";
+const WCHAR kOnlyInputMethodText[] =
+    L"　　你以前安装的智能Qelvo为系统默认输入法，并且是系统安装的唯一输入法，请通过微软的输入法管理器增加英文输入法，"
+    L"并将智能Qelvo输入法设置为系统非默认输入法后，重新启动机器才能安装新版本的智能Qelvo！";
+const WCHAR kDefaultInputMethodText[] =
+    L"　　你以前安装的智能Qelvo为系统默认输入法，请设置为系统非默认输入法后，重新启动机器才能安装新版本的智能Qelvo！";
+const WCHAR kSetNonDefaultQuestion[] = L"是否设置智能Qelvo为系统非默认输入法？";
+const WCHAR kRestartText[] = L"请重新启动机器后安装智能Qelvo！";
+const WCHAR kEditionDefaultText[] =
+    L"　　你以前安装的Kelt五笔为系统默认输入法，请通过微软的输入法管理器将Kelt五笔输入法设置为系统非默认输入法后，"
+    L"重新启动机器才能安装新版本的Kelt五笔！";
+
+int BeginsWith(const char *text, const char *prefix) { return memcmp(text, prefix, lstrlenA(prefix)) == 0; }
+
+int Show(const WCHAR *text, UINT buttons) { return MessageBoxW(NULL, text, kCaption, buttons); }
+
+void PositionName(char *name, int position) { wsprintfA(name, "%d", position); }
+
+// Reads an id into its table entry, which is cleared first and always ends
+// in a terminator: a longer id does not fit (the read fails).
+int ReadId(HKEY key, const char *name, char *entry) {
+  ZeroMemory(entry, kPreloadIdSize);
+  DWORD size = kPreloadIdSize;
+  const LSTATUS result = RegQueryValueExA(key, name, NULL, NULL, (LPBYTE)entry, &size);
+  entry[kPreloadIdSize - 1] = '\0';
+  return result == ERROR_SUCCESS;
+}
+
+// 9x: one subkey per position; the count is that of the subkeys up to the
+// first missing one.
+int Read9xList() {
+  HKEY preload = NULL;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kPreloadKey9x, 0, KEY_READ, &preload) != ERROR_SUCCESS) return 0;
+  for (int position = 1; position <= kMaxPreloadPositions; ++position) {
+    char name[16];
+    PositionName(name, position);
+    HKEY key = NULL;
+    if (RegOpenKeyExA(preload, name, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
+      preloadCount = position - 1;
+      break;
+    }
+    ReadId(key, NULL, preloadTable[position - 1]);
+    RegCloseKey(key);
+  }
+  RegCloseKey(preload);
+  return 1;
+}
+
+// NT: one value per position; the count is that of the values read up to
+// the first that cannot be.
+int ReadNtList() {
+  HKEY parent = NULL, preload = NULL;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kPreloadParentKey, 0, KEY_READ, &parent) != ERROR_SUCCESS) return 0;
+  if (RegOpenKeyExA(parent, kPreloadSubkey, 0, KEY_ALL_ACCESS, &preload) == ERROR_SUCCESS) {
+    for (int position = 1; position <= kMaxPreloadPositions; ++position) {
+      char name[16];
+      PositionName(name, position);
+      if (!ReadId(preload, name, preloadTable[position - 1])) {
+        preloadCount = position - 1;
+        break;
+      }
+    }
+    RegCloseKey(preload);
+  }
+  RegCloseKey(parent);
+  return 1;
+}
+
+// The layout text of each position's entry; an entry that cannot be opened
+// or read keeps what its table entry held.
+int ReadLayoutTexts() {
+  HKEY layouts = NULL;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyboardLayoutsKey, 0, KEY_READ, &layouts) != ERROR_SUCCESS) return 0;
+  for (int i = 0; i < preloadCount; ++i) {
+    HKEY entry = NULL;
+    if (RegOpenKeyExA(layouts, preloadTable[i], 0, KEY_ALL_ACCESS, &entry) != ERROR_SUCCESS) continue;
+    char text[kLayoutTextSize];
+    DWORD size = sizeof text;
+    if (RegQueryValueExA(entry, "layout text", NULL, NULL, (LPBYTE)text, &size) == ERROR_SUCCESS) {
+      ZeroMemory(layoutTextTable[i], kLayoutTextSize);
+      memcpy(layoutTextTable[i], text, size);
+    }
+    RegCloseKey(entry);
+  }
+  RegCloseKey(layouts);
+  return 1;
+}
+
+// Positions to write, each with the id it receives.
+struct PreloadWrite {
+  int position;
+  const char *id;
+};
+
+void SetId(HKEY key, const char *name, const char *id) {
+  RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)id, (DWORD)lstrlenA(id));
+}
+
+void Write9xPositions(const PreloadWrite *writes, int count) {
+  HKEY preload = NULL;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kPreloadKey9x, 0, KEY_READ, &preload) != ERROR_SUCCESS) return;
+  for (int i = 0; i < count; ++i) {
+    char name[16];
+    PositionName(name, writes[i].position);
+    HKEY key = NULL;
+    if (RegOpenKeyExA(preload, name, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) continue;
+    SetId(key, NULL, writes[i].id);
+    RegCloseKey(key);
+  }
+  RegCloseKey(preload);
+}
+
+// Answers 0 when the parent key cannot be opened, which ends the writing.
+int WriteNtPositions(HKEY root, const char *parentPath, const PreloadWrite *writes, int count) {
+  HKEY parent = NULL, preload = NULL;
+  if (RegOpenKeyExA(root, parentPath, 0, KEY_READ, &parent) != ERROR_SUCCESS) return 0;
+  if (RegOpenKeyExA(parent, kPreloadSubkey, 0, KEY_ALL_ACCESS, &preload) == ERROR_SUCCESS) {
+    for (int i = 0; i < count; ++i) {
+      char name[16];
+      PositionName(name, writes[i].position);
+      SetId(preload, name, writes[i].id);
+    }
+    RegCloseKey(preload);
+  }
+  RegCloseKey(parent);
+  return 1;
+}
+
+// On NT the default profile's list receives the same ids as the user's.
+void WritePreloadPositions(const PreloadWrite *writes, int count) {
+  if (IsWindows9xFamily()) {
+    Write9xPositions(writes, count);
+    return;
+  }
+  if (WriteNtPositions(HKEY_CURRENT_USER, kPreloadParentKey, writes, count))
+    WriteNtPositions(HKEY_USERS, kDefaultProfilePreloadParent, writes, count);
+}
+
+// Whether the installer's own thread types with the product: the layout's
+// name and then its description are read into one scratch buffer, which has
+// room for a terminator behind the 50 bytes asked for.
+int ThreadUsesProduct() {
+  HKL layout = GetKeyboardLayout(0);
+  char scratch[64];
+  ZeroMemory(scratch, sizeof scratch);
+  GetKeyboardLayoutNameA(scratch);
+  ImmGetDescriptionA(layout, scratch, 50);
+  return BeginsWith(scratch, kProductDescription);
+}
+
+// The product's default-input-method case: always ends the installation,
+// after offering (not on 64-bit Windows) to make another input method the
+// default for the next attempt.
+int RefuseAsDefault() {
+  if (preloadCount < 2) {
+    Show(kOnlyInputMethodText, MB_OK);
+    return 0;
+  }
+  Show(kDefaultInputMethodText, MB_OK);
+  if (Is64BitWindows() == 1) return 0;
+  if (Show(kSetNonDefaultQuestion, MB_YESNO) != IDYES) return 0;
+  SwapFirstTwoPreloadEntries();
+  Show(kRestartText, MB_OK);
+  return 0;
+}
+
+// One entry of the sort order as read; nothing reads it afterwards.
+struct SortOrderRecord {
+  char classId[46];
+  char profile[46];
+  DWORD keyboardLayout;
+};
+
+// Reads one sort-order entry: 1 to go on to the next, 0 to stop, with
+// *position set when it is the product's and cleared when a value cannot be
+// read.
+int ReadSortOrderEntry(HKEY entry, int position, int *found) {
+  SortOrderRecord record;
+  ZeroMemory(&record, sizeof record);
+  DWORD size = sizeof record.classId;
+  if (RegQueryValueExA(entry, "CLSID", NULL, NULL, (LPBYTE)record.classId, &size) != ERROR_SUCCESS)
+    return *found = 0, 0;
+  if (memcmp(record.classId, kTextServiceClassId, lstrlenA(kTextServiceClassId)) == 0) *found = position;
+  size = sizeof record.profile;
+  if (RegQueryValueExA(entry, "profile", NULL, NULL, (LPBYTE)record.profile, &size) != ERROR_SUCCESS)
+    return *found = 0, 0;
+  size = sizeof record.keyboardLayout;
+  if (RegQueryValueExA(entry, "KeyboardLayout", NULL, NULL, (LPBYTE)&record.keyboardLayout, &size) != ERROR_SUCCESS)
+    return *found = 0, 0;
+  return *found == 0;
+}
+
+}  // namespace
+
+int ReadPreloadList() {
+  preloadCount = 0;
+  if (!(IsWindows9xFamily() ? Read9xList() : ReadNtList())) return 0;
+  if (!ReadLayoutTexts()) return 0;
+  return preloadCount;
+}
+
+int FindOwnPreloadEntry() {
+  ownEntryFoundFlag = 0;
+  ownPreloadPosition = 0;
+  preloadCount = 0;
+  if (ReadPreloadList() == 0) return 0;
+  for (int i = 0; i < preloadCount; ++i) {
+    if (BeginsWith(layoutTextTable[i], kProductText)) {
+      ownPreloadPosition = i + 1;
+      ownEntryFoundFlag = kOwnEntryFound;
+      return 1;
+    }
+  }
+  return 0;
+}
+
+void MoveOwnEntryToSecond() {
+  if (ownEntryFoundFlag != kOwnEntryFound || preloadCount < 3 || ownPreloadPosition < 3 || osMajorVersion > 5)
+    return;
+  MoveEntryToSecond(preloadTable, ownPreloadPosition);
+  PreloadWrite writes[kMaxPreloadPositions];
+  int count = 0;
+  for (int position = 2; position <= preloadCount; ++position) writes[count++] = {position, preloadTable[position - 1]};
+  WritePreloadPositions(writes, count);
+}
+
+void SwapFirstTwoPreloadEntries() {
+  const PreloadWrite writes[] = {{1, preloadTable[1]}, {2, preloadTable[0]}};
+  WritePreloadPositions(writes, 2);
+}
+
+int CheckDefaultInputMethod() {
+  FindOwnPreloadEntry();
+  if (ownEntryFoundFlag == kOwnEntryFound && ownPreloadPosition == 1) return RefuseAsDefault();
+  if (ThreadUsesProduct()) {
+    Show(kEditionDefaultText, MB_OK);
+    return 0;
+  }
+  return 1;
+}
+
+int FindTextServiceInSortOrder() {
+  HKEY order = NULL;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSortOrderKey, 0, KEY_READ, &order) != ERROR_SUCCESS) return 0;
+  int found = 0;
+  for (int i = 0; i < kSortOrderEntries; ++i) {
+    char name[16];
+    wsprintfA(name, "%08d", i);
+    HKEY entry = NULL;
+    if (RegOpenKeyExA(order, name, 0, KEY_ALL_ACCESS, &entry) != ERROR_SUCCESS) break;
+    const int goOn = ReadSortOrderEntry(entry, i + 1, &found);
+    RegCloseKey(entry);
+    if (!goOn) break;
+  }
+  RegCloseKey(order);
+  return found;
+}
+
+void MoveEntryToSecond(char table[][kPreloadIdSize], int from) {
+  if (from < 3 || from > kMaxPreloadPositions) return;
+  char moving[kPreloadIdSize];
+  memcpy(moving, table[from - 1], kPreloadIdSize);
+  for (int position = from; position > 2; --position) memcpy(table[position - 1], table[position - 2], kPreloadIdSize);
+  memcpy(table[1], moving, kPreloadIdSize);
+}

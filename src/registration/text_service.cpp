@@ -1,0 +1,189 @@
+#include "registration/text_service.h"
+
+#include "common/program_state.h"
+#include "package/module_copy.h"
+#include "platform/win32.h"
+#include "security/safe_command.h"
+
+const char kTextServiceClassId[] = "{65653599-5030-4C0F-8871-83F6AFDE5098}";
+
+namespace {
+
+typedef BOOL(WINAPI *IsWow64ProcessFunction)(HANDLE, PBOOL);
+typedef BOOL(WINAPI *Wow64DisableFunction)(PVOID *);
+typedef BOOL(WINAPI *Wow64RevertFunction)(PVOID);
+
+const char kTextServiceKey[] = "SOFTWARE\\Microsoft\\CTF\\TIP\\{65653599-5030-4C0F-8871-83F6AFDE5098}";
+const char kCaption[] = "智能Qelvo(Kelt五笔)安装";
+// regsvr32 is given this long to register a module before the next start.
+const DWORD kRegistrationPauseMs = 2000;
+
+// The categories the text service's own registration makes, checked in this
+// order on Windows 10 and later (their position is the error code, after 0
+// for the text service key itself).
+const char *const kCheckedCategories[] = {
+    "{13A016DF-560B-46CD-947A-4C3AF1E0E35D}",  // immersive support
+    "{25504FB4-7BAB-4BC1-9C69-CF81890F0EF5}",  // system tray support
+    "{34745C63-B2F0-4784-8B67-5E12C8701A31}",  // keyboard
+};
+// The categories the final check completes, in this order.
+const char *const kCompletedCategories[] = {
+    "{046B8C80-1647-40F7-9B21-B93B81AABC1B}",  // display attribute provider
+    "{364215D9-75BC-11D7-A6EF-00065B84435C}",  // COM-less
+    "{49D2F9CE-1F5E-11D7-A6D3-00065B84435C}",  // secure mode
+    "{49D2F9CF-1F5E-11D7-A6D3-00065B84435C}",  // UI-element enabled
+    "{CCF05DD7-4A87-11D7-A6E2-00065B84435C}",  // input-mode compartment
+};
+const int kCategoryTextSize = 39;  // a GUID with braces and its terminator
+const int kKeyPathSize = 300;
+
+// "...\Category\Category": category to text service.
+void FormCategoryListKey(char *path) { wsprintfA(path, "%s\\Category\\Category", kTextServiceKey); }
+// "...\Category\Item\{class id}": text service to category.
+void FormItemListKey(char *path) { wsprintfA(path, "%s\\Category\\Item\\%s", kTextServiceKey, kTextServiceClassId); }
+
+// Starts regsvr32 from the system folder for the module in `directory`,
+// then gives it the pause.
+void StartRegistration(const char *directory, const char *module) {
+  char arguments[kSystemDirSize + 32];
+  wsprintfA(arguments, "/s %s\\%s", directory, module);
+  char command[kSystemDirSize + MAX_PATH + 64];
+  if (FormatSystemToolCommand(command, sizeof command, "regsvr32.exe", arguments)) WinExec(command, SW_SHOW);
+  Sleep(kRegistrationPauseMs);
+}
+
+// Both modules of a 64-bit system: the 32-bit one from syswow64, the 64-bit
+// one from the system directory, the paths formed anew at each call.
+void StartBothRegistrations() {
+  char windowsDir[kSystemDirSize], wow64Dir[kSystemDirSize + 16], systemDir[kSystemDirSize];
+  ZeroMemory(windowsDir, sizeof windowsDir);
+  ZeroMemory(systemDir, sizeof systemDir);
+  GetWindowsDirectoryA(windowsDir, kSystemDirSize);
+  GetSystemDirectoryA(systemDir, kSystemDirSize);
+  wsprintfA(wow64Dir, "%s\\syswow64", windowsDir);
+  StartRegistration(wow64Dir, "vorlsrf.dll");
+  StartRegistration(systemDir, "vorlsrf6.dll");
+}
+
+int RunsUnderWow64() {
+  IsWow64ProcessFunction isWow64Process =
+      (IsWow64ProcessFunction)(void *)GetProcAddress(GetModuleHandleA("kernel32"), "IsWow64Process");
+  BOOL wow64 = FALSE;
+  return isWow64Process && isWow64Process(GetCurrentProcess(), &wow64) && wow64;
+}
+
+// From a WOW64 process the starts above reach the 32-bit regsvr32 only;
+// with redirection off they reach the native one as well.
+void StartRegistrationsWithoutRedirection() {
+  if (!RunsUnderWow64()) return;
+  HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  Wow64DisableFunction disable = (Wow64DisableFunction)(void *)GetProcAddress(kernel, "Wow64DisableWow64FsRedirection");
+  Wow64RevertFunction revert = (Wow64RevertFunction)(void *)GetProcAddress(kernel, "Wow64RevertWow64FsRedirection");
+  PVOID saved = NULL;
+  if (!disable || !revert || disable(&saved) != 1) return;
+  StartBothRegistrations();
+  revert(saved);
+}
+
+void ShowCopyFailure(const char *module) {
+  char text[256];
+  wsprintfA(text, "没有成功复制%s文件，请退出安装程序并手动删除该文件后重新安装！", module);
+  MessageBoxA(NULL, text, kCaption, MB_OK);
+}
+
+// 1 when the module's copy in the directory of `code` has the installed
+// module's size; otherwise the copy-failure message and 0.
+int CopyMatches(const char *module, int code) {
+  if (CompareCopySizes(module, module, code) == kSizesEqual) return 1;
+  ShowCopyFailure(module);
+  return 0;
+}
+
+// The error code of the first missing key: 0 the text service key, 1 to 3
+// its checked categories; -1 when all exist.
+int FirstMissingKey() {
+  if (!TextServiceKeyExists(kTextServiceKey)) return 0;
+  char items[kKeyPathSize];
+  FormItemListKey(items);
+  for (int i = 0; i < 3; ++i) {
+    char path[kKeyPathSize + kCategoryTextSize];
+    wsprintfA(path, "%s\\%s", items, kCheckedCategories[i]);
+    if (!TextServiceKeyExists(path)) return i + 1;
+  }
+  return -1;
+}
+
+}  // namespace
+
+int RegisterTextService() {
+  if (bitness != 64) {
+    char systemDir[kSystemDirSize];
+    ZeroMemory(systemDir, sizeof systemDir);
+    GetSystemDirectoryA(systemDir, kSystemDirSize);
+    StartRegistration(systemDir, "vorlsrf.dll");
+    return 1;
+  }
+  StartBothRegistrations();
+  StartRegistrationsWithoutRedirection();
+  return 1;
+}
+
+void CheckTextServiceFiles() {
+  if (interfaceChoice == 1) {
+    if (bitness == 64) {
+      if (!CopyMatches("vorlsrf.dll", kTargetSyswow64) || !CopyMatches("vorlsrf6.dll", kTargetNativeSystem)) return;
+    } else if (!CopyMatches("vorlsrf.dll", kTargetSystem)) {
+      return;
+    }
+  }
+  VerifyTextServiceRegistration();
+}
+
+void VerifyTextServiceRegistration() {
+  if (interfaceChoice != 1 || windows10Flag != 1) {
+    RunDirectoryHelper();
+    return;
+  }
+  const int missing = FirstMissingKey();
+  if (missing >= 0) {
+    char text[160];
+    wsprintfA(text, "系统%d位dll文件没有挂接成功(err=%d)！，请退出安装程序重新安装！", 32, missing);
+    MessageBoxA(NULL, text, kCaption, MB_OK);
+    return;
+  }
+  for (const char *category : kCompletedCategories) AddTextServiceCategory(category);
+  RunDirectoryHelper();
+}
+
+int TextServiceKeyExists(const char *path) {
+  HKEY key = NULL;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, KEY_READ, &key) != ERROR_SUCCESS) return 0;
+  RegCloseKey(key);
+  return 1;
+}
+
+void AddTextServiceCategory(const char *category) {
+  if (lstrlenA(category) >= kCategoryTextSize) return;
+  char categories[kKeyPathSize], items[kKeyPathSize], categoryKey[kKeyPathSize + kCategoryTextSize];
+  FormCategoryListKey(categories);
+  FormItemListKey(items);
+  wsprintfA(categoryKey, "%s\\%s", categories, category);
+  CreateHklmSubkey(categories, category);
+  CreateHklmSubkey(categoryKey, kTextServiceClassId);
+  CreateHklmSubkey(items, category);
+}
+
+void CreateHklmSubkey(const char *parent, const char *subkey) {
+  HKEY parentKey = NULL, key = NULL;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, parent, 0, KEY_READ, &parentKey) != ERROR_SUCCESS) return;
+  if (RegCreateKeyExA(parentKey, subkey, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &key, NULL) ==
+      ERROR_SUCCESS)
+    RegCloseKey(key);
+  RegCloseKey(parentKey);
+}
+
+void RunDirectoryHelper() {
+  char command[kSystemDirSize + MAX_PATH + 64];
+  if (FormatSystemToolCommand(command, sizeof command, "runas.exe", "/trustlevel:0x20000 c:\\Progra~1\\morvak8\\vqjcdir"))
+    WinExec(command, SW_SHOW);
+}

@@ -1,0 +1,74 @@
+#include "security/directory_access.h"
+
+#include "common/program_state.h"
+#include "platform/win32.h"
+#include "security/safe_command.h"
+
+namespace {
+
+// The blanks between the entries are part of the text the program has always
+// used; Windows skips them (Wine stops at the first one).
+const char kDirectorySddl[] = "D: (A;OICI;GA;;;AC) (A;OICI;GRGWGX;;;AU) (A;OICI;GA;;;BA) ";
+// The integrity commands name the directory of the usual Program Files
+// folder by its short name, whatever the computed installation directory.
+const char kFixedDirectory[] = "c:\\Progra~1\\morvak8";
+const int kUserNameSize = 198;
+
+// Starts icacls with `format` filled with the fixed directory.
+void StartIntegrityCommand(const char *format) {
+  char arguments[96];
+  char command[kSystemDirSize + MAX_PATH];
+  wsprintfA(arguments, format, kFixedDirectory);
+  if (FormatSystemToolCommand(command, sizeof command, "icacls.exe", arguments)) WinExec(command, SW_SHOW);
+}
+
+}  // namespace
+
+int CreateInstallDirectory(const char *path) {
+  SECURITY_ATTRIBUTES attributes;
+  attributes.nLength = sizeof attributes;
+  attributes.bInheritHandle = FALSE;
+  attributes.lpSecurityDescriptor = NULL;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(kDirectorySddl, SDDL_REVISION_1,
+                                                            &attributes.lpSecurityDescriptor, NULL))
+    return 0;
+  const BOOL created = CreateDirectoryA(path, &attributes);
+  LocalFree((HLOCAL)attributes.lpSecurityDescriptor);
+  return created ? 1 : 0;
+}
+
+int GrantUserFullAccess(const char *path) {
+  char user[kUserNameSize] = {0};
+  DWORD userSize = sizeof user;
+  if (!GetUserNameA(user, &userSize)) return 0;
+  PACL current = NULL;
+  PSECURITY_DESCRIPTOR descriptor = NULL;
+  if (GetNamedSecurityInfoA(path, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, NULL, NULL, &current, NULL, &descriptor) !=
+      ERROR_SUCCESS)
+    return 0;
+  EXPLICIT_ACCESS_A entry;
+  BuildExplicitAccessWithNameA(&entry, user, GENERIC_ALL, GRANT_ACCESS, SUB_CONTAINERS_AND_OBJECTS_INHERIT);
+  PACL updated = NULL;
+  DWORD result = SetEntriesInAclA(1, &entry, current, &updated);
+  if (result == ERROR_SUCCESS)
+    result = SetNamedSecurityInfoA((LPSTR)path, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, NULL, NULL, updated, NULL);
+  LocalFree((HLOCAL)updated);
+  LocalFree((HLOCAL)descriptor);
+  return result == ERROR_SUCCESS ? 1 : 0;
+}
+
+void SetLowIntegrityLevel() {
+  StartIntegrityCommand("\"%s\" /SetIntegrityLevel Level: L");
+  StartIntegrityCommand("%s /SetIntegrityLevel Level: L");
+}
+
+void PrepareInstallDirectory() {
+  // Before Windows 8 the descriptor cannot be expressed; the directory is then
+  // made with default security so that the user's grant and the "filer"
+  // subdirectory still apply (an existing directory is left as it is).
+  if (!CreateInstallDirectory(installDir)) _mkdir(installDir);
+  GrantUserFullAccess(installDir);
+  char filer[kInstallDirSize + 8];
+  wsprintfA(filer, "%sfiler\\", installDir);
+  _mkdir(filer);
+}

@@ -1,0 +1,16 @@
+#include "shell/ime_registration.h"
+
+#include "common/program_state.h"
+#include "package/module_deployment.h"
+#include "registration/keyboard_layout.h"
+#include "registration/preload_list.h"
+
+void RegisterImeInterface() {
+  if (!InstallImeModule()) RegisterKeyboardLayout();
+  // From Windows Vista on the preload list is not reordered.
+  if (osMajorVersion <= 5) {
+    FindOwnPreloadEntry();
+    MoveOwnEntryToSecond();
+  }
+  DeployFiles(kModulesOnlyPass);
+}

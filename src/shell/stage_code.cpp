@@ -1,0 +1,8 @@
+#include "shell/stage_code.h"
+
+#include "platform/win32.h"
+
+char stageCode[kStageCodeSize];
+
+// The fixed text and ten digits at most fill 31 of the 64 bytes.
+void SetStageCode(int code) { wsprintfA(stageCode, "智能Qelvo安装错误Err=%d", code); }

@@ -1,0 +1,3 @@
+#include "ui/install_screen.h"
+
+void RepaintInstallScreen() {}

@@ -1,0 +1,31 @@
+// Any bytes as an existing archive file that a file is appended to: the
+// append either refuses and leaves the file as it was, or yields an archive
+// whose walk is complete and ends with the new entry.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "fuzz_machine.h"
+#include "package/archive_format.h"
+#include "package/archive_writer.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  sim::Machine &machine = fuzz_machine::Ready();
+  const std::string archivePath = std::string(fuzz_machine::kInstallDir) + "vorlback.voz";
+  const std::string before(reinterpret_cast<const char *>(data), size);
+  machine.files.WriteFile(archivePath, before);
+  machine.files.WriteFile(std::string(fuzz_machine::kInstallDir) + "userck.txt", "user words\r\n");
+  const int added = AppendToArchive(archivePath.c_str(), "C:\\fuzz\\userck.txt");
+  std::string after;
+  machine.files.ReadFile(archivePath, &after);
+  if (!added) {
+    if (after != before) std::abort();
+    return 0;
+  }
+  ArchiveWalk walk;
+  ArchiveEntry entry, last = {};
+  BeginArchiveWalk(&walk, reinterpret_cast<const uint8_t *>(after.data()), after.size());
+  while (NextArchiveEntry(&walk, &entry)) last = entry;
+  if (walk.end != kWalkComplete || !last.name || !EntryNameIs(&last, "userck.txt")) std::abort();
+  return 0;
+}

@@ -1,0 +1,25 @@
+// Any bytes as an archive: the entry walk with extraction into the
+// installation directory, verification of what was written, and the lookup
+// of a package entry. Nothing may be read or written out of bounds, and no
+// file may appear outside the installation directory.
+#include <cstdint>
+
+#include "fuzz_machine.h"
+#include "package/archive_reader.h"
+#include "package/archive_verifier.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+  sim::Machine &machine = fuzz_machine::Ready();
+  const DWORD length = static_cast<DWORD>(size);
+  ExtractArchive(data, length, workingBuffer, kWorkingBufferSize);
+  // The skin archives' scratch area, further into the buffer.
+  ExtractArchive(data, length, workingBuffer + 0x20000, kWorkingBufferSize - 0x20000);
+  char failure[4096];
+  VerifyArchive(data, length, failure, sizeof failure, "vorl320.ime setupw64.exe");
+  packageData = data;
+  packageSize = length;
+  LoadPackageEntry("kelt1.bmp");
+  packageData = nullptr;
+  fuzz_machine::CheckNothingOutsideInstallDir(machine);
+  return 0;
+}

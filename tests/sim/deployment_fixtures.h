@@ -1,0 +1,90 @@
+// A simulated machine ready for the deployment step: the program's facts
+// about Windows found as at start, the installation directory computed, the
+// built package loaded and the working buffer allocated.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/program_state.h"
+#include "package/module_deployment.h"
+#include "package/package_data.h"
+#include "shell/install_dir.h"
+#include "shell/os_detection.h"
+#include "support/test_machine.h"
+#include "ui/progress.h"
+
+namespace deployment_fixtures {
+
+const char kInstallDir[] = "C:\\Program Files\\morvak8\\";
+const char kCopyCaption[] = u8"智能Qelvo(Kelt五笔)安装";
+
+inline std::string PayloadFile(const std::string &name) {
+  std::ifstream in(std::string(VOZ_PAYLOAD_FILES) + "/" + name, std::ios::binary);
+  std::ostringstream content;
+  content << in.rdbuf();
+  return content.str();
+}
+
+// The payload's module with its version text rewritten to 9.3.
+inline std::string PatchedPayloadFile(const std::string &name) {
+  std::string content = PayloadFile(name);
+  std::u16string version = u"智能Qelvo输入平台 V6.7";
+  std::string from(reinterpret_cast<const char *>(version.data()), version.size() * 2);
+  version[version.size() - 3] = u'9';
+  version[version.size() - 1] = u'3';
+  std::string to(reinterpret_cast<const char *>(version.data()), version.size() * 2);
+  for (size_t at = content.find(from); at != std::string::npos; at = content.find(from, at + 1))
+    content.replace(at, to.size(), to);
+  return content;
+}
+
+class DeploymentMachine {
+ public:
+  // `interface`: 1 TSF, 0 IME.
+  DeploymentMachine(const std::string &preset, int interface) : machine_(preset) {
+    codePage = static_cast<int>(GetOEMCP());
+    bitness = DetectWindowsVersion();
+    windows10Flag = versionNumber > 60 ? DetectWindows10() : 0;
+    Is64BitWindows();
+    ComputeInstallDir();
+    interfaceChoice = interface;
+    backupState = 0;
+    progressStep = 0;
+    progressTotal = 110;
+    previousInstallRecord[0] = '\0';
+    machine_->process.packagePath = VOZ_PACKAGE_FILE;
+    EXPECT_EQ(LoadPackageResource(), 1);
+    EXPECT_EQ(AllocateWorkingBuffer(), 1);
+  }
+  ~DeploymentMachine() {
+    FreeWorkingBuffer();
+    packageData = nullptr;
+    packageSize = 0;
+    windows10Flag = windows11Flag = wow64Flag = 0;
+  }
+
+  sim::Machine *operator->() { return machine_.get(); }
+
+  std::string File(const std::string &path) {
+    std::string content;
+    EXPECT_TRUE(machine_->files.ReadFile(path, &content)) << path;
+    return content;
+  }
+  std::string Installed(const std::string &name) { return File(kInstallDir + name); }
+  bool IsInstalled(const std::string &name) { return machine_->files.Exists(kInstallDir + name); }
+  std::vector<std::string> MessageTexts() {
+    std::vector<std::string> texts;
+    for (const sim::Event &event : machine_->events.OfKind("messagebox")) texts.push_back(event.Field("text"));
+    return texts;
+  }
+
+ private:
+  testing_support::ScopedMachine machine_;
+};
+
+}  // namespace deployment_fixtures

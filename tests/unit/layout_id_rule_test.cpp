@@ -1,0 +1,82 @@
+// The layout-id rule of the manual keyboard-layout registration: new ids above
+// the largest, the language part of the code page, the numbers names spell,
+// and how preload entries are compared with an id.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/program_state.h"
+#include "registration/keyboard_layout.h"
+
+namespace {
+
+struct NewIdCase {
+  int codePage;
+  DWORD largest;
+  const char *id;
+};
+
+class NewLayoutId : public ::testing::TestWithParam<NewIdCase> {};
+
+TEST_P(NewLayoutId, IsOneStepAboveTheLargestOrTheFloorWithTheLanguagePart) {
+  codePage = GetParam().codePage;
+  char id[16] = "unchanged";
+  ASSERT_EQ(MakeNewLayoutId(GetParam().largest, id, sizeof id), 1);
+  EXPECT_STREQ(id, GetParam().id);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, NewLayoutId,
+    ::testing::Values(NewIdCase{936, 0, "E0010804"}, NewIdCase{950, 0, "E0010404"},
+                      NewIdCase{936, 0x00020409, "E0010804"}, NewIdCase{936, 0xE0000804, "E0010804"},
+                      NewIdCase{936, 0xE0210409, "E0220804"}, NewIdCase{936, 0xE0200804, "E0210804"},
+                      NewIdCase{950, 0xE0200804, "E0210404"}, NewIdCase{936, 0xE0000404, "E0010804"},
+                      NewIdCase{936, 0xFFFE0C04, "FFFF0804"}));
+
+TEST(NewLayoutId, IsRefusedWhenTheNextStepWouldWrapToASystemKeyboard) {
+  codePage = 936;
+  char id[16] = "unchanged";
+  EXPECT_EQ(MakeNewLayoutId(0xFFFF0000, id, sizeof id), 0);
+  EXPECT_EQ(MakeNewLayoutId(0xFFFFFFFF, id, sizeof id), 0);
+}
+
+TEST(NewLayoutId, IsCutToASmallBuffer) {
+  codePage = 936;
+  char id[6];
+  ASSERT_EQ(MakeNewLayoutId(0, id, sizeof id), 1);
+  EXPECT_EQ(std::string(id).size(), 5u);
+}
+
+TEST(LanguagePart, ReplacesTheLastThreeCharactersOrAShorterIdWhole) {
+  codePage = 936;
+  char id[16] = "E0200404";
+  ReplaceLanguagePart(id, sizeof id);
+  EXPECT_STREQ(id, "E0200804");
+  char shortId[16] = "40";
+  ReplaceLanguagePart(shortId, sizeof shortId);
+  EXPECT_STREQ(shortId, "804");
+  codePage = 950;
+  EXPECT_STREQ(LayoutLanguagePart(), "404");
+}
+
+TEST(LayoutNumber, IsTheLeadingHexadecimalDigitsOfEitherCase) {
+  DWORD number = 7;
+  EXPECT_EQ(ReadLayoutNumber("e0210804", &number), 1);
+  EXPECT_EQ(number, 0xE0210804u);
+  EXPECT_EQ(ReadLayoutNumber("0000041Fx", &number), 1);
+  EXPECT_EQ(number, 0x41Fu);
+  number = 7;
+  EXPECT_EQ(ReadLayoutNumber("Keyboard", &number), 0);
+  EXPECT_EQ(ReadLayoutNumber("", &number), 0);
+  EXPECT_EQ(number, 7u);
+}
+
+TEST(AgreeingCharacters, CountLettersRegardlessOfCaseUpToTheLimit) {
+  EXPECT_EQ(CountAgreeingCharacters("E0200804", "e0200804", 8), 8);
+  EXPECT_EQ(CountAgreeingCharacters("e0200404", "e0200804", 8), 5);
+  EXPECT_EQ(CountAgreeingCharacters("e02", "e0200804", 8), 3);
+  EXPECT_EQ(CountAgreeingCharacters("e0200804xyz", "e0200804", 8), 8);
+  EXPECT_EQ(CountAgreeingCharacters("00000804", "e0200804", 8), 0);
+}
+
+}  // namespace

@@ -1,0 +1,45 @@
+#include "source_files.h"
+
+#include <algorithm>
+#include <fstream>
+#include <stdexcept>
+
+#include "gbk_text.h"
+#include "file_bytes.h"
+
+std::vector<SourceFile> ReadSourceFiles(const std::vector<std::filesystem::path> &paths) {
+  std::vector<SourceFile> files;
+  files.reserve(paths.size());
+  for (const std::filesystem::path &path : paths) {
+    SourceFile file;
+    file.hostPath = path.string();
+    file.entryName = Utf8ToGbk(path.filename().string());
+    file.content = ReadFileBytes(path);
+    files.push_back(std::move(file));
+  }
+  return files;
+}
+
+std::vector<std::filesystem::path> FolderFiles(const std::filesystem::path &folder) {
+  std::vector<std::filesystem::path> paths;
+  for (const auto &item : std::filesystem::directory_iterator(folder))
+    if (item.is_regular_file()) paths.push_back(item.path());
+  std::sort(paths.begin(), paths.end(),
+            [](const auto &a, const auto &b) { return a.filename().string() < b.filename().string(); });
+  if (paths.empty()) throw std::runtime_error(folder.string() + ": no files to pack");
+  return paths;
+}
+
+std::vector<std::filesystem::path> ListedFiles(const std::filesystem::path &listFile) {
+  std::ifstream in(listFile);
+  if (!in) throw std::runtime_error(listFile.string() + ": cannot be opened");
+  std::vector<std::filesystem::path> paths;
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == '#') continue;
+    paths.push_back(listFile.parent_path() / line);
+  }
+  if (paths.empty()) throw std::runtime_error(listFile.string() + ": lists no files");
+  return paths;
+}

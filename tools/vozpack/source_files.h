@@ -1,0 +1,16 @@
+// The files that go into an archive, as the command line names them: a
+// folder (its regular files, in byte order of their names), a list file (one
+// path per line, relative to the list's folder), or files one by one.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "archive_builder.h"
+
+// Reads the files and converts their names to entry names. Throws
+// std::runtime_error naming the file that cannot be read or named.
+std::vector<SourceFile> ReadSourceFiles(const std::vector<std::filesystem::path> &paths);
+std::vector<std::filesystem::path> FolderFiles(const std::filesystem::path &folder);
+std::vector<std::filesystem::path> ListedFiles(const std::filesystem::path &listFile);
