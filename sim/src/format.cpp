@@ -10,7 +10,7 @@ namespace {
 
 const size_t kMaxOutput = 1024;
 
-struct Spec {
+struct Conversion {
   bool left = false, zero = false, alternate = false;
   int width = 0, precision = -1;
   bool wide = false, narrow = false;  // 'l'/'w' and 'h' prefixes
@@ -18,48 +18,48 @@ struct Spec {
 };
 
 template <typename CharT>
-const CharT *ParseSpec(const CharT *f, Spec *spec) {
+const CharT *ParseConversion(const CharT *f, Conversion *conversion) {
   for (;; ++f) {
-    if (*f == '-') spec->left = true;
-    else if (*f == '0') spec->zero = true;
-    else if (*f == '#') spec->alternate = true;
+    if (*f == '-') conversion->left = true;
+    else if (*f == '0') conversion->zero = true;
+    else if (*f == '#') conversion->alternate = true;
     else break;
   }
-  while (*f >= '0' && *f <= '9') spec->width = spec->width * 10 + (*f++ - '0');
+  while (*f >= '0' && *f <= '9') conversion->width = conversion->width * 10 + (*f++ - '0');
   if (*f == '.') {
-    spec->precision = 0;
-    for (++f; *f >= '0' && *f <= '9'; ++f) spec->precision = spec->precision * 10 + (*f - '0');
+    conversion->precision = 0;
+    for (++f; *f >= '0' && *f <= '9'; ++f) conversion->precision = conversion->precision * 10 + (*f - '0');
   }
-  if (*f == 'l' || *f == 'w') spec->wide = true, ++f;
-  else if (*f == 'h') spec->narrow = true, ++f;
-  spec->type = static_cast<char>(*f);
+  if (*f == 'l' || *f == 'w') conversion->wide = true, ++f;
+  else if (*f == 'h') conversion->narrow = true, ++f;
+  conversion->type = static_cast<char>(*f);
   return f;
 }
 
-std::u16string NumberText(const Spec &spec, uint32_t value) {
+std::u16string NumberText(const Conversion &conversion, uint32_t value) {
   std::string digits;
   bool negative = false;
-  if (spec.type == 'd' || spec.type == 'i') {
+  if (conversion.type == 'd' || conversion.type == 'i') {
     int32_t v = static_cast<int32_t>(value);
     negative = v < 0;
     uint32_t magnitude = negative ? 0u - value : value;
     digits = std::to_string(magnitude);
-  } else if (spec.type == 'u') {
+  } else if (conversion.type == 'u') {
     digits = std::to_string(value);
   } else {
-    const char *hex = spec.type == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
+    const char *hex = conversion.type == 'X' ? "0123456789ABCDEF" : "0123456789abcdef";
     do {
       digits.insert(digits.begin(), hex[value & 15]);
       value >>= 4;
     } while (value);
   }
-  if (spec.precision >= 0 && digits.size() < static_cast<size_t>(spec.precision))
-    digits.insert(0, spec.precision - digits.size(), '0');
+  if (conversion.precision >= 0 && digits.size() < static_cast<size_t>(conversion.precision))
+    digits.insert(0, conversion.precision - digits.size(), '0');
   std::string prefix = negative ? "-" : "";
-  if (spec.alternate && (spec.type == 'x' || spec.type == 'X')) prefix += spec.type == 'X' ? "0X" : "0x";
-  if (spec.zero && !spec.left && spec.width > 0) {
+  if (conversion.alternate && (conversion.type == 'x' || conversion.type == 'X')) prefix += conversion.type == 'X' ? "0X" : "0x";
+  if (conversion.zero && !conversion.left && conversion.width > 0) {
     size_t total = prefix.size() + digits.size();
-    if (total < static_cast<size_t>(spec.width)) digits.insert(0, spec.width - total, '0');
+    if (total < static_cast<size_t>(conversion.width)) digits.insert(0, conversion.width - total, '0');
   }
   std::string text = prefix + digits;
   return std::u16string(text.begin(), text.end());
@@ -68,8 +68,8 @@ std::u16string NumberText(const Spec &spec, uint32_t value) {
 // The text of a string argument, as UTF-16 units of the caller's own kind:
 // narrow arguments keep their bytes one per unit for wsprintfA.
 template <typename CharT>
-std::u16string StringText(const Spec &spec, va_list *args) {
-  bool argumentIsWide = sizeof(CharT) == 2 ? !(spec.narrow || spec.type == 'S') : (spec.wide || spec.type == 'S');
+std::u16string StringText(const Conversion &conversion, va_list *args) {
+  bool argumentIsWide = sizeof(CharT) == 2 ? !(conversion.narrow || conversion.type == 'S') : (conversion.wide || conversion.type == 'S');
   std::u16string text;
   if (argumentIsWide) {
     const wchar_t *s = va_arg(*args, const wchar_t *);
@@ -96,22 +96,22 @@ int Format(CharT *out, const CharT *format, va_list arguments) {
       result += static_cast<char16_t>(sizeof(CharT) == 1 ? static_cast<unsigned char>(*f) : *f);
       continue;
     }
-    Spec spec;
-    f = ParseSpec(f + 1, &spec);
+    Conversion conversion;
+    f = ParseConversion(f + 1, &conversion);
     std::u16string piece;
-    switch (spec.type) {
+    switch (conversion.type) {
       case 0: --f; continue;  // a lone '%' at the end
       case 'c': case 'C': piece = std::u16string(1, static_cast<char16_t>(va_arg(args, int))); break;
-      case 'd': case 'i': case 'u': case 'x': case 'X': piece = NumberText(spec, va_arg(args, uint32_t)); break;
+      case 'd': case 'i': case 'u': case 'x': case 'X': piece = NumberText(conversion, va_arg(args, uint32_t)); break;
       case 's': case 'S':
-        piece = StringText<CharT>(spec, &args);
-        if (spec.precision >= 0 && piece.size() > static_cast<size_t>(spec.precision)) piece.resize(spec.precision);
+        piece = StringText<CharT>(conversion, &args);
+        if (conversion.precision >= 0 && piece.size() > static_cast<size_t>(conversion.precision)) piece.resize(conversion.precision);
         break;
-      default: piece = std::u16string(1, static_cast<char16_t>(spec.type)); break;
+      default: piece = std::u16string(1, static_cast<char16_t>(conversion.type)); break;
     }
-    if (piece.size() < static_cast<size_t>(spec.width)) {
-      std::u16string pad(spec.width - piece.size(), u' ');
-      piece = spec.left ? piece + pad : pad + piece;
+    if (piece.size() < static_cast<size_t>(conversion.width)) {
+      std::u16string pad(conversion.width - piece.size(), u' ');
+      piece = conversion.left ? piece + pad : pad + piece;
     }
     result += piece;
   }

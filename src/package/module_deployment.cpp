@@ -38,11 +38,6 @@ const char *const kTsfModules[] = {"csrf732.dll", "csrf764.dll", "vorlsrf.dll", 
 
 void InstalledPath(char *path, const char *name) { wsprintfA(path, "%s%s", installDir, name); }
 
-void AdvanceProgress(int steps) {
-  progressStep += steps;
-  UpdateProgress(progressStep, progressTotal);
-}
-
 void AdvanceProgressAndRepaint() {
   ++progressStep;
   RepaintInstallScreen();

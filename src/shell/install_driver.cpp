@@ -17,11 +17,6 @@
 
 namespace {
 
-void AdvanceProgress() {
-  ++progressStep;
-  UpdateProgress(progressStep, progressTotal);
-}
-
 void RecordInstallDirectory() {
   ComputeInstallDir();
   GetSystemDirectoryA(systemDirString, kSystemDirSize);
@@ -33,7 +28,7 @@ void RecordInstallDirectory() {
 void OpenDirectoryAccess() {
   GrantUserFullAccess(installDir);
   SetLowIntegrityLevel();
-  AdvanceProgress();
+  AdvanceProgress(1);
 }
 
 void RegisterInputMethod() {
@@ -67,10 +62,10 @@ void RunInstallDriver() {
   OpenDirectoryAccess();
   RegisterInputMethod();
   SetStageCode(10044);
-  AdvanceProgress();
+  AdvanceProgress(1);
   WriteUserAgentMarker();
-  AdvanceProgress();
+  AdvanceProgress(1);
   if (wizardModeFlag == 0) WriteHelperAutostartEntry();
-  AdvanceProgress();
+  AdvanceProgress(1);
   if (interfaceChoice == 0 && Is64BitWindows() == 1) StartHelper64();
 }

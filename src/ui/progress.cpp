@@ -4,3 +4,8 @@ int progressStep = 0;
 int progressTotal = 0;
 
 void UpdateProgress(int, int) {}
+
+void AdvanceProgress(int steps) {
+  progressStep += steps;
+  UpdateProgress(progressStep, progressTotal);
+}

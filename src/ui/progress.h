@@ -10,3 +10,6 @@ extern int progressTotal;
 // Shows the progress of `step` out of `total`. The bar itself is not drawn
 // yet: for now the step is only counted.
 void UpdateProgress(int step, int total);
+
+// Advances the step by `steps` and shows the progress.
+void AdvanceProgress(int steps);

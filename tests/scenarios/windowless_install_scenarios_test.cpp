@@ -158,6 +158,9 @@ struct InstallCase {
   const char *defaultPreload;  // NT
 };
 
+// Test listings name a row by this.
+void PrintTo(const InstallCase &row, std::ostream *out) { *out << row.preset; }
+
 class WindowlessInstall : public ::testing::TestWithParam<InstallCase> {};
 
 TEST_P(WindowlessInstall, LeavesTheWholeInstallationAndShowsNothing) {

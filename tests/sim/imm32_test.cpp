@@ -68,6 +68,9 @@ struct FailureCase {
   DWORD error;
 };
 
+// Test listings name a row by this.
+void PrintTo(const FailureCase &row, std::ostream *out) { *out << row.name; }
+
 const FailureCase kFailures[] = {
     {"ProfileSaysItFails", "win10-x64", [](sim::Machine &m) { m.profile.imeInstallFails = true; }, 0xdeadbeef},
     {"ModuleMissing", "win10-x64", [](sim::Machine &m) { m.files.Delete(u"C:\\Windows\\SysWOW64\\morvak4.ime"); },

@@ -43,6 +43,9 @@ struct NewIdCase {
   const char *preload;
 };
 
+// Test listings name a row by this.
+void PrintTo(const NewIdCase &row, std::ostream *out) { *out << row.preset << " " << row.id; }
+
 class NewLayoutEntry : public ::testing::TestWithParam<NewIdCase> {};
 
 TEST_P(NewLayoutEntry, IsNumberedAboveTheOthersAndJoinsThePreloadList) {
@@ -161,6 +164,9 @@ struct PreloadCase {
   std::vector<std::string> before;
   const char *after;
 };
+
+// Test listings name a row by this.
+void PrintTo(const PreloadCase &row, std::ostream *out) { *out << row.name; }
 
 class PreloadAddition : public ::testing::TestWithParam<PreloadCase> {};
 

@@ -76,6 +76,9 @@ struct MoveCase {
   const char *after;
 };
 
+// Test listings name a row by this.
+void PrintTo(const MoveCase &row, std::ostream *out) { *out << row.name; }
+
 class MoveToSecond : public ::testing::TestWithParam<MoveCase> {};
 
 TEST_P(MoveToSecond, RewritesTheUserAndDefaultListsOnlyWhenItMoves) {

@@ -20,6 +20,10 @@ const std::string kLayouts = "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Con
 const std::string kUserPreload = "HKEY_CURRENT_USER\\Keyboard Layout\\Preload";
 const std::string kDefaultPreload = "HKEY_USERS\\.DEFAULT\\Keyboard Layout\\Preload";
 const std::string kUserPreload9x = "HKEY_CURRENT_USER\\keyboard layout\\preload\\";
+// The text service's key and its item list (text service to category).
+const std::string kTextService = "{65653599-5030-4C0F-8871-83F6AFDE5098}";
+const std::string kTextServiceKey = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\CTF\\TIP\\" + kTextService;
+const std::string kTextServiceItems = kTextServiceKey + "\\Category\\Item\\" + kTextService + "\\";
 
 class RegistrationMachine : public testing_support::ScopedMachine {
  public:

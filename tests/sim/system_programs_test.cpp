@@ -7,20 +7,21 @@
 
 #include "platform/win32.h"
 #include "sim/ime_module_fixture.h"
+#include "sim/registration_fixture.h"
 #include "support/test_machine.h"
 
 namespace {
 
 using ime_module_fixture::ModuleImage;
+using registration_fixture::kTextService;
+using registration_fixture::kTextServiceItems;
 using testing_support::ScopedMachine;
 
-const std::string kService = "{65653599-5030-4C0F-8871-83F6AFDE5098}";
-const std::string kTip = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\CTF\\TIP\\" + kService;
-const std::string kKeyboardItem = kTip + "\\Category\\Item\\" + kService + "\\{34745C63-B2F0-4784-8B67-5E12C8701A31}";
+const std::string kKeyboardItem = kTextServiceItems + "{34745C63-B2F0-4784-8B67-5E12C8701A31}";
 
 std::string Server(sim::Machine &machine, const std::string &classes) {
   std::string module;
-  machine.registry.GetString("HKEY_LOCAL_MACHINE\\SOFTWARE\\" + classes + "\\CLSID\\" + kService + "\\InprocServer32",
+  machine.registry.GetString("HKEY_LOCAL_MACHINE\\SOFTWARE\\" + classes + "\\CLSID\\" + kTextService + "\\InprocServer32",
                              "", &module);
   return module;
 }

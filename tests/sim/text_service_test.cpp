@@ -13,12 +13,12 @@
 namespace {
 
 using ime_module_fixture::ModuleImage;
+using registration_fixture::kTextService;
+using registration_fixture::kTextServiceItems;
+using registration_fixture::kTextServiceKey;
 using registration_fixture::RegistrationMachine;
 
-const std::string kService = "{65653599-5030-4C0F-8871-83F6AFDE5098}";
-const std::string kTip = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\CTF\\TIP\\" + kService;
-const std::string kItems = kTip + "\\Category\\Item\\" + kService + "\\";
-const std::string kCategories = kTip + "\\Category\\Category\\";
+const std::string kCategories = kTextServiceKey + "\\Category\\Category\\";
 const char kHelperCommand[] = "C:\\Windows\\system32\\runas.exe /trustlevel:0x20000 c:\\Progra~1\\morvak8\\vqjcdir";
 const char kCaption[] = u8"智能Qelvo(Kelt五笔)安装: ";
 
@@ -48,7 +48,7 @@ TEST(TextService, On32BitWindows7RegistersOnceAndChecksOnlyTheFileAtTheEnd) {
   EXPECT_EQ(machine.Commands(),
             std::vector<std::string>{"C:\\Windows\\system32\\regsvr32.exe /s C:\\Windows\\system32\\vorlsrf.dll"});
   EXPECT_EQ(Sleeps(machine), std::vector<std::string>{"2000"});
-  machine->registry.DeleteTree(kTip);  // not looked at before Windows 10
+  machine->registry.DeleteTree(kTextServiceKey);  // not looked at before Windows 10
   CheckTextServiceFiles();
   EXPECT_TRUE(machine.Messages().empty());
   EXPECT_EQ(machine.Commands().back(), kHelperCommand);
@@ -72,8 +72,8 @@ TEST(TextService, On64BitWindows10RegistersBothModulesWithAndWithoutRedirection)
   for (const char *category : {"{046B8C80-1647-40F7-9B21-B93B81AABC1B}", "{364215D9-75BC-11D7-A6EF-00065B84435C}",
                                "{49D2F9CE-1F5E-11D7-A6D3-00065B84435C}", "{49D2F9CF-1F5E-11D7-A6D3-00065B84435C}",
                                "{CCF05DD7-4A87-11D7-A6E2-00065B84435C}"}) {
-    EXPECT_TRUE(machine->registry.KeyExists(kCategories + category + "\\" + kService)) << category;
-    EXPECT_TRUE(machine->registry.KeyExists(kItems + category)) << category;
+    EXPECT_TRUE(machine->registry.KeyExists(kCategories + category + "\\" + kTextService)) << category;
+    EXPECT_TRUE(machine->registry.KeyExists(kTextServiceItems + category)) << category;
   }
   EXPECT_EQ(machine.Commands().back(), kHelperCommand);
 }
@@ -82,12 +82,12 @@ TEST(TextService, OnWindows10AMissingCategoryKeyIsReportedWithItsCodeAndStopsThe
   RegistrationMachine machine("win11-x64", 1);
   DeployModules(machine);
   RegisterTextService();
-  machine->registry.DeleteTree(kItems + "{25504FB4-7BAB-4BC1-9C69-CF81890F0EF5}");
+  machine->registry.DeleteTree(kTextServiceItems + "{25504FB4-7BAB-4BC1-9C69-CF81890F0EF5}");
   machine->events.Clear();
   CheckTextServiceFiles();
   EXPECT_EQ(machine.Messages(),
             std::vector<std::string>{kCaption + std::string(u8"系统32位dll文件没有挂接成功(err=2)！，请退出安装程序重新安装！")});
-  EXPECT_FALSE(machine->registry.KeyExists(kItems + "{046B8C80-1647-40F7-9B21-B93B81AABC1B}"));
+  EXPECT_FALSE(machine->registry.KeyExists(kTextServiceItems + "{046B8C80-1647-40F7-9B21-B93B81AABC1B}"));
   EXPECT_TRUE(machine.Commands().empty());
 }
 

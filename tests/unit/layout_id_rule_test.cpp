@@ -16,6 +16,9 @@ struct NewIdCase {
   const char *id;
 };
 
+// Test listings name a row by this.
+void PrintTo(const NewIdCase &row, std::ostream *out) { *out << row.codePage << " " << std::hex << row.largest; }
+
 class NewLayoutId : public ::testing::TestWithParam<NewIdCase> {};
 
 TEST_P(NewLayoutId, IsOneStepAboveTheLargestOrTheFloorWithTheLanguagePart) {

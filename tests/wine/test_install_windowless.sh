@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The whole windowless installation under Wine: setup64.exe setvosrf32, the
-# first installation in the run's prefix, watched on the X display; any
+# first installation in a fresh prefix, watched on the X display; any
 # window or message box that appears fails the test, with a screenshot.
 # Then the prefix's files, registry (reg export) and the helper stub's log
 # are checked, and compared with the same installation on a simulated machine
