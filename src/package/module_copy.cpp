@@ -2,14 +2,12 @@
 
 #include "common/program_state.h"
 #include "common/text_buffer.h"
+#include "common/wow64.h"
 #include "package/file_operations.h"
 #include "platform/win32.h"
 
 namespace {
 
-typedef BOOL(WINAPI *IsWow64ProcessFunction)(HANDLE, PBOOL);
-typedef BOOL(WINAPI *DisableRedirectionFunction)(PVOID *);
-typedef BOOL(WINAPI *RevertRedirectionFunction)(PVOID);
 
 // What a copy attempt has to tell the user, once redirection is back on.
 enum CopyOutcome { kCopied = 0, kNotUnpacked, kNotCopied };
@@ -43,26 +41,13 @@ void FillTargetDirectory(int code) {
   }
 }
 
-bool RunsUnderWow64() {
-  IsWow64ProcessFunction isWow64Process =
-      (IsWow64ProcessFunction)(void *)GetProcAddress(GetModuleHandleA("kernel32"), "IsWow64Process");
-  BOOL wow64 = FALSE;
-  return isWow64Process && isWow64Process(GetCurrentProcess(), &wow64) && wow64;
-}
-
 // Does `work` with redirection off when the process runs under WOW64 and the
 // switch works; otherwise with redirection as it is.
 int WithoutRedirection(TargetWork work, const char *sourcePath, const char *targetPath) {
-  if (!RunsUnderWow64()) return work(sourcePath, targetPath);
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  DisableRedirectionFunction disable =
-      (DisableRedirectionFunction)(void *)GetProcAddress(kernel, "Wow64DisableWow64FsRedirection");
-  RevertRedirectionFunction revert =
-      (RevertRedirectionFunction)(void *)GetProcAddress(kernel, "Wow64RevertWow64FsRedirection");
-  PVOID old = NULL;
-  if (!disable || !revert || disable(&old) != TRUE) return work(sourcePath, targetPath);
+  PVOID saved = NULL;
+  if (!RunsUnderWow64() || !DisableFileRedirection(&saved)) return work(sourcePath, targetPath);
   const int result = work(sourcePath, targetPath);
-  revert(old);
+  RevertFileRedirection(saved);
   return result;
 }
 

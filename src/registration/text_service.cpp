@@ -1,6 +1,7 @@
 #include "registration/text_service.h"
 
 #include "common/program_state.h"
+#include "common/wow64.h"
 #include "package/module_copy.h"
 #include "platform/win32.h"
 #include "security/safe_command.h"
@@ -9,9 +10,6 @@ const char kTextServiceClassId[] = "{65653599-5030-4C0F-8871-83F6AFDE5098}";
 
 namespace {
 
-typedef BOOL(WINAPI *IsWow64ProcessFunction)(HANDLE, PBOOL);
-typedef BOOL(WINAPI *Wow64DisableFunction)(PVOID *);
-typedef BOOL(WINAPI *Wow64RevertFunction)(PVOID);
 
 const char kTextServiceKey[] = "SOFTWARE\\Microsoft\\CTF\\TIP\\{65653599-5030-4C0F-8871-83F6AFDE5098}";
 const char kCaption[] = "智能Qelvo(Kelt五笔)安装";
@@ -65,24 +63,13 @@ void StartBothRegistrations() {
   StartRegistration(systemDir, "vorlsrf6.dll");
 }
 
-int RunsUnderWow64() {
-  IsWow64ProcessFunction isWow64Process =
-      (IsWow64ProcessFunction)(void *)GetProcAddress(GetModuleHandleA("kernel32"), "IsWow64Process");
-  BOOL wow64 = FALSE;
-  return isWow64Process && isWow64Process(GetCurrentProcess(), &wow64) && wow64;
-}
-
 // From a WOW64 process the starts above reach the 32-bit regsvr32 only;
 // with redirection off they reach the native one as well.
 void StartRegistrationsWithoutRedirection() {
-  if (!RunsUnderWow64()) return;
-  HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  Wow64DisableFunction disable = (Wow64DisableFunction)(void *)GetProcAddress(kernel, "Wow64DisableWow64FsRedirection");
-  Wow64RevertFunction revert = (Wow64RevertFunction)(void *)GetProcAddress(kernel, "Wow64RevertWow64FsRedirection");
   PVOID saved = NULL;
-  if (!disable || !revert || disable(&saved) != 1) return;
+  if (!RunsUnderWow64() || !DisableFileRedirection(&saved)) return;
   StartBothRegistrations();
-  revert(saved);
+  RevertFileRedirection(saved);
 }
 
 void ShowCopyFailure(const char *module) {

@@ -1,11 +1,11 @@
 #include "shell/os_detection.h"
 
 #include "common/program_state.h"
+#include "common/wow64.h"
 #include "platform/win32.h"
 
 namespace {
 
-typedef BOOL(WINAPI *IsWow64ProcessFunction)(HANDLE, PBOOL);
 typedef void(WINAPI *RtlGetNtVersionNumbersFunction)(DWORD *, DWORD *, DWORD *);
 
 const int kWindows11FirstBuild = 22000;
@@ -55,12 +55,7 @@ int DetectWindowsVersion() {
     bitness = 32;
     return bitness;
   }
-  IsWow64ProcessFunction isWow64Process =
-      (IsWow64ProcessFunction)(void *)GetProcAddress(GetModuleHandleA("kernel32"), "IsWow64Process");
-  if (isWow64Process) {
-    BOOL flag = FALSE;
-    wow64Flag = isWow64Process(GetCurrentProcess(), &flag) ? flag : 0;
-  }
+  if (RunsUnderWow64()) wow64Flag = 1;
   SYSTEM_INFO info;
   GetNativeSystemInfo(&info);
   bool wide = info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ||
