@@ -359,6 +359,15 @@ FileSystem::Location FileSystem::Locate(const std::u16string &path, bool redirec
   return location;
 }
 
+// An object that must exist: "file not found" when only its last part is
+// missing, "path not found" when a folder on the way is.
+uint32_t FileSystem::LocateExisting(const std::u16string &path, Location *location) const {
+  *location = Locate(path, true);
+  if (location->error) return location->error;
+  if (!location->exists) return location->parentExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+  return 0;
+}
+
 FileSystem::Location FileSystem::LocateHost(const std::string &windowsPath) const {
   return Locate(Utf8ToUtf16(windowsPath), false);
 }
@@ -667,9 +676,8 @@ uint32_t FileSystem::Copy(const std::u16string &from, const std::u16string &to, 
 }
 
 uint32_t FileSystem::Delete(const std::u16string &path) {
-  Location location = Locate(path, true);
-  if (location.error) return location.error;
-  if (!location.exists) return location.parentExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+  Location location;
+  if (uint32_t error = LocateExisting(path, &location)) return error;
   if (location.directory || WriteProtected(location)) return ERROR_ACCESS_DENIED;
   std::u16string key = location.Key();
   if (uint32_t error = SharingError(key, kDelete, kShareAll)) return error;
@@ -685,9 +693,8 @@ uint32_t FileSystem::Delete(const std::u16string &path) {
 // Renames within and across drives alike (narrower than Windows, which
 // copies across drives and refuses to move a folder to another drive).
 uint32_t FileSystem::Move(const std::u16string &from, const std::u16string &to) {
-  Location source = Locate(from, true);
-  if (source.error) return source.error;
-  if (!source.exists) return source.parentExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+  Location source;
+  if (uint32_t error = LocateExisting(from, &source)) return error;
   if (WriteProtected(source)) return ERROR_ACCESS_DENIED;
   if (uint32_t error = SharingError(source.Key(), kDelete, kShareAll)) return error;
   Location target = Locate(to, true);
@@ -717,9 +724,8 @@ uint32_t FileSystem::CreateFolder(const std::u16string &path, const std::string 
 }
 
 uint32_t FileSystem::RemoveFolder(const std::u16string &path) {
-  Location location = Locate(path, true);
-  if (location.error) return location.error;
-  if (!location.exists) return location.parentExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+  Location location;
+  if (uint32_t error = LocateExisting(path, &location)) return error;
   if (!location.directory) return kErrorDirectory;
   if (WriteProtected(location)) return ERROR_ACCESS_DENIED;
   std::u16string key = location.Key();
@@ -733,35 +739,31 @@ uint32_t FileSystem::RemoveFolder(const std::u16string &path) {
 }
 
 uint32_t FileSystem::GetAttributes(const std::u16string &path, uint32_t *attributes) const {
-  Location location = Locate(path, true);
-  if (location.error) return location.error;
-  if (!location.exists) return location.parentExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+  Location location;
+  if (uint32_t error = LocateExisting(path, &location)) return error;
   *attributes = StoredAttributes(location);
   return 0;
 }
 
 uint32_t FileSystem::SetAttributes(const std::u16string &path, uint32_t attributes) {
-  Location location = Locate(path, true);
-  if (location.error) return location.error;
-  if (!location.exists) return location.parentExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+  Location location;
+  if (uint32_t error = LocateExisting(path, &location)) return error;
   if (WriteProtected(location)) return ERROR_ACCESS_DENIED;
   StoreAttributes(location, attributes);
   return 0;
 }
 
 uint32_t FileSystem::LocateObject(const std::u16string &path, std::string *windowsPath, bool *directory) const {
-  Location location = Locate(path, true);
-  if (location.error) return location.error;
-  if (!location.exists) return location.parentExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+  Location location;
+  if (uint32_t error = LocateExisting(path, &location)) return error;
   *windowsPath = location.Path();
   *directory = location.directory;
   return 0;
 }
 
 uint32_t FileSystem::SetSecurity(const std::u16string &path, const std::string &security) {
-  Location location = Locate(path, true);
-  if (location.error) return location.error;
-  if (!location.exists) return location.parentExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+  Location location;
+  if (uint32_t error = LocateExisting(path, &location)) return error;
   if (WriteProtected(location)) return ERROR_ACCESS_DENIED;
   security_[location.Key()] = {location.Path(), security};
   return 0;

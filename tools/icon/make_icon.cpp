@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "bytes_out.h"
+
 namespace {
 
 struct Rgba {
@@ -53,29 +55,20 @@ std::vector<uint8_t> Render(int size) {
   return pixels;
 }
 
-void Put16(std::string &out, unsigned v) {
-  out += static_cast<char>(v & 0xFF);
-  out += static_cast<char>((v >> 8) & 0xFF);
-}
-void Put32(std::string &out, unsigned v) {
-  Put16(out, v & 0xFFFF);
-  Put16(out, v >> 16);
-}
-
 // One icon image: BITMAPINFOHEADER (height doubled for the mask), the BGRA
 // pixels, and an all-clear AND mask (alpha decides).
-std::string Image(int size) {
-  std::string out;
-  Put32(out, 40);
-  Put32(out, size);
-  Put32(out, size * 2);
-  Put16(out, 1);
-  Put16(out, 32);
-  for (int i = 0; i < 6; ++i) Put32(out, 0);
+Bytes Image(int size) {
+  Bytes out;
+  Put32(&out, 40);
+  Put32(&out, size);
+  Put32(&out, size * 2);
+  Put16(&out, 1);
+  Put16(&out, 32);
+  for (int i = 0; i < 6; ++i) Put32(&out, 0);
   std::vector<uint8_t> pixels = Render(size);
-  out.append(pixels.begin(), pixels.end());
+  out.insert(out.end(), pixels.begin(), pixels.end());
   int maskRow = ((size + 31) / 32) * 4;
-  out.append(static_cast<size_t>(maskRow * size), '\0');
+  out.insert(out.end(), static_cast<size_t>(maskRow * size), 0);
   return out;
 }
 
@@ -87,25 +80,25 @@ int main(int argc, char **argv) {
     return 2;
   }
   const int sizes[] = {16, 32, 48};
-  std::vector<std::string> images;
+  std::vector<Bytes> images;
   for (int size : sizes) images.push_back(Image(size));
-  std::string file;
-  Put16(file, 0);
-  Put16(file, 1);
-  Put16(file, 3);
+  Bytes file;
+  Put16(&file, 0);
+  Put16(&file, 1);
+  Put16(&file, 3);
   unsigned offset = 6 + 16 * 3;
   for (size_t i = 0; i < images.size(); ++i) {
-    file += static_cast<char>(sizes[i]);
-    file += static_cast<char>(sizes[i]);
-    file += '\0';
-    file += '\0';
-    Put16(file, 1);
-    Put16(file, 32);
-    Put32(file, static_cast<unsigned>(images[i].size()));
-    Put32(file, offset);
+    file.push_back(static_cast<uint8_t>(sizes[i]));
+    file.push_back(static_cast<uint8_t>(sizes[i]));
+    file.push_back(0);
+    file.push_back(0);
+    Put16(&file, 1);
+    Put16(&file, 32);
+    Put32(&file, static_cast<unsigned>(images[i].size()));
+    Put32(&file, offset);
     offset += static_cast<unsigned>(images[i].size());
   }
-  for (const std::string &image : images) file += image;
+  for (const Bytes &image : images) file.insert(file.end(), image.begin(), image.end());
   FILE *out = std::fopen(argv[1], "wb");
   if (!out || std::fwrite(file.data(), 1, file.size(), out) != file.size() || std::fclose(out) != 0) {
     std::fprintf(stderr, "make_icon: cannot write %s\n", argv[1]);

@@ -163,6 +163,7 @@ class FileSystem {
   bool LoadStateLine(const std::string &key, const std::string &value);
   Location Locate(const std::u16string &path, bool redirect) const;
   Location LocateHost(const std::string &windowsPath) const;
+  uint32_t LocateExisting(const std::u16string &path, Location *location) const;
   Location Resolve(char16_t drive, const std::vector<std::u16string> &names) const;
   bool Redirected(const Location &location, Location *target) const;
   bool WriteProtected(const Location &location) const;
