@@ -88,7 +88,7 @@ int main(int argc, char **argv) {
       std::filesystem::create_directories(folder);
     }
     Clock::time_point start = Clock::now();
-    extracted = ExtractArchive(packageData, packageSize, workingBuffer, kWorkingBufferSize);
+    extracted = ExtractArchive(packageData, packageSize, workingBuffer, kWorkingBufferSize, nullptr);
     extraction = std::min(extraction, Seconds(start));
     machine->events.Clear();
     start = Clock::now();

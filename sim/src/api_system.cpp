@@ -243,8 +243,14 @@ static unsigned ResolveCodePage(UINT codePage) {
   return codePage;
 }
 
+static bool CodePageInstalled(unsigned codePage) {
+  const sim::Profile &profile = M().profile;
+  if (profile.family != sim::Family::Win9x) return true;
+  return codePage == profile.ansiCodePage || codePage == profile.oemCodePage || codePage == CP_UTF8;
+}
+
 int MultiByteToWideChar(UINT codePage, DWORD, LPCSTR text, int length, LPWSTR out, int outLength) {
-  if (!text || outLength < 0) {
+  if (!text || outLength < 0 || !CodePageInstalled(ResolveCodePage(codePage))) {
     sim::SetError(ERROR_INVALID_PARAMETER);
     return 0;
   }
@@ -278,6 +284,19 @@ int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR text, int length, LPSTR ou
 }
 
 // ---- String helpers: null pointers are tolerated as Windows' versions do ----
+
+BOOL IsDBCSLeadByte(BYTE byte) {
+  switch (M().profile.ansiCodePage) {
+    case 932:
+      return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    case 936:
+    case 949:
+    case 950:
+      return byte >= 0x81 && byte <= 0xFE;
+    default:
+      return FALSE;
+  }
+}
 
 int lstrlenA(LPCSTR text) { return text ? static_cast<int>(std::strlen(text)) : 0; }
 

@@ -17,3 +17,5 @@ void EnsureTrailingBackslash(char *target, int size) {
   int length = lstrlenA(target);
   if (length > 0 && target[length - 1] != '\\') AppendText(target, size, "\\");
 }
+
+int IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) ? 1 : 0; }

@@ -8,3 +8,6 @@ void CopyText(char *target, int size, const char *source);
 void AppendText(char *target, int size, const char *source);
 // Appends a backslash unless the text is empty or already ends in one.
 void EnsureTrailingBackslash(char *target, int size);
+// Whether `byte` starts a double-byte character in the ANSI code page, the
+// one through which the file system reads 8-bit names.
+int IsAnsiLeadByte(unsigned char byte);

@@ -6,6 +6,7 @@ static int NameLength(const ArchiveEntry *entry);
 static int IsDeviceName(const char *name, int length);
 static size_t BoundedNameLength(const char *name);
 static size_t HeaderNameLength(const char *name);
+static int HasNoSeparator(const char *name, int length, LeadBytePredicate isLeadByte);
 
 uint32_t ReadLe32(const uint8_t *bytes) {
   return (uint32_t)bytes[0] | (uint32_t)bytes[1] << 8 | (uint32_t)bytes[2] << 16 | (uint32_t)bytes[3] << 24;
@@ -84,15 +85,30 @@ static int IsDeviceName(const char *name, int length) {
   return 0;
 }
 
-int EntryNameIsSafe(const ArchiveEntry *entry) {
+int IsGbkLeadByte(uint8_t byte) { return byte >= 0x81 && byte <= 0xFE; }
+
+// No separator outside a double-byte character, and no character cut short.
+static int HasNoSeparator(const char *name, int length, LeadBytePredicate isLeadByte) {
+  for (int i = 0; i < length; ++i) {
+    if (isLeadByte((uint8_t)name[i])) {
+      if (++i == length) return 0;
+      continue;
+    }
+    if (name[i] == '\\' || name[i] == '/' || name[i] == ':') return 0;
+  }
+  return 1;
+}
+
+int EntryNameIsSafeIn(const ArchiveEntry *entry, LeadBytePredicate isLeadByte) {
   const int length = NameLength(entry);
   if (length <= 0) return 0;
   const char *name = entry->name;
-  for (int i = 0; i < length; ++i)
-    if (name[i] == '\\' || name[i] == '/' || name[i] == ':') return 0;
+  if (!HasNoSeparator(name, length, isLeadByte)) return 0;
   if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0) return 0;
   return !IsDeviceName(name, length);
 }
+
+int EntryNameIsSafe(const ArchiveEntry *entry) { return EntryNameIsSafeIn(entry, IsGbkLeadByte); }
 
 void CopyEntryName(const ArchiveEntry *entry, char *out, int size) {
   if (size <= 0) return;

@@ -105,9 +105,20 @@ int BeginArchiveWalk(ArchiveWalk *walk, const uint8_t *archive, uint64_t length)
 // comes from the header alone, whatever the caller does with this one.
 int NextArchiveEntry(ArchiveWalk *walk, ArchiveEntry *entry);
 
+// Whether a byte starts a double-byte character in the code page through
+// which the file system reads the name. Its second byte may be 0x5C, which a
+// byte-wise look would take for a folder separator.
+typedef int (*LeadBytePredicate)(uint8_t byte);
+// The archive's own text, GBK: bytes 0x81 to 0xFE lead.
+int IsGbkLeadByte(uint8_t byte);
+
 // 1 if the name is a plain file name that stays inside the folder it is
-// written to: zero-ended within its field, not empty, no '\', '/' or ':',
-// not "." or "..", and not a device name such as "CON" or "COM1.txt".
+// written to, read character by character with `isLeadByte`: zero-ended
+// within its field, not empty, no '\', '/' or ':' outside a double-byte
+// character, no lead byte without its second byte, not "." or "..", and not
+// a device name such as "CON" or "COM1.txt".
+int EntryNameIsSafeIn(const ArchiveEntry *entry, LeadBytePredicate isLeadByte);
+// The same, read as GBK.
 int EntryNameIsSafe(const ArchiveEntry *entry);
 // Copies the entry's name into `out` (`size` bytes), cut at the end of its
 // field if it has no zero there; always zero-ended.

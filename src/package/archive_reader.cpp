@@ -3,6 +3,7 @@
 #include <string.h>
 #include <zlib.h>
 
+#include "common/message_box.h"
 #include "common/program_state.h"
 #include "common/text_buffer.h"
 #include "package/archive_format.h"
@@ -17,12 +18,17 @@ static_assert(kWorkingBufferSize - kScratchContentOffset - kScratchReserve == kL
 
 // The entry that is written compacted: the phrase-list backup.
 static const char kCompactedEntryName[] = "vorlcyzk.bak";
+static const char kUnpackCaption[] = "智能Qelvo安装";
+// Failures named one message each; a package that fails everywhere (a
+// read-only folder, a damaged download) must not bury the user in hundreds.
+static const DWORD kNamedFailureLimit = 5;
 
 static DWORD InflateEntry(const ArchiveEntry *entry, BYTE *target, DWORD capacity);
 static int DigestMatches(const ArchiveEntry *entry, BYTE *content, DWORD length);
 static int WriteEntryFile(const char *path, const BYTE *content, DWORD length);
 static int ExtractEntry(const ArchiveEntry *entry, BYTE *scratch, DWORD scratchSize);
-static void ReportFailedEntry(const char *name);
+static void ReportFailedEntry(const char *name, DWORD failures);
+static void ReportFurtherFailures(DWORD failures);
 
 // The inflated length, or 0 when the stream is bad or does not fit.
 static DWORD InflateEntry(const ArchiveEntry *entry, BYTE *target, DWORD capacity) {
@@ -51,7 +57,7 @@ static int WriteEntryFile(const char *path, const BYTE *content, DWORD length) {
 
 static int ExtractEntry(const ArchiveEntry *entry, BYTE *scratch, DWORD scratchSize) {
   char *name = (char *)scratch;
-  if (!EntryNameIsSafe(entry)) return 0;
+  if (!EntryNameIsSafeIn(entry, IsAnsiLeadByte)) return 0;
   BYTE *content = scratch + kScratchContentOffset;
   DWORD length = InflateEntry(entry, content, scratchSize - kScratchContentOffset - kScratchReserve);
   if (length == 0 || !DigestMatches(entry, content, length)) return 0;
@@ -63,26 +69,38 @@ static int ExtractEntry(const ArchiveEntry *entry, BYTE *scratch, DWORD scratchS
   return WriteEntryFile(target, content, length);
 }
 
-static void ReportFailedEntry(const char *name) {
+// `failures` counts this one.
+static void ReportFailedEntry(const char *name, DWORD failures) {
+  if (failures > kNamedFailureLimit) return;
   char text[128];
   wsprintfA(text, "没有成功解压复制%s文件！请重新下载安装。", name);
-  MessageBoxA(NULL, text, "智能Qelvo安装", MB_OK);
+  ShowFailure(text, kUnpackCaption);
 }
 
-int ExtractArchive(const BYTE *archive, DWORD length, BYTE *scratch, DWORD scratchSize) {
+static void ReportFurtherFailures(DWORD failures) {
+  if (failures <= kNamedFailureLimit) return;
+  char text[128];
+  wsprintfA(text, "另有%lu个文件没有成功解压复制！请重新下载安装。", (unsigned long)(failures - kNamedFailureLimit));
+  ShowFailure(text, kUnpackCaption);
+}
+
+int ExtractArchive(const BYTE *archive, DWORD length, BYTE *scratch, DWORD scratchSize, DWORD *writtenCount) {
+  if (writtenCount) *writtenCount = 0;
   if (!scratch || scratchSize <= kScratchContentOffset + kScratchReserve) return 0;
   ArchiveWalk walk;
   if (!BeginArchiveWalk(&walk, archive, length)) return 0;
   ArchiveEntry entry;
-  DWORD written = 0;
+  DWORD written = 0, failures = 0;
   while (NextArchiveEntry(&walk, &entry)) {
     // The name stays at the start of the scratch area for the message.
     CopyEntryName(&entry, (char *)scratch, kScratchContentOffset);
     if (ExtractEntry(&entry, scratch, scratchSize)) ++written;
-    else ReportFailedEntry((const char *)scratch);
+    else ReportFailedEntry((const char *)scratch, ++failures);
     ++progressStep;
     UpdateProgress(progressStep, progressTotal);
   }
+  ReportFurtherFailures(failures);
+  if (writtenCount) *writtenCount = written;
   return written == walk.count;
 }
 
@@ -100,4 +118,9 @@ void LoadPackageEntry(const char *name) {
       InflateEntry(&entry, content, kWorkingBufferSize - kScratchContentOffset - kScratchReserve);
     return;
   }
+}
+
+int ArchiveHasEntries(const BYTE *archive, DWORD length) {
+  ArchiveWalk walk;
+  return BeginArchiveWalk(&walk, archive, length) && walk.count > 0;
 }

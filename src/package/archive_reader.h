@@ -16,14 +16,21 @@ const DWORD kScratchReserve = 44;
 // the entry in the installation directory, through the scratch area
 // (`scratchSize` bytes, within the working buffer). An entry that does not
 // inflate, inflates to nothing or to more than the scratch area holds, fails
-// its digest (long layout), has a name that is not a plain file name, or
-// cannot be written shows one message with its name; a file already there
+// its digest (long layout), has a name that is not a plain file name in the
+// ANSI code page, or cannot be written is a failure; a file already there
 // under that name is then left untouched (unless the write itself failed).
-// Every entry advances the progress step by one. A vorlcyzk.bak entry is
-// written compacted (with its trailer). Returns 1 if every counted entry was
-// written, 0 otherwise (also without archive or scratch area). The walk stops
-// at a header without "CF" or one whose data would pass `length`.
-int ExtractArchive(const BYTE *archive, DWORD length, BYTE *scratch, DWORD scratchSize);
+// The first five failures show one message each with the entry's name, and
+// one message at the end gives the number of the others. Every entry
+// advances the progress step by one. A vorlcyzk.bak entry is written
+// compacted (with its trailer). Returns 1 if every counted entry was
+// written, 0 otherwise (also without archive or scratch area), and the
+// number of entries written in *writtenCount unless it is null. The walk
+// stops at a header without "CF" or one whose data would pass `length`.
+int ExtractArchive(const BYTE *archive, DWORD length, BYTE *scratch, DWORD scratchSize, DWORD *writtenCount);
+
+// 1 when the archive can be unpacked at all: its header is there and it
+// counts at least one entry.
+int ArchiveHasEntries(const BYTE *archive, DWORD length);
 
 // Inflates the package entry named `name` (case-sensitive) into the working
 // buffer at offset 100. Offsets 100 and 101 are cleared first, so a missing

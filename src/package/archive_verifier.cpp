@@ -11,7 +11,7 @@
 static int EntryPasses(const ArchiveEntry *entry, const char *name, const char *exemptList);
 
 static int EntryPasses(const ArchiveEntry *entry, const char *name, const char *exemptList) {
-  if (!EntryNameIsSafe(entry)) return 0;
+  if (!EntryNameIsSafeIn(entry, IsAnsiLeadByte)) return 0;
   char path[MAX_PATH];
   CopyText(path, sizeof path, installDir);
   AppendText(path, sizeof path, name);

@@ -4,6 +4,7 @@
 #include "platform/win32.h"
 
 static int RenameAside(const char *path, char *aside, int position, char mark);
+static int AsideMarkPosition(const char *path, int length);
 
 // Tries one aside name; returns 0 when the file was renamed to it. A path
 // that already carries the mark is its own aside name: clearing that name
@@ -23,12 +24,34 @@ int DeleteIfPresent(const char *path) {
   return remove(path) == 0 ? 0 : -1;
 }
 
+// Where the mark goes: the fifth byte from the end, if it lies in the file
+// name and is a character of its own. In the folder part it would rename the
+// file into another folder, or a folder's file into this one; on half of a
+// double-byte character it could turn the other half into a separator.
+// -1 when the name has no such place.
+static int AsideMarkPosition(const char *path, int length) {
+  const int position = length - 5;
+  int nameStart = 0;
+  int markIsCharacter = 0;
+  for (int i = 0; i < length; ++i) {
+    const int lead = IsAnsiLeadByte((unsigned char)path[i]);
+    if (i == position) markIsCharacter = !lead;
+    if (lead) {
+      ++i;
+      continue;
+    }
+    if (path[i] == '\\' || path[i] == '/' || path[i] == ':') nameStart = i + 1;
+  }
+  return position >= nameStart && markIsCharacter ? position : -1;
+}
+
 void MoveAside(const char *path) {
   char aside[MAX_PATH];
   const int length = lstrlenA(path);
-  // A path without five characters has no place to mark, and one that does
-  // not fit would be renamed to a cut name.
+  // A path that does not fit would be renamed to a cut name.
   if (length < 5 || length >= MAX_PATH) return;
+  const int position = AsideMarkPosition(path, length);
+  if (position < 0) return;
   CopyText(aside, sizeof aside, path);
-  if (RenameAside(path, aside, length - 5, '2') != 0) RenameAside(path, aside, length - 5, '1');
+  if (RenameAside(path, aside, position, '2') != 0) RenameAside(path, aside, position, '1');
 }

@@ -10,5 +10,8 @@ int DeleteIfPresent(const char *path);
 // Renames the file at `path` to an aside name: the character five places
 // from the end replaced by '2' ("morvak4.ime" becomes "morvak2.ime"), or by
 // '1' when that rename fails. A file already under the aside name is deleted
-// first. Nothing is reported; aside copies are never removed later.
+// first. Only the file name is ever marked: a name shorter than five bytes,
+// or whose fifth byte from the end is half of a double-byte character, is
+// left where it is (whoever wanted it gone then fails as usual). Nothing is
+// reported; aside copies are never removed later.
 void MoveAside(const char *path);

@@ -1,6 +1,8 @@
 #include "package/module_copy.h"
 
+#include "common/message_box.h"
 #include "common/program_state.h"
+#include "common/system_folders.h"
 #include "common/text_buffer.h"
 #include "common/wow64.h"
 #include "package/file_operations.h"
@@ -25,20 +27,20 @@ const int kPathSize = kSystemDirSize + 32;
 void ShowCopyMessage(const char *format, const char *name) {
   char text[kPathSize + 128];
   wsprintfA(text, format, name);
-  MessageBoxA(NULL, text, kCaption, MB_OK);
+  ShowFailure(text, kCaption);
 }
 
-// Leaves the target directory of `code` in the system directory string.
-void FillTargetDirectory(int code) {
+// Leaves the target directory of `code` in the system directory string;
+// 0 when Windows could not give it.
+int FillTargetDirectory(int code) {
   if (code == kTargetSyswow64) {
-    GetWindowsDirectoryA(win64Path, kWin64PathSize);
+    if (!ReadWindowsFolder(win64Path, kWin64PathSize)) return 0;
     AppendText(win64Path, kWin64PathSize, "\\syswow64");
     CopyText(systemDirString, kSystemDirSize, win64Path);
-  } else if (code == kTargetNativeSystem || code == kTargetSystem) {
-    GetSystemDirectoryA(systemDirString, kSystemDirSize);
-  } else {
-    GetWindowsDirectoryA(systemDirString, kSystemDirSize);
+    return 1;
   }
+  if (code == kTargetNativeSystem || code == kTargetSystem) return ReadSystemFolder(systemDirString, kSystemDirSize);
+  return ReadWindowsFolder(systemDirString, kSystemDirSize);
 }
 
 // Does `work` with redirection off when the process runs under WOW64 and the
@@ -52,13 +54,15 @@ int WithoutRedirection(TargetWork work, const char *sourcePath, const char *targ
 }
 
 // Fills the target directory, forms both paths (the target's into
-// `targetPath` of kPathSize bytes) and does `work` on them.
-int WorkOnTarget(TargetWork work, const char *source, const char *target, int code, char *targetPath) {
+// `targetPath` of kPathSize bytes) and does `work` on them; without a target
+// directory nothing is done and the result is `noDirectory`.
+int WorkOnTarget(TargetWork work, const char *source, const char *target, int code, char *targetPath,
+                 int noDirectory) {
   char sourcePath[kPathSize];
-  FillTargetDirectory(code);
+  const int directory = FillTargetDirectory(code);
   wsprintfA(sourcePath, "%s%s", installDir, source);
   wsprintfA(targetPath, "%s\\%s", systemDirString, target);
-  return WithoutRedirection(work, sourcePath, targetPath);
+  return directory ? WithoutRedirection(work, sourcePath, targetPath) : noDirectory;
 }
 
 int CopyAttempt(const char *sourcePath, const char *targetPath) {
@@ -100,12 +104,12 @@ void CopyModule(const char *source, const char *target, int code) {
 // system libraries, which must come from the process's own system directory.
 void CopyOnce(const char *source, const char *target, int code) {
   char targetPath[kPathSize];
-  const int outcome = WorkOnTarget(CopyAttempt, source, target, code, targetPath);
+  const int outcome = WorkOnTarget(CopyAttempt, source, target, code, targetPath, kNotCopied);
   if (outcome == kNotUnpacked) ShowCopyMessage(kNotUnpackedText, targetPath);
   if (outcome == kNotCopied) ShowCopyMessage(kNotCopiedText, targetPath);
 }
 
 int CompareCopySizes(const char *source, const char *target, int code) {
   char targetPath[kPathSize];
-  return WorkOnTarget(CompareLengths, source, target, code, targetPath);
+  return WorkOnTarget(CompareLengths, source, target, code, targetPath, kTargetMissing);
 }

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "common/message_box.h"
 #include "common/program_state.h"
 #include "package/archive_reader.h"
 #include "package/file_operations.h"
@@ -77,12 +78,15 @@ void AskToKeepEarlierData() {
   if (MessageBoxW(NULL, question, kKeepDataCaption, MB_YESNO) == IDYES) backupState = 2;
 }
 
-void UnpackPackage() {
-  if (!ExtractArchive(packageData, packageSize, workingBuffer, kWorkingBufferSize)) {
-    MessageBoxA(NULL, kUnpackIncompleteText, kUnpackCaption, MB_OK);
-    return;
+// 0 when not a single entry was unpacked.
+int UnpackPackage() {
+  DWORD written = 0;
+  if (!ExtractArchive(packageData, packageSize, workingBuffer, kWorkingBufferSize, &written)) {
+    ShowFailure(kUnpackIncompleteText, kUnpackCaption);
+    return written > 0;
   }
   if (backupState == 1) AskToKeepEarlierData();
+  return 1;
 }
 
 // The phrase lists the backup of earlier data left as .bak files; missing
@@ -142,14 +146,20 @@ const char *ImeSource(int pass, const char *simplified, const char *traditional,
 
 }  // namespace
 
-void DeployFiles(int pass) {
+int CheckPackageUsable() {
+  if (ArchiveHasEntries(packageData, packageSize)) return 1;
+  ShowFailure(kUnpackIncompleteText, kUnpackCaption);
+  return 0;
+}
+
+int DeployFiles(int pass) {
   _mkdir(installDir);
   if (osMajorVersion > 5) SetLowIntegrityLevel();
   AdvanceProgressAndRepaint();
   Sleep(kStepPause);
   if (pass == kFullPass) {
     RemoveOldHelpers();
-    UnpackPackage();
+    if (!UnpackPackage()) return 0;
   }
   AdvanceProgressAndRepaint();
   RestorePhraseLists();
@@ -161,13 +171,14 @@ void DeployFiles(int pass) {
     CopyTsfModules();
   } else {
     DeployImeModule(pass);
-    if (pass != kFullPass) return;
+    if (pass != kFullPass) return 1;
   }
   AdvanceProgress(1);
   CopyModule("vorldel8.exe", "vorldel8.exe", kTargetWindowsDir);
   AdvanceProgress(1);
   WriteUninstallEntry();
   AdvanceProgress(1);
+  return 1;
 }
 
 void DeployImeModule(int pass) {

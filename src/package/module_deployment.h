@@ -20,8 +20,15 @@ const int kModulesOnlyPass = 1;
 // uninstaller into the Windows directory, and writes the uninstall entry.
 // The modules-only pass (kModulesOnlyPass, IME interface) repeats the module
 // copies from the package's own IME modules and stops there. Progress is
-// advanced throughout; failures are shown and the step goes on.
-void DeployFiles(int pass);
+// advanced throughout; failures are shown and the step goes on, except when
+// the full pass could unpack no entry at all: it stops after the message and
+// returns 0, so that nothing registers files that are not there. Returns 1
+// otherwise.
+int DeployFiles(int pass);
+
+// 1 when there is a package with entries to unpack; else shows the
+// incomplete-unpacking message and returns 0, before anything was changed.
+int CheckPackageUsable();
 
 // The IME module copies under the name "morvak4.ime": on 64-bit Windows the
 // 32-bit build into syswow64 and the 64-bit build into the native system

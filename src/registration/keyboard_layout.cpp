@@ -1,5 +1,6 @@
 #include "registration/keyboard_layout.h"
 
+#include "common/message_box.h"
 #include "common/program_state.h"
 #include "common/text_buffer.h"
 
@@ -32,8 +33,6 @@ char nameTable[kNameTableSize][kNameSize];
 const int kValueSize = 200;
 
 int IsTraditional() { return codePage == kTraditionalCodePage; }
-
-void ShowFailure(const char *text, const char *caption) { MessageBoxA(NULL, text, caption, MB_OK); }
 
 // REG_SZ written with the text's length, without its terminator.
 void SetText(HKEY key, const char *name, const char *text) {

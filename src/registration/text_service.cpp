@@ -1,6 +1,8 @@
 #include "registration/text_service.h"
 
+#include "common/message_box.h"
 #include "common/program_state.h"
+#include "common/system_folders.h"
 #include "common/wow64.h"
 #include "package/module_copy.h"
 #include "platform/win32.h"
@@ -56,8 +58,7 @@ void StartBothRegistrations() {
   char windowsDir[kSystemDirSize], wow64Dir[kSystemDirSize + 16], systemDir[kSystemDirSize];
   ZeroMemory(windowsDir, sizeof windowsDir);
   ZeroMemory(systemDir, sizeof systemDir);
-  GetWindowsDirectoryA(windowsDir, kSystemDirSize);
-  GetSystemDirectoryA(systemDir, kSystemDirSize);
+  if (!ReadWindowsFolder(windowsDir, kSystemDirSize) || !ReadSystemFolder(systemDir, kSystemDirSize)) return;
   wsprintfA(wow64Dir, "%s\\syswow64", windowsDir);
   StartRegistration(wow64Dir, "vorlsrf.dll");
   StartRegistration(systemDir, "vorlsrf6.dll");
@@ -75,7 +76,7 @@ void StartRegistrationsWithoutRedirection() {
 void ShowCopyFailure(const char *module) {
   char text[256];
   wsprintfA(text, "没有成功复制%s文件，请退出安装程序并手动删除该文件后重新安装！", module);
-  MessageBoxA(NULL, text, kCaption, MB_OK);
+  ShowFailure(text, kCaption);
 }
 
 // 1 when the module's copy in the directory of `code` has the installed
@@ -106,8 +107,7 @@ int RegisterTextService() {
   if (bitness != 64) {
     char systemDir[kSystemDirSize];
     ZeroMemory(systemDir, sizeof systemDir);
-    GetSystemDirectoryA(systemDir, kSystemDirSize);
-    StartRegistration(systemDir, "vorlsrf.dll");
+    if (ReadSystemFolder(systemDir, kSystemDirSize)) StartRegistration(systemDir, "vorlsrf.dll");
     return 1;
   }
   StartBothRegistrations();
@@ -135,7 +135,7 @@ void VerifyTextServiceRegistration() {
   if (missing >= 0) {
     char text[160];
     wsprintfA(text, "系统%d位dll文件没有挂接成功(err=%d)！，请退出安装程序重新安装！", 32, missing);
-    MessageBoxA(NULL, text, kCaption, MB_OK);
+    ShowFailure(text, kCaption);
     return;
   }
   for (const char *category : kCompletedCategories) AddTextServiceCategory(category);

@@ -1,6 +1,7 @@
 #include "shell/install_dir.h"
 
 #include "common/program_state.h"
+#include "common/system_folders.h"
 #include "common/text_buffer.h"
 #include "platform/win32.h"
 
@@ -8,6 +9,7 @@ namespace {
 
 const char kRecordName[] = "vorlpat8.voh";
 const int kRecordReadLimit = 512;
+const char kInstallSubdirectory[] = "morvak8\\";
 
 void WriteRecordFile(const char *path) {
   HFILE file = _lcreat(path, 0);
@@ -16,18 +18,32 @@ void WriteRecordFile(const char *path) {
   _lclose(file);
 }
 
+// The installation directory under `programFiles` (at most MAX_PATH bytes,
+// changed in place): cut at its first '(' and trailing blanks, a backslash,
+// "morvak8\". 0 when that would not fit the installation directory whole.
+int ComposeInstallDir(char *programFiles) {
+  for (char *c = programFiles; *c; ++c)
+    if (*c == '(') *c = '\0';
+  for (int n = lstrlenA(programFiles); n > 0 && programFiles[n - 1] == ' '; --n) programFiles[n - 1] = '\0';
+  char directory[MAX_PATH + sizeof kInstallSubdirectory + 1];
+  CopyText(directory, sizeof directory, programFiles);
+  EnsureTrailingBackslash(directory, sizeof directory);
+  AppendText(directory, sizeof directory, kInstallSubdirectory);
+  if (lstrlenA(directory) >= kInstallDirSize) return 0;
+  CopyText(installDir, kInstallDirSize, directory);
+  return 1;
+}
+
 }  // namespace
 
 char *ComputeInstallDir() {
-  char folder[kInstallDirSize] = {0};
-  if (!SHGetSpecialFolderPathA(NULL, folder, CSIDL_PROGRAM_FILES, FALSE))
+  // Windows may give up to MAX_PATH bytes; a folder too long for the
+  // directory is treated as if it could not be had.
+  char folder[MAX_PATH] = {0};
+  if (!SHGetSpecialFolderPathA(NULL, folder, CSIDL_PROGRAM_FILES, FALSE) || !ComposeInstallDir(folder)) {
     CopyText(folder, sizeof folder, "c:\\Program Files");
-  for (char *c = folder; *c; ++c)
-    if (*c == '(') *c = '\0';
-  for (int n = lstrlenA(folder); n > 0 && folder[n - 1] == ' '; --n) folder[n - 1] = '\0';
-  EnsureTrailingBackslash(folder, sizeof folder);
-  AppendText(folder, sizeof folder, "morvak8\\");
-  CopyText(installDir, kInstallDirSize, folder);
+    ComposeInstallDir(folder);
+  }
   return installDir;
 }
 
@@ -47,11 +63,11 @@ void FindDataDrive(char *directory, int size) {
 
 void WriteInstallDirRecord() {
   char path[kSystemDirSize + 16];
-  GetWindowsDirectoryA(systemDirString, kSystemDirSize);
+  const int windowsFolder = ReadWindowsFolder(systemDirString, kSystemDirSize);
   wsprintfA(path, "%s\\%s", systemDirString, kRecordName);
   EnsureTrailingBackslash(installDir, kInstallDirSize);
-  WriteRecordFile(path);
-  GetSystemDirectoryA(systemDirString, kSystemDirSize);
+  if (windowsFolder) WriteRecordFile(path);
+  ReadSystemFolder(systemDirString, kSystemDirSize);
   if (osMajorVersion < 6) return;
   char dataDrive[32];
   FindDataDrive(dataDrive, sizeof dataDrive);
@@ -63,7 +79,7 @@ void WriteInstallDirRecord() {
 void ReadInstallDirRecord(char *target, int size) {
   char windowsDir[kSystemDirSize];
   char path[kSystemDirSize + 16];
-  GetWindowsDirectoryA(windowsDir, sizeof windowsDir);
+  if (!ReadWindowsFolder(windowsDir, sizeof windowsDir)) return;
   wsprintfA(path, "%s\\%s", windowsDir, kRecordName);
   HFILE file = _lopen(path, OF_READ);
   if (file == HFILE_ERROR || size <= 0) return;

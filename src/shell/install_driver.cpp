@@ -1,6 +1,7 @@
 #include "shell/install_driver.h"
 
 #include "common/program_state.h"
+#include "common/system_folders.h"
 #include "package/module_deployment.h"
 #include "platform/win32.h"
 #include "registration/autostart_entry.h"
@@ -19,7 +20,7 @@ namespace {
 
 void RecordInstallDirectory() {
   ComputeInstallDir();
-  GetSystemDirectoryA(systemDirString, kSystemDirSize);
+  ReadSystemFolder(systemDirString, kSystemDirSize);
   WriteInstallDirRecord();
 }
 
@@ -51,13 +52,14 @@ void StartHelper64() {
 
 }  // namespace
 
-void RunInstallDriver() {
+int RunInstallDriver() {
+  if (!CheckPackageUsable()) return 0;
   RecordInstallDirectory();
   PrepareInstallDirectory();
   SetStageCode(10041);
   PrepareRunningServer();
   SetStageCode(10042);
-  DeployFiles(kFullPass);
+  if (!DeployFiles(kFullPass)) return 0;
   SetStageCode(10043);
   OpenDirectoryAccess();
   RegisterInputMethod();
@@ -68,4 +70,5 @@ void RunInstallDriver() {
   if (wizardModeFlag == 0) WriteHelperAutostartEntry();
   AdvanceProgress(1);
   if (interfaceChoice == 0 && Is64BitWindows() == 1) StartHelper64();
+  return 1;
 }

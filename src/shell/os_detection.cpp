@@ -1,6 +1,7 @@
 #include "shell/os_detection.h"
 
 #include "common/program_state.h"
+#include "common/system_folders.h"
 #include "common/wow64.h"
 #include "platform/win32.h"
 
@@ -39,7 +40,7 @@ int Is64BitWindows() {
   osMajorVersion = (int)info.dwMajorVersion;
   if (osMajorVersion <= 5) return 0;
   char windowsDir[100];
-  GetWindowsDirectoryA(windowsDir, sizeof windowsDir);
+  if (!ReadWindowsFolder(windowsDir, sizeof windowsDir)) return 0;
   wsprintfA(win64Path, "%s\\syswow64", windowsDir);
   HANDLE directory = CreateFileA(win64Path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
                                  FILE_FLAG_BACKUP_SEMANTICS, NULL);

@@ -32,15 +32,15 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
   codePage = (int)GetOEMCP();
   runMode = kRunModeWizard;
   ComputeInstallDir();
+  // "regvo32" is tested first: a command line holding both words stays interactive.
+  const bool windowless = !ContainsCommandWord(commandLine, "regvo32") && ContainsCommandWord(commandLine, "setvosrf32");
   if (ProbeAdministrator() != 0) {
     MessageBoxW(NULL, kNeedsAdministratorText, L"智能Qelvo", MB_OK);
-    return 0;
+    return windowless ? kExitNoAdministratorRights : 0;
   }
-  // "regvo32" is tested first: a command line holding both words stays interactive.
-  if (!ContainsCommandWord(commandLine, "regvo32") && ContainsCommandWord(commandLine, "setvosrf32")) {
+  if (windowless) {
     runMode = kRunModeWindowless;
-    RunWindowless();
-    return 0;
+    return RunWindowless();
   }
   programInstance = instance;
   if (previousInstance != NULL) return 0;

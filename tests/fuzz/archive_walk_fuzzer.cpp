@@ -11,9 +11,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   sim::Machine &machine = fuzz_machine::Ready();
   const DWORD length = static_cast<DWORD>(size);
-  ExtractArchive(data, length, workingBuffer, kWorkingBufferSize);
+  ExtractArchive(data, length, workingBuffer, kWorkingBufferSize, nullptr);
   // The skin archives' scratch area, further into the buffer.
-  ExtractArchive(data, length, workingBuffer + 0x20000, kWorkingBufferSize - 0x20000);
+  ExtractArchive(data, length, workingBuffer + 0x20000, kWorkingBufferSize - 0x20000, nullptr);
   char failure[4096];
   VerifyArchive(data, length, failure, sizeof failure, "vorl320.ime setupw64.exe");
   packageData = data;

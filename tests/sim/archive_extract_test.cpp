@@ -20,7 +20,7 @@ std::string FailureFor(const std::string &name) {
 class ExtractArchiveTest : public ArchiveMachineTest {
  protected:
   int Extract(const std::string &archive) {
-    return ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()), workingBuffer, kWorkingBufferSize);
+    return ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()), workingBuffer, kWorkingBufferSize, nullptr);
   }
   // Every file on the machine: no entry may write outside its target.
   size_t FilesAround() { return machine_->files.ListAllFiles().size(); }
@@ -118,7 +118,7 @@ TEST_F(ExtractArchiveTest, ContentBeyondTheScratchAreaFails) {
   const DWORD scratchSize = 4096;
   const std::string archive = LongArchive({{"fits.bin", std::string(scratchSize - 144, 'f')},
                                            {"big.bin", std::string(scratchSize - 143, 'b')}});
-  EXPECT_EQ(ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()), workingBuffer + 0x20000, scratchSize),
+  EXPECT_EQ(ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()), workingBuffer + 0x20000, scratchSize, nullptr),
             0);
   EXPECT_TRUE(Installed("fits.bin"));
   EXPECT_FALSE(Installed("big.bin"));
@@ -127,8 +127,8 @@ TEST_F(ExtractArchiveTest, ContentBeyondTheScratchAreaFails) {
 
 TEST_F(ExtractArchiveTest, NothingHappensWithoutArchiveOrScratch) {
   const std::string archive = LongArchive({{"a.txt", "a"}});
-  EXPECT_EQ(ExtractArchive(nullptr, 0, workingBuffer, kWorkingBufferSize), 0);
-  EXPECT_EQ(ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()), nullptr, kWorkingBufferSize), 0);
+  EXPECT_EQ(ExtractArchive(nullptr, 0, workingBuffer, kWorkingBufferSize, nullptr), 0);
+  EXPECT_EQ(ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()), nullptr, kWorkingBufferSize, nullptr), 0);
   EXPECT_FALSE(Installed("a.txt"));
   EXPECT_EQ(progressStep, 0);
 }

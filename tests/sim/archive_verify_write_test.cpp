@@ -94,7 +94,7 @@ TEST_F(AppendToArchiveTest, BuildsALongArchiveThatExtractsBack) {
   EXPECT_EQ(archive.size(), total);
   EXPECT_EQ(archive.substr(10, 56), LongEntry("one.voh", "1111").substr(0, 56));
   for (const auto &file : files) machine_->files.WriteFile(kInstallDir + file[0], "overwritten");
-  EXPECT_EQ(ExtractArchive(BytesOf(archive), total, workingBuffer, kWorkingBufferSize), 1);
+  EXPECT_EQ(ExtractArchive(BytesOf(archive), total, workingBuffer, kWorkingBufferSize, nullptr), 1);
   for (const auto &file : files) EXPECT_EQ(InstalledFile(file[0]), file[1]);
 }
 
@@ -121,7 +121,7 @@ TEST_F(AppendToArchiveTest, EmptyFileIsAddedButDoesNotExtract) {
   EXPECT_EQ(Append("empty.txt"), 1);
   const std::string archive = ArchiveBytes();
   EXPECT_EQ(archive.substr(62, 4), Le32(static_cast<uint32_t>(Compress("").size())));
-  EXPECT_EQ(ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()), workingBuffer, kWorkingBufferSize), 0);
+  EXPECT_EQ(ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()), workingBuffer, kWorkingBufferSize, nullptr), 0);
 }
 
 struct CorruptArchive {

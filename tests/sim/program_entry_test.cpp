@@ -11,6 +11,7 @@
 #include "shell/main_window.h"
 #include "shell/os_detection.h"
 #include "shell/program_entry.h"
+#include "shell/windowless_run.h"
 #include "support/test_machine.h"
 
 namespace {
@@ -156,12 +157,14 @@ TEST(DllSearch, OldSystemsWithoutRestrictionCallsAreLeftAsTheyAre) {
   EXPECT_FALSE(machine->process.dllSearchRestricted);
 }
 
+// The windowless run's exit code tells a deployment script that nothing was
+// installed; the wizard's is the Part's 0.
 TEST(ProgramEntry, MissingRightsShowTheMessageAndEndInBothRunModes) {
   for (const char *commandLine : {"", "setvosrf32"}) {
     ScopedMachine machine("win10-x64");
     machine->profile.administrator = false;
     bool stopped;
-    EXPECT_EQ(RunProgram(commandLine, &stopped), 0);
+    EXPECT_EQ(RunProgram(commandLine, &stopped), commandLine[0] ? kExitNoAdministratorRights : 0);
     EXPECT_FALSE(stopped);
     auto boxes = machine->events.OfKind("messagebox");
     ASSERT_EQ(boxes.size(), 1u);

@@ -205,7 +205,12 @@ void RaiseException(DWORD code, DWORD flags, DWORD argumentCount, const ULONG_PT
 #define CP_OEMCP 1
 #define CP_UTF8 65001
 
+// A code page Windows 9x has not installed (any but the machine's ANSI and
+// OEM ones and UTF-8) fails with ERROR_INVALID_PARAMETER; NT has them all.
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int length, LPWSTR out, int outLength);
+// Lead bytes of the ANSI code page: 932, 936, 949 and 950 only; every other
+// code page is taken as single-byte.
+BOOL IsDBCSLeadByte(BYTE byte);
 int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR text, int length, LPSTR out, int outLength,
                         LPCSTR defaultChar, LPBOOL usedDefault);
 int lstrlenA(LPCSTR text);
