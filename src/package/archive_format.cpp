@@ -87,11 +87,13 @@ static int IsDeviceName(const char *name, int length) {
 
 int IsGbkLeadByte(uint8_t byte) { return byte >= 0x81 && byte <= 0xFE; }
 
-// No separator outside a double-byte character, and no character cut short.
+// No separator outside a double-byte character, and no character cut short
+// or broken: a second byte is never below 0x40 in a double-byte code page,
+// so '/' and ':' can never hide there.
 static int HasNoSeparator(const char *name, int length, LeadBytePredicate isLeadByte) {
   for (int i = 0; i < length; ++i) {
     if (isLeadByte((uint8_t)name[i])) {
-      if (++i == length) return 0;
+      if (++i == length || (uint8_t)name[i] < 0x40) return 0;
       continue;
     }
     if (name[i] == '\\' || name[i] == '/' || name[i] == ':') return 0;

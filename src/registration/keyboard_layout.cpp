@@ -20,6 +20,7 @@ const char kDisplayNameBig5[] = "\xB4\xBC\xAF\xE0" "Qelvo" "\xBF\xE9\xA4\x4A\xA5
 const char kLayoutTextBig5[] = "\xB4\xBC\xAF\xE0" "Qelvo" "\xBF\xE9\xA4\x4A\xA5\xAD\xA5\x78" "I";
 
 const char kAdministratorText[] = "在WIN2000和WIN NT系统中安装本软件时，需要以系统管理员身份才能安装成功！";
+const char kNoLayoutIdText[] = "系统中已没有空余的键盘布局编号，智能Qelvo输入平台没有注册成功！";
 
 const DWORD kLayoutIdFloor = 0xE0000804;
 const DWORD kLayoutIdFloorBig5 = 0xE0000404;
@@ -111,6 +112,28 @@ int FindEarlierEntry(HKEY layouts, char *id, int idSize, HKEY *entry, DWORD *lar
     }
   }
   return 0;
+}
+
+// What creating an entry of a free id came to.
+enum EntryCreation { kEntryCreated, kEntryRefused, kNoIdLeft };
+
+// Creates the entry `id` (of `size` bytes) only where there is none: a key
+// already there belongs to another keyboard layout, even one whose layout
+// text could not be read and so was not counted, and must not be written
+// over. Steps the id up past every taken one.
+EntryCreation CreateFreshEntry(HKEY layouts, char *id, int size, HKEY *entry) {
+  for (;;) {
+    DWORD disposition = 0;
+    if (RegCreateKeyExA(layouts, id, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, entry, &disposition) !=
+        ERROR_SUCCESS)
+      return kEntryRefused;
+    if (disposition != REG_OPENED_EXISTING_KEY) return kEntryCreated;
+    RegCloseKey(*entry);
+    *entry = NULL;
+    DWORD taken = 0;
+    ReadLayoutNumber(id, &taken);
+    if (!MakeNewLayoutId(taken, id, size)) return kNoIdLeft;
+  }
 }
 
 int EndsInLanguagePart(const char *id) {
@@ -250,10 +273,12 @@ int RegisterKeyboardLayout() {
   } else {
     haveId = MakeNewLayoutId(largest, id, sizeof id);
   }
-  if (!entry && (!haveId || RegCreateKeyExA(layouts, id, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL,
-                                            &entry, NULL) != ERROR_SUCCESS)) {
+  const EntryCreation creation = entry ? kEntryCreated : haveId ? CreateFreshEntry(layouts, id, sizeof id, &entry)
+                                                                  : kNoIdLeft;
+  if (creation != kEntryCreated) {
     RegCloseKey(layouts);
-    ShowFailure(win9x ? "Software open error1004" : kAdministratorText, "智能Qelvo(Kelt五笔)");
+    const char *refused = win9x ? "Software open error1004" : kAdministratorText;
+    ShowFailure(creation == kNoIdLeft ? kNoLayoutIdText : refused, "智能Qelvo(Kelt五笔)");
     return 1;
   }
   WriteEntryValues(entry);

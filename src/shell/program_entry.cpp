@@ -1,5 +1,6 @@
 #include "shell/program_entry.h"
 
+#include "common/message_box.h"
 #include "common/program_state.h"
 #include "shell/admin_probe.h"
 #include "shell/command_line.h"
@@ -29,6 +30,7 @@ int RunMessageLoop() {
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand) {
   RestrictDllSearch();
   wizardState = 0;
+  failuresShown = 0;
   codePage = (int)GetOEMCP();
   runMode = kRunModeWizard;
   ComputeInstallDir();

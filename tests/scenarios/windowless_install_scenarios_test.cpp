@@ -64,11 +64,12 @@ sim::Event ParseEvent(const std::string &line) {
 }
 
 // Runs the windowless installation on the machine in `root` (made from
-// `preset` when there is none) and loads the machine it leaves.
-Installed RunWindowless(const std::filesystem::path &root, const std::string &preset = "") {
+// `preset` when there is none), expecting the exit code `exitCode`, and
+// loads the machine it leaves.
+Installed RunWindowless(const std::filesystem::path &root, const std::string &preset = "", int exitCode = 0) {
   std::string output;
   const std::string machine = preset.empty() ? "" : "--machine " + preset + " ";
-  EXPECT_EQ(RunSetupSim(machine + "--root " + root.string() + " -- setvosrf32", &output), 0) << output;
+  EXPECT_EQ(RunSetupSim(machine + "--root " + root.string() + " -- setvosrf32", &output), exitCode) << output;
   Installed installed{sim::Machine::Load(root), {}};
   std::ifstream log(root / "events.log");
   for (std::string line; std::getline(log, line);) installed.events.push_back(ParseEvent(line));
@@ -266,7 +267,7 @@ TEST(WindowlessInstallWithoutRights, ShowsTheProbeMessageAndChangesNothing) {
   std::filesystem::path root = PrepareMachine("no-rights-win7-x86", "win7-x86",
                                               [](sim::Machine &m) { m.profile.administrator = false; });
   const std::string registryBefore = sim::Machine::Load(root)->registry.Export();
-  auto machine = RunWindowless(root);
+  auto machine = RunWindowless(root, "", 2);
   EXPECT_EQ(Kinds(machine, "messagebox", "text"),
             std::vector<std::string>{u8"本安装程序需要以管理员权限运行，请退出后重新以管理员权限运行。（运行方式为：用鼠标右键点击安"
                                      u8"装程序，在弹出菜单中点击“以管理员身份运行”）"});

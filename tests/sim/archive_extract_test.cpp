@@ -114,6 +114,20 @@ TEST_F(ExtractArchiveTest, WalkEndsSilentlyAtMissingMarkOrTruncatedData) {
   EXPECT_EQ(progressStep, 3);
 }
 
+// 乗 is 81 5C in GBK: on code page 936 the file system reads one character;
+// on a single-byte code page it would read a folder separator.
+TEST_F(ExtractArchiveTest, GbkNameIsJudgedByTheMachinesCodePage) {
+  const std::string name = "\x81\x5C.txt";
+  const std::string archive = LongArchive({{name, "kept"}});
+  EXPECT_EQ(Extract(archive), 1);
+  EXPECT_EQ(InstalledFile(u8"乗.txt"), "kept");
+  machine_->profile.ansiCodePage = 1252;
+  const size_t before = FilesAround();
+  EXPECT_EQ(Extract(archive), 0);
+  EXPECT_EQ(FilesAround(), before);
+  EXPECT_EQ(MessageTexts().size(), 1u);
+}
+
 TEST_F(ExtractArchiveTest, ContentBeyondTheScratchAreaFails) {
   const DWORD scratchSize = 4096;
   const std::string archive = LongArchive({{"fits.bin", std::string(scratchSize - 144, 'f')},

@@ -1,6 +1,7 @@
 // Clearing the way for new files: deleting and moving aside, on a simulated
 // machine.
 #include <string>
+#include <vector>
 
 #include "archive_fixtures.h"
 #include "package/file_operations.h"
@@ -11,6 +12,11 @@ using archive_fixtures::ArchiveMachineTest;
 
 class FileOperationsTest : public ArchiveMachineTest {
  protected:
+  void SetUp() override {
+    ArchiveMachineTest::SetUp();
+    filesAtStart_ = machine_->files.ListAllFiles().size();
+  }
+  size_t filesAtStart_ = 0;
   std::string Path(const std::string &name) { return kInstallDir + name; }
 };
 
@@ -40,6 +46,28 @@ TEST_F(FileOperationsTest, MoveAsideNeverDeletesTheFileItself) {
   Install("x2.ime", "only copy");
   MoveAside(Path("x2.ime").c_str());
   EXPECT_EQ(InstalledFile("x1.ime"), "only copy");
+}
+
+// The mark may only ever change the file name: for a name of up to four
+// bytes the fifth byte from the end lies in the folder part, and on half of
+// a double-byte character it would change what the name means. Such a file
+// stays where it is, and nothing in the folders around it is touched.
+TEST_F(FileOperationsTest, MoveAsideOfANameWithoutItsOwnMarkTouchesNothing) {
+  const std::vector<std::string> victims = {"C:\\Program Files\\morvak2\\abc", "C:\\Program Files\\morvak1\\abc",
+                                            "C:\\Program Files\\morvak82abcd", "C:\\Program Files\\morvak81abcd"};
+  for (const std::string &victim : victims) machine_->files.WriteFile(victim, "someone else's");
+  // "x" + a double-byte character whose second byte is 0x5C + "abc".
+  for (const std::string name : {"abc", "abcd", "x\x81\x5C" "abc"}) {
+    Install(name, "held");
+    machine_->files.SetInUse(Path(name), sim::InUse::LoadedModule);
+    MoveAside(Path(name).c_str());
+    EXPECT_EQ(InstalledFile(name), "held") << name;
+  }
+  for (const std::string &victim : victims) {
+    std::string content;
+    EXPECT_TRUE(machine_->files.ReadFile(victim, &content) && content == "someone else's") << victim;
+  }
+  EXPECT_EQ(machine_->files.ListAllFiles().size(), victims.size() + 3 + filesAtStart_);
 }
 
 }  // namespace

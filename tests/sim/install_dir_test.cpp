@@ -43,6 +43,18 @@ INSTANTIATE_TEST_SUITE_P(
                       FolderCase{"(x86)", false, "morvak8\\"},
                       FolderCase{"C:\\Program Files (x86)", true, "c:\\Program Files\\morvak8\\"}));
 
+// Windows may give a Program Files folder of up to MAX_PATH bytes; the
+// directory must stay whole, ending in "morvak8\", or not be used at all.
+TEST(InstallDirRule, FolderTooLongForTheDirectoryIsTreatedAsUnavailable) {
+  ScopedMachine machine("win10-x64");
+  for (size_t length : {190, 191, 196, 197, 259}) {
+    const std::string folder = "C:\\" + std::string(length - 3, 'p');
+    machine->profile.programFilesX86Dir = folder;
+    const std::string expected = length <= 190 ? folder + "\\morvak8\\" : "c:\\Program Files\\morvak8\\";
+    EXPECT_EQ(ComputeInstallDir(), expected) << length;
+  }
+}
+
 TEST(InstallDirRule, IsRecomputedAtEveryCall) {
   ScopedMachine machine("win7-x86");
   ComputeInstallDir();

@@ -6,6 +6,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "registration/keyboard_layout.h"
 #include "sim/ime_module_fixture.h"
@@ -142,14 +143,38 @@ TEST(ManualLayoutEntry, BeyondTheNameTableIsStillFoundAndCounted) {
   EXPECT_EQ(machine.Text(kLayouts + "F0100804", "Ime File"), "MORVAK4.IME");
 }
 
-TEST(ManualLayoutEntry, WithNoIdLeftAboveTheLargestIsRefusedLikeAnEntryThatCannotBeMade) {
+TEST(ManualLayoutEntry, WithNoIdLeftAboveTheLargestSaysSoAndWritesNothing) {
   RegistrationMachine machine("win10-x64");
   AddEntry(machine, "FFFF0409", "Other");
   const std::string before = machine->registry.Export();
   EXPECT_EQ(RegisterKeyboardLayout(), 1);
   EXPECT_EQ(machine->registry.Export(), before);
-  ASSERT_EQ(machine.Messages().size(), 1u);
-  EXPECT_EQ(machine.Messages()[0], u8"智能Qelvo(Kelt五笔): " + kAdministratorText);
+  EXPECT_EQ(machine.Messages(), std::vector<std::string>{u8"智能Qelvo(Kelt五笔): "
+                                                         u8"系统中已没有空余的键盘布局编号，智能Qelvo输入平台没有注册成功！"});
+}
+
+// Entries whose layout text cannot be read are not counted, so the new id
+// can be one of them; and an earlier entry renamed to the own language part
+// can meet another input method's entry. Either is another input method's
+// registration: the id steps up past it, and it stays as it was.
+TEST(ManualLayoutEntry, NewIdStepsOverEntriesThatWereNotCounted) {
+  RegistrationMachine machine("win10-x64");
+  machine->registry.SetString(kLayouts + "E00A0804", "Ime File", "OTHER.IME");
+  machine->registry.SetString(kLayouts + "E00B0804", "Ime File", "THIRD.IME");
+  EXPECT_EQ(RegisterKeyboardLayout(), 0);
+  EXPECT_EQ(machine.Text(kLayouts + "E00C0804", "IME file"), "MORVAK4.IME");
+  EXPECT_EQ(machine.Text(kLayouts + "E00A0804", "Ime File"), "OTHER.IME");
+  EXPECT_EQ(machine.Text(kLayouts + "E00A0804", "layout text"), "<missing>");
+}
+
+TEST(ManualLayoutEntry, RenamedEarlierEntryStepsOverAnotherInputMethod) {
+  RegistrationMachine machine("win10-x64");
+  AddEntry(machine, "E0200404", u8"智能Qelvo输入平台I");
+  machine->registry.SetString(kLayouts + "E0200804", "Ime File", "OTHER.IME");
+  EXPECT_EQ(RegisterKeyboardLayout(), 0);
+  EXPECT_EQ(machine.Text(kLayouts + "E0210804", "IME file"), "MORVAK4.IME");
+  EXPECT_EQ(machine.Text(kLayouts + "E0200804", "Ime File"), "OTHER.IME");
+  EXPECT_EQ(machine.Text(kLayouts + "E0200804", "layout text"), "<missing>");
 }
 
 TEST(ManualLayoutEntry, OnWindows98GoesIntoANewPreloadSubkeyInUpperCase) {

@@ -105,6 +105,26 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"Com1.dll", false}, NameCase{"lpt9", false}, NameCase{"prn .txt", false},
                       NameCase{"conout$", false}));
 
+int NoLeadBytes(uint8_t) { return 0; }
+
+// A name is read as the file system will read it: in GBK, 0x5C after a lead
+// byte is the second half of a character (乗 is 81 5C); in a single-byte
+// code page it is a folder separator.
+TEST(EntryName, IsJudgedByTheLeadBytesOfTheCodePageThatReadsIt) {
+  struct Row {
+    const char *field;
+    int gbk, singleByte;
+  };
+  for (const Row &row : {Row{"\x81\x5C.txt", 1, 0}, Row{"a\x81\x5C", 1, 0}, Row{"\x81\x5C\x5C", 0, 0},
+                         Row{"ab\x81", 0, 1}, Row{"\x81:", 0, 0}, Row{"\x81/", 0, 0}, Row{"\xB0\xA1\\x", 0, 0}}) {
+    std::string field = row.field;
+    field.resize(16, '\0');
+    ArchiveEntry entry = {nullptr, field.data(), 16, nullptr, nullptr, 0};
+    EXPECT_EQ(EntryNameIsSafeIn(&entry, IsGbkLeadByte), row.gbk) << row.field;
+    EXPECT_EQ(EntryNameIsSafeIn(&entry, NoLeadBytes), row.singleByte) << row.field;
+  }
+}
+
 TEST(EntryName, WritersAcceptUpToTwelveBytes) {
   EXPECT_EQ(IsWritableEntryName("vorlcyzk.bak"), 1);
   EXPECT_EQ(IsWritableEntryName("vorlcyzk.bakx"), 0);
