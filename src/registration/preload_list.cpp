@@ -101,7 +101,7 @@ int ReadLayoutTexts() {
     HKEY entry = NULL;
     if (RegOpenKeyExA(layouts, preloadTable[i], 0, KEY_ALL_ACCESS, &entry) != ERROR_SUCCESS) continue;
     char text[kLayoutTextSize];
-    DWORD size = sizeof text;
+    DWORD size = sizeof text - 1;  // the table entry keeps its terminator
     if (RegQueryValueExA(entry, "layout text", NULL, NULL, (LPBYTE)text, &size) == ERROR_SUCCESS) {
       ZeroMemory(layoutTextTable[i], kLayoutTextSize);
       memcpy(layoutTextTable[i], text, size);
