@@ -90,8 +90,8 @@ int CreateTemporary(const std::filesystem::path &target, int *slot) {
   if (pattern.size() >= PATH_MAX) throw std::runtime_error(target.string() + ": the path is too long");
   InstallCleanupOnce();
   SignalsHeld held;
-  for (*slot = 0; *slot < kTemporarySlots && temporaryInUse[*slot]; ++*slot) {
-  }
+  *slot = 0;
+  while (*slot < kTemporarySlots && temporaryInUse[*slot]) ++*slot;
   if (*slot == kTemporarySlots) throw std::runtime_error(target.string() + ": too many files written at once");
   char *path = temporaryPaths[*slot];
   std::memcpy(path, pattern.c_str(), pattern.size() + 1);
