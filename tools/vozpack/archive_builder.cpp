@@ -6,6 +6,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "gbk_text.h"
 #include "progress_bar.h"
 
 namespace {
@@ -78,7 +79,7 @@ void CheckUncountedEntry(const ArchiveEntry &entry, std::set<std::string> *names
   else if (!names->insert(name).second) problem = "its name is already in the archive";
   else ReadEntryContent(entry, &content, &problem);
   if (!problem.empty())
-    throw std::runtime_error("the entry " + name + " after the counted ones cannot be kept: " + problem +
+    throw std::runtime_error("the entry " + Printable(GbkToUtf8(name)) + " after the counted ones cannot be kept: " + problem +
                              "; nothing was added");
 }
 

@@ -40,19 +40,6 @@ bool WalkArchive(const MappedFile &archive, ArchiveWalk *walk, const EntryVisit 
   return false;
 }
 
-// A name as the terminal may show it: control characters and the backslash
-// as \xNN and \\, so that a name cannot move the cursor or change colours.
-std::string Printable(const std::string &name) {
-  std::string shown;
-  for (unsigned char c : name) {
-    char escaped[5];
-    if (c == '\\') shown += "\\\\";
-    else if (c >= 0x20 && c != 0x7F) shown += static_cast<char>(c);
-    else shown.append(escaped, static_cast<size_t>(std::snprintf(escaped, sizeof escaped, "\\x%02X", c)));
-  }
-  return shown;
-}
-
 // What verify and extract found wrong, said after the progress bar is done.
 struct Problems {
   std::vector<std::string> lines;
