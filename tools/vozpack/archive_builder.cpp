@@ -1,10 +1,12 @@
 #include "archive_builder.h"
 
 #include <atomic>
+#include <cstdint>
 #include <set>
 #include <stdexcept>
 #include <thread>
 
+#include "gbk_text.h"
 #include "progress_bar.h"
 
 namespace {
@@ -60,6 +62,44 @@ void UpdateHeader(Bytes *archive, char layoutByte, uint32_t count) {
   ComposeArchiveHeader(archive->data(), layoutByte, static_cast<uint32_t>(archive->size()), count);
 }
 
+std::string EntryName(const ArchiveEntry &entry) {
+  char name[kLongNameFieldSize + 1];
+  CopyEntryName(&entry, name, sizeof name);
+  return name;
+}
+
+// An entry found after the counted ones is kept only if it is one that
+// append itself would have written: a writable, new name and a content the
+// installer can use.
+void CheckUncountedEntry(const ArchiveEntry &entry, std::set<std::string> *names) {
+  const std::string name = EntryName(entry);
+  Bytes content;
+  std::string problem;
+  if (!IsWritableEntryName(name.c_str())) problem = "it has no usable name";
+  else if (!names->insert(name).second) problem = "its name is already in the archive";
+  else ReadEntryContent(entry, &content, &problem);
+  if (!problem.empty())
+    throw std::runtime_error("the entry " + Printable(GbkToUtf8(name)) + " after the counted ones cannot be kept: " + problem +
+                             "; nothing was added");
+}
+
+// Where the kept part of a complete walk's archive ends: after the whole
+// entries that follow the counted ones when `recover` (counted in
+// `*recovered`), else after the counted ones, which is refused when whole
+// entries follow them. Bytes of a partial entry after them are dropped.
+uint64_t KeepUncountedEntries(const ArchiveWalk &walk, bool recover, std::set<std::string> *names, uint32_t *recovered) {
+  *recovered = 0;
+  const uint64_t end = WalkUncountedEntries(walk, [&](const ArchiveEntry &entry) {
+    if (recover) CheckUncountedEntry(entry, names);
+    ++*recovered;
+  });
+  if (recover || *recovered == 0) return end;
+  throw std::runtime_error("the archive has " + std::to_string(*recovered) + " whole entries after the " +
+                           std::to_string(walk.count) +
+                           " it counts (an append that was cut short); nothing was added. "
+                           "append --recover counts them in");
+}
+
 }  // namespace
 
 Bytes BuildArchive(const std::vector<SourceFile> &files, Layout layout, unsigned jobs, ProgressBar *progress) {
@@ -71,23 +111,29 @@ Bytes BuildArchive(const std::vector<SourceFile> &files, Layout layout, unsigned
   return archive;
 }
 
-void AppendToArchiveBytes(Bytes *archive, const std::vector<SourceFile> &files) {
+uint64_t WalkUncountedEntries(ArchiveWalk walk, const std::function<void(const ArchiveEntry &)> &visit) {
+  ArchiveEntry entry;
+  walk.count = UINT32_MAX;  // every header that follows is taken as counted
+  while (NextArchiveEntry(&walk, &entry)) visit(entry);
+  return walk.offset;
+}
+
+AppendResult AppendToArchiveBytes(Bytes *archive, const std::vector<SourceFile> &files, bool recover) {
   ArchiveWalk walk;
   ArchiveEntry entry;
   if (!BeginArchiveWalk(&walk, archive->data(), archive->size()) || !walk.longLayout)
     throw std::runtime_error("files can be added only to an archive in the long layout");
   std::set<std::string> names;
-  while (NextArchiveEntry(&walk, &entry)) {
-    char name[kLongNameFieldSize + 1];
-    CopyEntryName(&entry, name, sizeof name);
-    names.insert(name);
-  }
+  while (NextArchiveEntry(&walk, &entry)) names.insert(EntryName(entry));
   if (walk.end != kWalkComplete) throw std::runtime_error("the archive is damaged; nothing was added");
+  AppendResult result;
+  const uint64_t kept = KeepUncountedEntries(walk, recover, &names, &result.recovered);
+  result.droppedBytes = archive->size() - kept;
   CheckNames(files, names);
-  // Bytes behind the last counted entry (an interrupted write) are dropped.
-  Bytes grown(archive->begin(), archive->begin() + static_cast<ptrdiff_t>(walk.offset));
+  Bytes grown(archive->begin(), archive->begin() + static_cast<ptrdiff_t>(kept));
   std::vector<Bytes> streams = CompressAll(files, 1, nullptr);
   for (size_t i = 0; i < files.size(); ++i) AppendEntry(&grown, files[i], streams[i], Layout::kLong);
-  UpdateHeader(&grown, kLongLayoutByte, walk.count + static_cast<uint32_t>(files.size()));
+  UpdateHeader(&grown, kLongLayoutByte, walk.count + result.recovered + static_cast<uint32_t>(files.size()));
   archive->swap(grown);
+  return result;
 }

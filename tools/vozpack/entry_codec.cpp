@@ -7,8 +7,32 @@
 #include <stdexcept>
 
 namespace {
-// No entry of any archive this tool reads is expected to inflate to more.
-const size_t kInflateLimit = size_t{1} << 30;
+
+enum class Inflated { kWhole, kDamaged, kTooLarge };
+
+// Inflates one zlib stream straight into `content`, never past `limit`
+// bytes: a small stream may inflate a thousandfold, so the output, not the
+// input, bounds the work and the memory.
+Inflated InflateBounded(const uint8_t *data, uint32_t length, size_t limit, Bytes *content) {
+  z_stream stream;
+  std::memset(&stream, 0, sizeof stream);
+  content->clear();
+  if (inflateInit(&stream) != Z_OK) return Inflated::kDamaged;
+  // One byte more than the limit tells a stream that would go on from one
+  // that ends exactly there.
+  content->resize(limit + 1);
+  stream.next_in = const_cast<uint8_t *>(data);
+  stream.avail_in = length;
+  stream.next_out = content->data();
+  stream.avail_out = static_cast<uInt>(content->size());
+  int result = Z_OK;
+  while (result == Z_OK && stream.avail_out > 0) result = inflate(&stream, Z_NO_FLUSH);
+  content->resize(stream.total_out);
+  inflateEnd(&stream);
+  if (result == Z_STREAM_END) return Inflated::kWhole;
+  return result == Z_OK && stream.avail_out == 0 ? Inflated::kTooLarge : Inflated::kDamaged;
+}
+
 }  // namespace
 
 Bytes CompressEntry(const Bytes &content) {
@@ -18,27 +42,6 @@ Bytes CompressEntry(const Bytes &content) {
     throw std::runtime_error("zlib could not compress an entry");
   stream.resize(length);
   return stream;
-}
-
-bool InflateEntry(const uint8_t *data, uint32_t length, size_t limit, Bytes *content) {
-  z_stream stream;
-  std::memset(&stream, 0, sizeof stream);
-  if (inflateInit(&stream) != Z_OK) return false;
-  stream.next_in = const_cast<uint8_t *>(data);
-  stream.avail_in = length;
-  content->clear();
-  int result = Z_OK;
-  uint8_t buffer[65536];
-  while (result == Z_OK) {
-    stream.next_out = buffer;
-    stream.avail_out = sizeof buffer;
-    result = inflate(&stream, Z_NO_FLUSH);
-    content->insert(content->end(), buffer, buffer + (sizeof buffer - stream.avail_out));
-    if (content->size() > limit) result = Z_BUF_ERROR;
-    if (result == Z_BUF_ERROR && stream.avail_in == 0) break;
-  }
-  inflateEnd(&stream);
-  return result == Z_STREAM_END;
 }
 
 std::string DigestText(const Bytes &content) {
@@ -52,13 +55,14 @@ std::string DigestText(const Bytes &content) {
 }
 
 bool ReadEntryContent(const ArchiveEntry &entry, Bytes *content, std::string *problem) {
-  if (!InflateEntry(entry.data, entry.compressedLength, kInflateLimit, content)) {
+  const Inflated inflated = InflateBounded(entry.data, entry.compressedLength, kLargestInstallableEntry, content);
+  if (inflated == Inflated::kDamaged) {
     *problem = "its zlib stream is damaged";
+  } else if (inflated == Inflated::kTooLarge) {
+    *problem = "it inflates to more than " + std::to_string(kLargestInstallableEntry) +
+               " bytes, the most the installer can install (inflating stopped there)";
   } else if (content->empty()) {
     *problem = "it is empty (the installer refuses empty entries)";
-  } else if (content->size() > kLargestInstallableEntry) {
-    *problem = "it inflates to " + std::to_string(content->size()) + " bytes, more than the installer's " +
-               std::to_string(kLargestInstallableEntry);
   } else if (entry.digestText && std::strncmp(entry.digestText, DigestText(*content).c_str(), kDigestFieldSize) != 0) {
     *problem = "its content does not match its digest";
   } else {

@@ -11,12 +11,11 @@
 using Bytes = std::vector<uint8_t>;
 
 Bytes CompressEntry(const Bytes &content);
-// Inflates one zlib stream. Returns false when the stream is bad, does not
-// end within `length` bytes, or inflates to more than `limit` bytes.
-bool InflateEntry(const uint8_t *data, uint32_t length, size_t limit, Bytes *content);
 // The 32 upper-case hex digits of the content's MD5.
 std::string DigestText(const Bytes &content);
 // The inflated content of an entry the walk found, with its problem in
-// `problem` when it cannot be used: a bad stream, an empty or oversized
-// content, or (long layout) a digest that differs.
+// `problem` when it cannot be used: a bad stream, an empty content, one
+// larger than the installer can install, or (long layout) a digest that
+// differs. Inflates no further than the installer would, so no entry costs
+// more than that in time or memory.
 bool ReadEntryContent(const ArchiveEntry &entry, Bytes *content, std::string *problem);

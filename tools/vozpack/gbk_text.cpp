@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <stdexcept>
 
 namespace {
@@ -39,3 +40,14 @@ std::string Convert(const char *to, const char *from, const std::string &text, c
 std::string Utf8ToGbk(const std::string &utf8) { return Convert("GBK", "UTF-8", utf8, nullptr); }
 
 std::string GbkToUtf8(const std::string &gbk) { return Convert("UTF-8", "GBK", gbk, "\xEF\xBF\xBD"); }
+
+std::string Printable(const std::string &text) {
+  std::string shown;
+  for (unsigned char c : text) {
+    char escaped[5];
+    if (c == '\\') shown += "\\\\";
+    else if (c >= 0x20 && c != 0x7F) shown += static_cast<char>(c);
+    else shown.append(escaped, static_cast<size_t>(std::snprintf(escaped, sizeof escaped, "\\x%02X", c)));
+  }
+  return shown;
+}

@@ -1,11 +1,25 @@
 #include "source_files.h"
 
 #include <algorithm>
-#include <fstream>
+#include <sstream>
 #include <stdexcept>
 
 #include "gbk_text.h"
 #include "file_bytes.h"
+
+namespace {
+
+// Refuses, before anything is written, what the installer would refuse when
+// it unpacks the entry.
+void CheckInstallable(const SourceFile &file) {
+  if (file.content.empty())
+    throw std::runtime_error(file.hostPath + ": refused: it is empty (the installer refuses empty entries)");
+  if (file.content.size() > kLargestInstallableEntry)
+    throw std::runtime_error(file.hostPath + ": refused: it is larger than " + std::to_string(kLargestInstallableEntry) +
+                             " bytes, the most the installer can install");
+}
+
+}  // namespace
 
 std::vector<SourceFile> ReadSourceFiles(const std::vector<std::filesystem::path> &paths) {
   std::vector<SourceFile> files;
@@ -14,7 +28,8 @@ std::vector<SourceFile> ReadSourceFiles(const std::vector<std::filesystem::path>
     SourceFile file;
     file.hostPath = path.string();
     file.entryName = Utf8ToGbk(path.filename().string());
-    file.content = ReadFileBytes(path);
+    file.content = ReadFileBytes(path, kLargestInstallableEntry);
+    CheckInstallable(file);
     files.push_back(std::move(file));
   }
   return files;
@@ -31,8 +46,8 @@ std::vector<std::filesystem::path> FolderFiles(const std::filesystem::path &fold
 }
 
 std::vector<std::filesystem::path> ListedFiles(const std::filesystem::path &listFile) {
-  std::ifstream in(listFile);
-  if (!in) throw std::runtime_error(listFile.string() + ": cannot be opened");
+  const Bytes text = ReadFileBytes(listFile);
+  std::istringstream in(std::string(text.begin(), text.end()));
   std::vector<std::filesystem::path> paths;
   std::string line;
   while (std::getline(in, line)) {

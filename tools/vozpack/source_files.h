@@ -10,7 +10,11 @@
 #include "archive_builder.h"
 
 // Reads the files and converts their names to entry names. Throws
-// std::runtime_error naming the file that cannot be read or named.
+// std::runtime_error naming the first file that cannot be read or named, is
+// not a regular file, or that the installer would refuse: empty, or larger
+// than it can install (read no further than that).
 std::vector<SourceFile> ReadSourceFiles(const std::vector<std::filesystem::path> &paths);
 std::vector<std::filesystem::path> FolderFiles(const std::filesystem::path &folder);
+// Throws std::runtime_error when the list is not a regular file or lists
+// nothing.
 std::vector<std::filesystem::path> ListedFiles(const std::filesystem::path &listFile);

@@ -54,6 +54,24 @@ CreateOptions ParseCreate(const Arguments &arguments) {
   return options;
 }
 
+struct AppendOptions {
+  bool recover = false;
+  std::filesystem::path archive;
+  std::vector<std::filesystem::path> files;
+};
+
+AppendOptions ParseAppend(const Arguments &arguments) {
+  AppendOptions options;
+  options.recover = !arguments.empty() && arguments[0] == "--recover";
+  const size_t next = options.recover ? 1 : 0;
+  if (arguments.size() < next + 2) throw UsageError{"append needs the archive and at least one file"};
+  if (arguments[next].size() > 1 && arguments[next][0] == '-')
+    throw UsageError{"append: unknown option " + arguments[next]};
+  options.archive = arguments[next];
+  options.files.assign(arguments.begin() + static_cast<ptrdiff_t>(next) + 1, arguments.end());
+  return options;
+}
+
 std::vector<std::filesystem::path> SourcePaths(const CreateOptions &options) {
   if (!options.listFile.empty()) return ListedFiles(options.listFile);
   if (options.sources.size() == 1 && std::filesystem::is_directory(options.sources[0]))
@@ -85,18 +103,22 @@ int RunCreate(const Arguments &arguments) {
 }
 
 int RunAppend(const Arguments &arguments) {
-  if (arguments.size() < 2) throw UsageError{"append needs the archive and at least one file"};
-  const std::filesystem::path archivePath = arguments[0];
-  std::vector<SourceFile> files = ReadSourceFiles({arguments.begin() + 1, arguments.end()});
+  const AppendOptions options = ParseAppend(arguments);
+  std::vector<SourceFile> files = ReadSourceFiles(options.files);
   Bytes archive;
-  if (std::filesystem::exists(archivePath)) {
-    archive = ReadFileBytes(archivePath);
+  if (std::filesystem::exists(options.archive)) {
+    archive = ReadFileBytes(options.archive);
   } else {
     archive.resize(kArchiveHeaderSize);
     ComposeArchiveHeader(archive.data(), kLongLayoutByte, kArchiveHeaderSize, 0);
   }
-  AppendToArchiveBytes(&archive, files);
-  WriteFileBytes(archivePath, archive);
-  std::printf("%s: %zu entries added, %zu bytes\n", archivePath.c_str(), files.size(), archive.size());
+  const AppendResult result = AppendToArchiveBytes(&archive, files, options.recover);
+  WriteFileBytes(options.archive, archive);
+  const char *name = options.archive.c_str();
+  if (result.recovered) std::printf("%s: %u entries after the counted ones recovered\n", name, result.recovered);
+  if (result.droppedBytes)
+    std::printf("%s: %llu bytes of a partial entry at the end dropped\n", name,
+                static_cast<unsigned long long>(result.droppedBytes));
+  std::printf("%s: %zu entries added, %zu bytes\n", name, files.size(), archive.size());
   return 0;
 }
