@@ -2,7 +2,7 @@
 file(GLOB platform_sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/platform/*.cpp)
 # The platform layer's own sources are checked with them (the fault guard).
 add_executable(platform_conformance ${platform_sources} ${CMAKE_SOURCE_DIR}/tests/platform/host/windows_host.cpp
-               ${CMAKE_SOURCE_DIR}/src/platform/fault_guard.cpp)
+               ${CMAKE_SOURCE_DIR}/src/platform/fault_guard_windows.cpp)
 target_include_directories(platform_conformance PRIVATE ${CMAKE_SOURCE_DIR}/src ${CMAKE_SOURCE_DIR}/tests)
 target_compile_options(platform_conformance PRIVATE ${VOZ_WARNINGS} ${VOZ_PRODUCT_CHARSET})
 target_link_options(platform_conformance PRIVATE -static -static-libgcc -static-libstdc++)

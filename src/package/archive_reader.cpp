@@ -3,15 +3,15 @@
 #include <string.h>
 #include <zlib.h>
 
+#include "common/file_operations.h"
 #include "common/message_box.h"
 #include "common/program_state.h"
+#include "common/progress.h"
 #include "common/text_buffer.h"
 #include "package/archive_format.h"
-#include "package/file_operations.h"
 #include "package/md5_digest.h"
 #include "package/package_data.h"
 #include "package/phrase_list.h"
-#include "ui/progress.h"
 
 static_assert(kWorkingBufferSize - kScratchContentOffset - kScratchReserve == kLargestInstallableEntry,
               "the package's entries fit the working buffer");
@@ -96,8 +96,7 @@ int ExtractArchive(const BYTE *archive, DWORD length, BYTE *scratch, DWORD scrat
     CopyEntryName(&entry, (char *)scratch, kScratchContentOffset);
     if (ExtractEntry(&entry, scratch, scratchSize)) ++written;
     else ReportFailedEntry((const char *)scratch, ++failures);
-    ++progressStep;
-    UpdateProgress(progressStep, progressTotal);
+    AdvanceProgress(1);
   }
   ReportFurtherFailures(failures);
   if (writtenCount) *writtenCount = written;

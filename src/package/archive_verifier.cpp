@@ -2,11 +2,11 @@
 
 #include <string.h>
 
+#include "common/command_line.h"
 #include "common/program_state.h"
 #include "common/text_buffer.h"
 #include "package/archive_format.h"
 #include "package/md5_digest.h"
-#include "shell/command_line.h"
 
 static int EntryPasses(const ArchiveEntry *entry, const char *name, const char *exemptList);
 

@@ -2,19 +2,16 @@
 
 #include <string.h>
 
+#include "common/file_operations.h"
 #include "common/message_box.h"
+#include "common/module_copy.h"
+#include "common/os_detection.h"
 #include "common/program_state.h"
+#include "common/progress.h"
 #include "package/archive_reader.h"
-#include "package/file_operations.h"
-#include "package/module_copy.h"
 #include "package/package_data.h"
 #include "package/version_patch.h"
 #include "platform/win32.h"
-#include "registration/uninstall_entry.h"
-#include "security/directory_access.h"
-#include "shell/os_detection.h"
-#include "ui/install_screen.h"
-#include "ui/progress.h"
 
 int backupState = 0;
 
@@ -38,12 +35,6 @@ const char *const kOlderTsfBuilds[] = {"csrf732.dll", "csrf764.dll"};
 const char *const kTsfModules[] = {"csrf732.dll", "csrf764.dll", "vorlsrf.dll", "vorlsrf6.dll"};
 
 void InstalledPath(char *path, const char *name) { wsprintfA(path, "%s%s", installDir, name); }
-
-void AdvanceProgressAndRepaint() {
-  ++progressStep;
-  RepaintInstallScreen();
-  UpdateProgress(progressStep, progressTotal);
-}
 
 // Deletions in the installation directory report nothing.
 template <int N>
@@ -153,15 +144,13 @@ int CheckPackageUsable() {
 }
 
 int DeployFiles(int pass) {
-  _mkdir(installDir);
-  if (osMajorVersion > 5) SetLowIntegrityLevel();
-  AdvanceProgressAndRepaint();
+  AdvanceProgress(1);
   Sleep(kStepPause);
   if (pass == kFullPass) {
     RemoveOldHelpers();
     if (!UnpackPackage()) return 0;
   }
-  AdvanceProgressAndRepaint();
+  AdvanceProgress(1);
   RestorePhraseLists();
   Sleep(kStepPause);
   AdvanceProgress(2);
@@ -176,17 +165,13 @@ int DeployFiles(int pass) {
   AdvanceProgress(1);
   CopyModule("vorldel8.exe", "vorldel8.exe", kTargetWindowsDir);
   AdvanceProgress(1);
-  WriteUninstallEntry();
-  AdvanceProgress(1);
   return 1;
 }
 
 void DeployImeModule(int pass) {
-  RepaintInstallScreen();
+  ShowProgress();
   Sleep(kStepPause);
-  progressStep = 0;
-  progressTotal = kImeProgressTotal;
-  UpdateProgress(progressStep, progressTotal);
+  ResetProgress(kImeProgressTotal);
   // On 64-bit Windows the 32-bit build goes to syswow64 and the 64-bit build
   // to the native system directory.
   const bool wide = Is64BitWindows() == 1;

@@ -2,7 +2,8 @@
 // installation directory, the builds of the input-method modules that fit the
 // interface, the Windows version and the code page given their fixed names,
 // the others removed, and the modules copied into the system directories;
-// then the uninstaller and its uninstall entry.
+// then the uninstaller. The directory itself is made, and the uninstall entry
+// written, by the install driver around the pass.
 #pragma once
 
 // Whether the user's earlier data was backed up at window creation: 0 no
@@ -16,8 +17,8 @@ const int kModulesOnlyPass = 1;
 // The full pass (kFullPass) removes the old helper executables, unpacks the
 // package (telling the user when that is incomplete, and asking whether to
 // keep earlier data when a backup was made), turns the phrase-list backups
-// into the phrase lists, arranges the module builds, copies the modules, the
-// uninstaller into the Windows directory, and writes the uninstall entry.
+// into the phrase lists, arranges the module builds, copies the modules and
+// the uninstaller into the Windows directory.
 // The modules-only pass (kModulesOnlyPass, IME interface) repeats the module
 // copies from the package's own IME modules and stops there. Progress is
 // advanced throughout; failures are shown and the step goes on, except when

@@ -1,8 +1,8 @@
 #include "registration/autostart_entry.h"
 
 #include "common/program_state.h"
+#include "common/safe_command.h"
 #include "platform/win32.h"
-#include "security/safe_command.h"
 
 void WriteAutostartEntry(const char *command) {
   HKEY parent = NULL, run = NULL;

@@ -1,8 +1,8 @@
 #include "registration/preload_list.h"
 
+#include "common/os_detection.h"
 #include "common/program_state.h"
 #include "registration/text_service.h"
-#include "shell/os_detection.h"
 
 char preloadTable[kMaxPreloadPositions][kPreloadIdSize];
 int preloadCount = 0;

@@ -1,12 +1,12 @@
 #include "registration/text_service.h"
 
 #include "common/message_box.h"
+#include "common/module_copy.h"
 #include "common/program_state.h"
+#include "common/safe_command.h"
 #include "common/system_folders.h"
 #include "common/wow64.h"
-#include "package/module_copy.h"
 #include "platform/win32.h"
-#include "security/safe_command.h"
 
 const char kTextServiceClassId[] = "{65653599-5030-4C0F-8871-83F6AFDE5098}";
 

@@ -1,9 +1,9 @@
 #include "security/command_capture.h"
 
 #include "common/program_state.h"
+#include "common/safe_command.h"
 #include "common/text_buffer.h"
 #include "platform/win32.h"
-#include "security/safe_command.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "security/directory_access.h"
 
 #include "common/program_state.h"
+#include "common/safe_command.h"
 #include "platform/win32.h"
-#include "security/safe_command.h"
 
 namespace {
 

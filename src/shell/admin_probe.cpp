@@ -4,7 +4,6 @@
 #include "common/text_buffer.h"
 #include "platform/win32.h"
 #include "shell/install_dir.h"
-#include "shell/os_detection.h"
 
 namespace {
 const char kMarker[] = "vorlisadmin";
@@ -12,7 +11,6 @@ const char kMarker[] = "vorlisadmin";
 
 int ProbeAdministrator() {
   ReadInstallDirRecord(previousInstallRecord, kPreviousInstallRecordSize);
-  Is64BitWindows();
   if (osMajorVersion < 6) return 0;
 
   char saved[kInstallDirSize];

@@ -4,6 +4,7 @@
 #include "package/module_deployment.h"
 #include "registration/keyboard_layout.h"
 #include "registration/preload_list.h"
+#include "shell/deployment_pass.h"
 
 void RegisterImeInterface() {
   if (!InstallImeModule()) RegisterKeyboardLayout();
@@ -12,5 +13,5 @@ void RegisterImeInterface() {
     FindOwnPreloadEntry();
     MoveOwnEntryToSecond();
   }
-  DeployFiles(kModulesOnlyPass);
+  RunDeploymentPass(kModulesOnlyPass);
 }

@@ -1,20 +1,21 @@
 #include "shell/install_driver.h"
 
+#include "common/os_detection.h"
 #include "common/program_state.h"
+#include "common/progress.h"
+#include "common/safe_command.h"
 #include "common/system_folders.h"
 #include "package/module_deployment.h"
 #include "platform/win32.h"
 #include "registration/autostart_entry.h"
 #include "registration/text_service.h"
 #include "security/directory_access.h"
-#include "security/safe_command.h"
 #include "settings/user_agent_marker.h"
+#include "shell/deployment_pass.h"
 #include "shell/ime_registration.h"
 #include "shell/install_dir.h"
-#include "shell/os_detection.h"
 #include "shell/server_preparation.h"
 #include "shell/stage_code.h"
-#include "ui/progress.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ int RunInstallDriver() {
   SetStageCode(10041);
   PrepareRunningServer();
   SetStageCode(10042);
-  if (!DeployFiles(kFullPass)) return 0;
+  if (!RunDeploymentPass(kFullPass)) return 0;
   SetStageCode(10043);
   OpenDirectoryAccess();
   RegisterInputMethod();

@@ -1,7 +1,7 @@
 #include "shell/main_window.h"
 
+#include "common/os_detection.h"
 #include "common/program_state.h"
-#include "shell/os_detection.h"
 #include "shell/window_procedure.h"
 
 HINSTANCE programInstance = NULL;
@@ -21,11 +21,7 @@ HWND CreateEditField(int x, int y) {
 }
 
 void ComposeTitle(WCHAR *title, int size) {
-  const WCHAR *prefix = L"智能Qelvo系统安装32-";
-  bitness = DetectWindowsVersion();
-  windows10Flag = 0;
-  if (versionNumber > 60) windows10Flag = DetectWindows10();
-  if (Is64BitWindows() == 1) prefix = L"智能Qelvo系统安装3264-";
+  const WCHAR *prefix = Is64BitWindows() == 1 ? L"智能Qelvo系统安装3264-" : L"智能Qelvo系统安装32-";
   WCHAR suffix[64];
   wsprintfW(suffix, L"os：%d-%d-1%d-%d-%d", bitness, wow64Flag, windows11Flag, windows10Flag, (int)versionNumber);
   if (lstrlenW(prefix) + lstrlenW(suffix) >= size) return;

@@ -1,9 +1,10 @@
 #include "shell/program_entry.h"
 
+#include "common/command_line.h"
 #include "common/message_box.h"
+#include "common/os_detection.h"
 #include "common/program_state.h"
 #include "shell/admin_probe.h"
-#include "shell/command_line.h"
 #include "shell/dll_search.h"
 #include "shell/install_dir.h"
 #include "shell/main_window.h"
@@ -31,7 +32,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
   RestrictDllSearch();
   wizardState = 0;
   failuresShown = 0;
-  codePage = (int)GetOEMCP();
+  DetectWindows();
   runMode = kRunModeWizard;
   ComputeInstallDir();
   // "regvo32" is tested first: a command line holding both words stays interactive.

@@ -1,8 +1,8 @@
 #include "shell/server_preparation.h"
 
+#include "common/file_operations.h"
 #include "common/program_state.h"
 #include "common/text_buffer.h"
-#include "package/file_operations.h"
 #include "platform/fault_guard.h"
 #include "platform/win32.h"
 #include "shell/stage_code.h"

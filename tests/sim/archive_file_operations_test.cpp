@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "archive_fixtures.h"
-#include "package/file_operations.h"
+#include "common/file_operations.h"
 
 namespace {
 

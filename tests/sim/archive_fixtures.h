@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "common/program_state.h"
+#include "common/progress.h"
 #include "package/package_data.h"
 #include "shell/install_dir.h"
 #include "support/test_machine.h"
-#include "ui/progress.h"
 
 namespace archive_fixtures {
 

@@ -10,13 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "common/os_detection.h"
 #include "common/program_state.h"
+#include "common/progress.h"
 #include "package/module_deployment.h"
 #include "package/package_data.h"
+#include "shell/deployment_pass.h"
 #include "shell/install_dir.h"
-#include "shell/os_detection.h"
 #include "support/test_machine.h"
-#include "ui/progress.h"
 
 namespace deployment_fixtures {
 
@@ -47,10 +48,7 @@ class DeploymentMachine {
  public:
   // `interface`: 1 TSF, 0 IME.
   DeploymentMachine(const std::string &preset, int interface) : machine_(preset) {
-    codePage = static_cast<int>(GetOEMCP());
-    bitness = DetectWindowsVersion();
-    windows10Flag = versionNumber > 60 ? DetectWindows10() : 0;
-    Is64BitWindows();
+    DetectWindows();
     ComputeInstallDir();
     interfaceChoice = interface;
     backupState = 0;

@@ -4,8 +4,8 @@
 #include <cerrno>
 #include <string>
 
-#include "support/test_machine.h"
 #include "platform/win32.h"
+#include "support/test_machine.h"
 
 namespace {
 

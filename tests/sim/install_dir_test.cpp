@@ -3,9 +3,9 @@
 
 #include <string>
 
+#include "common/os_detection.h"
 #include "common/program_state.h"
 #include "shell/install_dir.h"
-#include "shell/os_detection.h"
 #include "support/test_machine.h"
 
 namespace {

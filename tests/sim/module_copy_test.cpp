@@ -1,8 +1,8 @@
 // Copying a module into the Windows directories: the target directory codes,
 // redirection for a 32-bit installer on 64-bit Windows, the size check and
 // its retry, and what the user is told when a copy fails.
-#include "package/file_operations.h"
-#include "package/module_copy.h"
+#include "common/file_operations.h"
+#include "common/module_copy.h"
 
 #include <string>
 #include <vector>

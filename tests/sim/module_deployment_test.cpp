@@ -30,7 +30,7 @@ class TsfDeploymentTest : public ::testing::TestWithParam<TsfCase> {};
 
 TEST_P(TsfDeploymentTest, CopiesTheBuildsForThisWindows) {
   DeploymentMachine machine(GetParam().preset, 1);
-  DeployFiles(kFullPass);
+  RunDeploymentPass(kFullPass);
   EXPECT_TRUE(machine.MessageTexts().empty());
   for (const auto &copy : GetParam().copies)
     EXPECT_TRUE(machine.File(copy.first) == PayloadFile(copy.second)) << copy.first;
@@ -69,7 +69,7 @@ INSTANTIATE_TEST_SUITE_P(Windows, TsfDeploymentTest,
 // and removes the four builds.
 TEST(ImeDeployment, TraditionalBuildsThroughBothPasses) {
   DeploymentMachine machine("win10-x64-cp950", 0);
-  DeployFiles(kFullPass);
+  RunDeploymentPass(kFullPass);
   EXPECT_TRUE(machine.MessageTexts().empty());
   EXPECT_TRUE(machine.File("C:\\Windows\\SysWOW64\\morvak4.ime") == PatchedPayloadFile("vorl321.ime"));
   EXPECT_TRUE(machine.File("C:\\Windows\\System32\\morvak4.ime") == PatchedPayloadFile("vorl641.ime"));
@@ -79,7 +79,7 @@ TEST(ImeDeployment, TraditionalBuildsThroughBothPasses) {
   EXPECT_EQ(progressTotal, 64);
   EXPECT_EQ(progressStep, 3);
 
-  DeployFiles(kModulesOnlyPass);
+  RunDeploymentPass(kModulesOnlyPass);
   EXPECT_TRUE(machine.MessageTexts().empty());
   EXPECT_TRUE(machine.File("C:\\Windows\\SysWOW64\\morvak4.ime") == PayloadFile("morvak4.ime"));
   EXPECT_TRUE(machine.File("C:\\Windows\\System32\\morvak4.ime") == PayloadFile("morvak64.ime"));
@@ -90,7 +90,7 @@ TEST(ImeDeployment, TraditionalBuildsThroughBothPasses) {
 
 TEST(ImeDeployment, SimplifiedBuildOn32BitWindowsGoesToTheSystemDirectory) {
   DeploymentMachine machine("win7-x86", 0);
-  DeployFiles(kFullPass);
+  RunDeploymentPass(kFullPass);
   EXPECT_TRUE(machine.File("C:\\Windows\\System32\\morvak4.ime") == PatchedPayloadFile("vorl320.ime"));
   EXPECT_TRUE(machine.MessageTexts().empty());
 }
@@ -103,7 +103,7 @@ TEST(ImeDeployment, TargetsInUseAreMovedAsideOrReported) {
   machine->files.SetInUse("C:\\Windows\\SysWOW64\\morvak4.ime", sim::InUse::LoadedModule);
   machine->files.WriteFile("C:\\Windows\\System32\\morvak4.ime", "held open");
   machine->files.SetInUse("C:\\Windows\\System32\\morvak4.ime", sim::InUse::OpenNoShareDelete);
-  DeployFiles(kFullPass);
+  RunDeploymentPass(kFullPass);
   EXPECT_TRUE(machine.File("C:\\Windows\\SysWOW64\\morvak4.ime") == PatchedPayloadFile("vorl320.ime"));
   EXPECT_EQ(machine.File("C:\\Windows\\SysWOW64\\morvak2.ime"), "running");
   EXPECT_EQ(machine.File("C:\\Windows\\System32\\morvak4.ime"), "held open");
@@ -117,7 +117,7 @@ TEST(ImeDeployment, TargetsInUseAreMovedAsideOrReported) {
 
 TEST(Deployment, WritesTheUninstallEntryAndRestoresPhraseLists) {
   DeploymentMachine machine("win10-x64", 0);
-  DeployFiles(kFullPass);
+  RunDeploymentPass(kFullPass);
   std::string command;
   EXPECT_TRUE(machine->registry.GetString(
       "HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\vorlqwb8",
@@ -132,7 +132,7 @@ TEST(Deployment, IncompleteUnpackingIsReportedAndTheStepGoesOn) {
   DeploymentMachine machine("win10-x64", 1);
   FreeWorkingBuffer();
   backupState = 1;
-  DeployFiles(kFullPass);
+  RunDeploymentPass(kFullPass);
   const std::vector<std::string> texts = machine.MessageTexts();
   ASSERT_FALSE(texts.empty());
   EXPECT_EQ(texts[0], u8"文件解压不完整，请到智能Qelvo网站www.qelvo.com重新下载安装。");
@@ -155,7 +155,7 @@ TEST_P(KeepEarlierDataTest, AskedOnlyAfterABackup) {
   lstrcpyA(previousInstallRecord, GetParam().previous);
   backupState = 1;
   machine->script.yesNoAnswers.push_back(GetParam().answer);
-  DeployFiles(kFullPass);
+  RunDeploymentPass(kFullPass);
   const auto boxes = machine->events.OfKind("messagebox");
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].Field("text"), GetParam().question);

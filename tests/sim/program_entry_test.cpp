@@ -3,13 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
+#include "common/os_detection.h"
 #include "common/program_state.h"
 #include "shell/admin_probe.h"
 #include "shell/dll_search.h"
 #include "shell/install_dir.h"
 #include "shell/main_window.h"
-#include "shell/os_detection.h"
 #include "shell/program_entry.h"
 #include "shell/windowless_run.h"
 #include "support/test_machine.h"
@@ -42,6 +43,7 @@ TEST(AdministratorProbe, PassesWithRightsAndLeavesRealDirectoryInBothRecords) {
   ScopedMachine machine("win10-x64");
   machine->files.WriteFile("C:\\Windows\\vorlpat8.voh", "D:\\Old\\morvak8\\");
   strcpy(previousInstallRecord, "");
+  DetectWindows();
   ComputeInstallDir();
   EXPECT_EQ(ProbeAdministrator(), 0);
   EXPECT_STREQ(previousInstallRecord, "D:\\Old\\morvak8\\");
@@ -53,6 +55,7 @@ TEST(AdministratorProbe, PassesWithRightsAndLeavesRealDirectoryInBothRecords) {
 TEST(AdministratorProbe, FailsWithoutRights) {
   ScopedMachine machine("win7-x64");
   machine->profile.administrator = false;
+  DetectWindows();
   ComputeInstallDir();
   EXPECT_NE(ProbeAdministrator(), 0);
   EXPECT_FALSE(machine->files.Exists("C:\\Windows\\vorlpat8.voh"));
@@ -62,6 +65,7 @@ TEST(AdministratorProbe, FailsWhenRecordCannotBeOverwrittenAndHoldsEarlierDirect
   ScopedMachine machine("win10-x64");
   machine->files.WriteFile("C:\\Windows\\vorlpat8.voh", "D:\\Old\\morvak8\\");
   ASSERT_TRUE(SetFileAttributesA("C:\\Windows\\vorlpat8.voh", FILE_ATTRIBUTE_READONLY));
+  DetectWindows();
   ComputeInstallDir();
   EXPECT_NE(ProbeAdministrator(), 0);
   EXPECT_EQ(FileText(*machine, "C:\\Windows\\vorlpat8.voh"), "D:\\Old\\morvak8\\");
@@ -72,6 +76,7 @@ TEST(AdministratorProbe, IsSkippedOnWindows5AndTouchesNoRecord) {
   machine->profile.administrator = false;
   machine->files.WriteFile("C:\\WINDOWS\\vorlpat8.voh", "D:\\Old\\morvak8\\");
   strcpy(previousInstallRecord, "");
+  DetectWindows();
   ComputeInstallDir();
   EXPECT_EQ(ProbeAdministrator(), 0);
   EXPECT_STREQ(previousInstallRecord, "D:\\Old\\morvak8\\");
@@ -82,6 +87,7 @@ TEST(AdministratorProbe, IsSkippedOnWindows5AndTouchesNoRecord) {
 TEST(AdministratorProbe, FirstInstallationLeavesPreviousRecordEmpty) {
   ScopedMachine machine("win11-x64");
   strcpy(previousInstallRecord, "");
+  DetectWindows();
   ComputeInstallDir();
   EXPECT_EQ(ProbeAdministrator(), 0);
   EXPECT_STREQ(previousInstallRecord, "");
@@ -112,6 +118,20 @@ TEST_P(WindowsDetectionTest, ReportsWhatTheSystemAdmitsTo) {
   EXPECT_EQ(wow64Flag, row.wow64);
   EXPECT_EQ(versionNumber > 60 ? DetectWindows10() : 0, row.windows10);
   EXPECT_EQ(windows11Flag, row.windows11);
+}
+
+// The one detection at start leaves every fact, whichever run follows.
+TEST_P(WindowsDetectionTest, DetectWindowsFillsEveryFact) {
+  const DetectionCase &row = GetParam();
+  ScopedMachine machine(row.preset);
+  codePage = osMajorVersion = bitness = wow64Flag = windows10Flag = windows11Flag = 0;
+  versionNumber = 0;
+  win64Path[0] = '\0';
+  DetectWindows();
+  EXPECT_EQ(codePage, 936);
+  EXPECT_EQ(std::vector<int>({osMajorVersion, versionNumber, bitness, wow64Flag, windows10Flag, windows11Flag}),
+            std::vector<int>({row.osMajor, row.version, row.bitness, row.wow64, row.windows10, row.windows11}));
+  EXPECT_STREQ(win64Path, row.osMajor >= 6 ? (std::string(machine->profile.windowsDir) + "\\syswow64").c_str() : "");
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -1,7 +1,7 @@
 // The command words decide the run mode: a case-insensitive substring search.
 #include <gtest/gtest.h>
 
-#include "shell/command_line.h"
+#include "common/command_line.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Command lines that start the program they name: quoted program paths when
 // they hold a blank, and nothing at all when the command would be cut.
-#include "security/safe_command.h"
+#include "common/safe_command.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "package/file_operations.h"
+#include "common/file_operations.h"
 
 #include "common/text_buffer.h"
 #include "platform/win32.h"

@@ -1,4 +1,4 @@
-#include "security/safe_command.h"
+#include "common/safe_command.h"
 
 #include "common/program_state.h"
 #include "common/text_buffer.h"

@@ -1,8 +1,8 @@
+// The fault guard on Windows. MinGW has no __try: the guard is an unhandled-
+// exception filter that resumes the thread behind the guarded stretch.
 #include "platform/fault_guard.h"
 
 #include "platform/win32.h"
-
-#if defined(_WIN32)
 
 namespace {
 
@@ -14,17 +14,24 @@ void *resumePoint[5];
 // system has finished dispatching the exception.
 [[noreturn]] void ResumeBehindGuard() { __builtin_longjmp(resumePoint, 1); }
 
+// Points the faulting thread at ResumeBehindGuard, its stack aligned as
+// after a call. The processor's registers are named by the processor the
+// program is built for; only that branch is compiled.
+template <typename Context>
+void RedirectToResume(Context *context) {
+  if constexpr (sizeof(void *) == 8) {
+    context->Rsp = (context->Rsp & ~(DWORD64)15) - 8;
+    context->Rip = (DWORD64)(void *)ResumeBehindGuard;
+  } else {
+    context->Esp = (context->Esp & ~(DWORD)15) - 4;
+    context->Eip = (DWORD)(ULONG_PTR)(void *)ResumeBehindGuard;
+  }
+}
+
 // Called for an exception that nothing inside the guarded stretch handled:
 // the thread continues in ResumeBehindGuard instead of where it faulted.
 LONG WINAPI ResumeFilter(EXCEPTION_POINTERS *exception) {
-  CONTEXT *context = exception->ContextRecord;
-#if defined(__x86_64__)
-  context->Rsp = (context->Rsp & ~(DWORD64)15) - 8;  // aligned as after a call
-  context->Rip = (DWORD64)(void *)ResumeBehindGuard;
-#else
-  context->Esp = (context->Esp & ~(DWORD)15) - 4;
-  context->Eip = (DWORD)(void *)ResumeBehindGuard;
-#endif
+  RedirectToResume(exception->ContextRecord);
   return EXCEPTION_CONTINUE_EXECUTION;
 }
 
@@ -43,18 +50,3 @@ int RunFaultGuarded(void (*body)()) {
   SetUnhandledExceptionFilter(previous);
   return completed;
 }
-
-#else
-
-#include "simmachine/structured_exception.h"
-
-int RunFaultGuarded(void (*body)()) {
-  try {
-    body();
-  } catch (const sim::StructuredException &) {
-    return 0;
-  }
-  return 1;
-}
-
-#endif

@@ -1,4 +1,4 @@
-#include "shell/os_detection.h"
+#include "common/os_detection.h"
 
 #include "common/program_state.h"
 #include "common/system_folders.h"
@@ -77,4 +77,11 @@ int DetectWindows10() {
   if (major != 10 || minor != 0) return 0;
   if (ReadBuildNumber() >= kWindows11FirstBuild) windows11Flag = 1;
   return 1;
+}
+
+void DetectWindows() {
+  codePage = (int)GetOEMCP();
+  Is64BitWindows();
+  bitness = DetectWindowsVersion();
+  windows10Flag = versionNumber > 60 ? DetectWindows10() : 0;
 }

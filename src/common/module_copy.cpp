@@ -1,11 +1,11 @@
-#include "package/module_copy.h"
+#include "common/module_copy.h"
 
+#include "common/file_operations.h"
 #include "common/message_box.h"
 #include "common/program_state.h"
 #include "common/system_folders.h"
 #include "common/text_buffer.h"
 #include "common/wow64.h"
-#include "package/file_operations.h"
 #include "platform/win32.h"
 
 namespace {

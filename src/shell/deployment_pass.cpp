@@ -1,0 +1,19 @@
+#include "shell/deployment_pass.h"
+
+#include "common/program_state.h"
+#include "common/progress.h"
+#include "package/module_deployment.h"
+#include "platform/win32.h"
+#include "registration/uninstall_entry.h"
+#include "security/directory_access.h"
+
+int RunDeploymentPass(int pass) {
+  _mkdir(installDir);
+  if (osMajorVersion > 5) SetLowIntegrityLevel();
+  if (!DeployFiles(pass)) return 0;
+  if (pass == kFullPass) {
+    WriteUninstallEntry();
+    AdvanceProgress(1);
+  }
+  return 1;
+}

@@ -1,3 +1,0 @@
-#include "ui/install_screen.h"
-
-void RepaintInstallScreen() {}
