@@ -85,3 +85,5 @@ void DetectWindows() {
   bitness = DetectWindowsVersion();
   windows10Flag = versionNumber > 60 ? DetectWindows10() : 0;
 }
+
+int IsWindows9xFamily() { return (GetVersion() & 0x80000000) != 0; }

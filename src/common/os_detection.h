@@ -22,3 +22,7 @@ int DetectWindowsVersion();
 // 1 when the system reports 10.0 (Windows 10 or 11), else 0. Also sets the
 // Windows-11 flag: 1 when the build number in the registry is 22000 or more.
 int DetectWindows10();
+
+// 1 on the Windows 9x family (GetVersion's top bit), 0 on the NT family;
+// asked anew at each call.
+int IsWindows9xFamily();

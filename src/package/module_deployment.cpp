@@ -13,8 +13,6 @@
 #include "package/version_patch.h"
 #include "platform/win32.h"
 
-int backupState = 0;
-
 namespace {
 
 const int kPathSize = kInstallDirSize + 16;
@@ -23,9 +21,6 @@ const int kImeProgressTotal = 64;
 
 const char kUnpackCaption[] = "智能Qelvo(Kelt五笔)安装";
 const char kUnpackIncompleteText[] = "文件解压不完整，请到智能Qelvo网站www.qelvo.com重新下载安装。";
-const WCHAR kKeepDataCaption[] = L"智能Qelvo安装";
-const WCHAR kKeepEarlierDataText[] = L"检测到有智能Qelvo以前的词组等数据文件，是否保留？";
-const WCHAR kKeepDataHereText[] = L"检测到安装目录下有智能Qelvo以前的词组等数据文件，是否保留？";
 
 const char *const kOldHelpers[] = {"vorlkel6.exe", "vorlkelt.exe"};
 const char *const kImeBuilds[] = {"vorl320.ime", "vorl321.ime", "vorl640.ime", "vorl641.ime"};
@@ -64,10 +59,7 @@ void RemoveOldHelpers() {
   }
 }
 
-void AskToKeepEarlierData() {
-  const WCHAR *question = strcmp(installDir, previousInstallRecord) != 0 ? kKeepEarlierDataText : kKeepDataHereText;
-  if (MessageBoxW(NULL, question, kKeepDataCaption, MB_YESNO) == IDYES) backupState = 2;
-}
+EarlierDataQuestion earlierDataQuestion = 0;
 
 // 0 when not a single entry was unpacked.
 int UnpackPackage() {
@@ -76,7 +68,7 @@ int UnpackPackage() {
     ShowFailure(kUnpackIncompleteText, kUnpackCaption);
     return written > 0;
   }
-  if (backupState == 1) AskToKeepEarlierData();
+  if (earlierDataQuestion) earlierDataQuestion();
   return 1;
 }
 
@@ -136,6 +128,8 @@ const char *ImeSource(int pass, const char *simplified, const char *traditional,
 }
 
 }  // namespace
+
+void SetEarlierDataQuestion(EarlierDataQuestion question) { earlierDataQuestion = question; }
 
 int CheckPackageUsable() {
   if (ArchiveHasEntries(packageData, packageSize)) return 1;

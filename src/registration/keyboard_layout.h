@@ -1,27 +1,13 @@
 // The product's IME module "morvak4.ime" as a keyboard layout of the Chinese
 // language: through the system's IMM32 installer, or, when that fails, by an
 // entry written by hand under the keyboard-layout key and added to the
-// current user's preload list. Also the two registry layouts of the preload
-// list (the Windows 9x family's and NT's) that the preload handling shares.
+// current user's preload list (preload_list.h).
 #pragma once
 
 #include "platform/win32.h"
 
 // HKEY_LOCAL_MACHINE: one subkey per keyboard layout, named by its id.
 extern const char kKeyboardLayoutsKey[];
-// HKEY_CURRENT_USER (and HKEY_USERS ".DEFAULT\" for the default profile) on
-// the NT family: this key's subkey "preload" holds one value per position.
-extern const char kPreloadParentKey[];
-extern const char kPreloadSubkey[];
-// HKEY_CURRENT_USER on the 9x family: one subkey per position whose default
-// value holds the id.
-extern const char kPreloadKey9x[];
-// Positions "1" to "49" are all the program handles.
-const int kMaxPreloadPositions = 49;
-
-// 1 on the Windows 9x family (GetVersion's top bit), 0 on the NT family;
-// asked anew at each call.
-int IsWindows9xFamily();
 
 // Asks IMM32 to install "morvak4.ime" from the system directory with the
 // product's layout text. 1 when it returned a keyboard layout, 0 when not.
@@ -36,12 +22,6 @@ int InstallImeModule();
 // otherwise what AddLayoutToPreloadList returned. An earlier entry whose id
 // had another language part is deleted first and stays deleted on failure.
 int RegisterKeyboardLayout();
-
-// Puts `layoutId` into the current user's preload list: nothing when it is
-// there, over a position with the same layout number and another language
-// part, else at the first free position, or over position 49 when all are
-// taken. Returns 1 after a failure it showed in a message box, else 0.
-int AddLayoutToPreloadList(const char *layoutId);
 
 // ---- The layout-id rule ----
 
@@ -63,6 +43,6 @@ int MakeNewLayoutId(DWORD largest, char *id, int size);
 // case), into `number`; 0 when the name does not begin with one.
 int ReadLayoutNumber(const char *name, DWORD *number);
 
-// How many leading characters of `text` agree with `id`, letters regardless
-// of case, counting at most `limit`.
-int CountAgreeingCharacters(const char *text, const char *id, int limit);
+// Upper-case (`upper` 1) or lower-case ASCII letters in an id; nothing else
+// changes.
+void SetLayoutIdCase(char *id, int upper);

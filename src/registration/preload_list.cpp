@@ -1,8 +1,16 @@
 #include "registration/preload_list.h"
 
+#include "common/message_box.h"
 #include "common/os_detection.h"
 #include "common/program_state.h"
+#include "common/registry_values.h"
+#include "common/text_buffer.h"
+#include "registration/keyboard_layout.h"
 #include "registration/text_service.h"
+
+const char kPreloadParentKey[] = "keyboard layout";
+const char kPreloadSubkey[] = "preload";
+const char kPreloadKey9x[] = "keyboard layout\\preload";
 
 char preloadTable[kMaxPreloadPositions][kPreloadIdSize];
 int preloadCount = 0;
@@ -20,10 +28,8 @@ const char kProductText[] = "智能Qelvo输入";
 const char kProductDescription[] = "智能Qelvo输入平台";
 
 const char kDefaultProfilePreloadParent[] = ".DEFAULT\\keyboard layout";
-const char kSortOrderKey[] =
-    "SOFTWARE\\Microsoft\\CTF\\SortOrder\\AssemblyItem\\0x00000804\\{34745C63-B2F0-4784-8B67-5E12C8701A31}";
-const int kSortOrderEntries = 100;
-
+// A preload value as read when the product's id is added.
+const int kValueSize = 200;
 const WCHAR kCaption[] = L"智能Qelvo安装";
 const WCHAR kOnlyInputMethodText[] =
     L"　　你以前安装的智能Qelvo为系统默认输入法，并且是系统安装的唯一输入法，请通过微软的输入法管理器增加英文输入法，"
@@ -118,10 +124,6 @@ struct PreloadWrite {
   const char *id;
 };
 
-void SetId(HKEY key, const char *name, const char *id) {
-  RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)id, (DWORD)lstrlenA(id));
-}
-
 void Write9xPositions(const PreloadWrite *writes, int count) {
   HKEY preload = NULL;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, kPreloadKey9x, 0, KEY_READ, &preload) != ERROR_SUCCESS) return;
@@ -130,7 +132,7 @@ void Write9xPositions(const PreloadWrite *writes, int count) {
     PositionName(name, writes[i].position);
     HKEY key = NULL;
     if (RegOpenKeyExA(preload, name, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) continue;
-    SetId(key, NULL, writes[i].id);
+    SetTextValue(key, NULL, writes[i].id);
     RegCloseKey(key);
   }
   RegCloseKey(preload);
@@ -144,7 +146,7 @@ int WriteNtPositions(HKEY root, const char *parentPath, const PreloadWrite *writ
     for (int i = 0; i < count; ++i) {
       char name[16];
       PositionName(name, writes[i].position);
-      SetId(preload, name, writes[i].id);
+      SetTextValue(preload, name, writes[i].id);
     }
     RegCloseKey(preload);
   }
@@ -190,30 +192,87 @@ int RefuseAsDefault() {
   return 0;
 }
 
-// One entry of the sort order as read; nothing reads it afterwards.
-struct SortOrderRecord {
-  char classId[46];
-  char profile[46];
-  DWORD keyboardLayout;
-};
+// What a position that holds `value` means for the id `id` of `length`
+// characters: 2 it is there already, 1 this position takes it (same layout
+// number, other language part), 0 go on.
+int PositionVerdict(const char *value, const char *id, int length) {
+  const int agreeing = CountAgreeingCharacters(value, id, length);
+  if (agreeing == length) return 2;
+  return agreeing >= length - 3 ? 1 : 0;
+}
 
-// Reads one sort-order entry: 1 to go on to the next, 0 to stop, with
-// *position set when it is the product's and cleared when a value cannot be
-// read.
-int ReadSortOrderEntry(HKEY entry, int position, int *found) {
-  SortOrderRecord record;
-  ZeroMemory(&record, sizeof record);
-  DWORD size = sizeof record.classId;
-  if (RegQueryValueExA(entry, "CLSID", NULL, NULL, (LPBYTE)record.classId, &size) != ERROR_SUCCESS)
-    return *found = 0, 0;
-  if (memcmp(record.classId, kTextServiceClassId, lstrlenA(kTextServiceClassId)) == 0) *found = position;
-  size = sizeof record.profile;
-  if (RegQueryValueExA(entry, "profile", NULL, NULL, (LPBYTE)record.profile, &size) != ERROR_SUCCESS)
-    return *found = 0, 0;
-  size = sizeof record.keyboardLayout;
-  if (RegQueryValueExA(entry, "KeyboardLayout", NULL, NULL, (LPBYTE)&record.keyboardLayout, &size) != ERROR_SUCCESS)
-    return *found = 0, 0;
-  return *found == 0;
+void AddToNtList(HKEY preload, const char *id, int length) {
+  for (int position = 1; position <= kMaxPreloadPositions; ++position) {
+    char name[16];
+    wsprintfA(name, "%d", position);
+    char value[kValueSize + 1];
+    DWORD size = 0;
+    if (!ReadTextValue(preload, name, value, sizeof value, &size)) {
+      SetTextValue(preload, name, id);
+      return;
+    }
+    const int verdict = PositionVerdict(value, id, length);
+    if (verdict == 1) SetTextValue(preload, name, id);
+    if (verdict) return;
+  }
+  SetTextValue(preload, "49", id);
+}
+
+int AddToNtPreloadList(const char *id, int length) {
+  HKEY parent = NULL, preload = NULL;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kPreloadParentKey, 0, KEY_READ, &parent) != ERROR_SUCCESS) {
+    ShowFailure("Software open error2003", "智能Qelvo(Kelt五笔)");
+    return 1;
+  }
+  if (RegOpenKeyExA(parent, kPreloadSubkey, 0, KEY_ALL_ACCESS, &preload) == ERROR_SUCCESS) {
+    AddToNtList(preload, id, length);
+    RegCloseKey(preload);
+  }
+  RegCloseKey(parent);
+  return 0;
+}
+
+// One position subkey of the 9x list: 1 when the search ends here (written
+// or found), 0 to go on. A missing subkey is a free position.
+int TryPosition9x(HKEY preload, const char *name, const char *id, int length) {
+  HKEY position = NULL;
+  if (RegOpenKeyExA(preload, name, 0, KEY_ALL_ACCESS, &position) != ERROR_SUCCESS) {
+    if (RegCreateKeyExA(preload, name, 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &position, NULL) ==
+        ERROR_SUCCESS) {
+      SetTextValue(position, NULL, id);
+      RegCloseKey(position);
+    }
+    return 1;
+  }
+  char value[kValueSize + 1];
+  DWORD size = 0;
+  int verdict = 0;
+  if (ReadTextValue(position, NULL, value, sizeof value, &size)) verdict = PositionVerdict(value, id, length);
+  if (verdict == 1) SetTextValue(position, NULL, id);
+  RegCloseKey(position);
+  return verdict != 0;
+}
+
+int AddTo9xPreloadList(const char *id, int length) {
+  HKEY preload = NULL;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kPreloadKey9x, 0, KEY_READ, &preload) != ERROR_SUCCESS) {
+    ShowFailure("Software open error2003", "智能Qelvo(Kelt五笔)");
+    return 1;
+  }
+  int done = 0;
+  for (int position = 1; position <= kMaxPreloadPositions && !done; ++position) {
+    char name[16];
+    wsprintfA(name, "%d", position);
+    done = TryPosition9x(preload, name, id, length);
+  }
+  HKEY last = NULL;
+  if (!done && RegCreateKeyExA(preload, "49", 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &last, NULL) ==
+                   ERROR_SUCCESS) {
+    SetTextValue(last, NULL, id);
+    RegCloseKey(last);
+  }
+  RegCloseKey(preload);
+  return 0;
 }
 
 }  // namespace
@@ -265,27 +324,31 @@ int CheckDefaultInputMethod() {
   return 1;
 }
 
-int FindTextServiceInSortOrder() {
-  HKEY order = NULL;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSortOrderKey, 0, KEY_READ, &order) != ERROR_SUCCESS) return 0;
-  int found = 0;
-  for (int i = 0; i < kSortOrderEntries; ++i) {
-    char name[16];
-    wsprintfA(name, "%08d", i);
-    HKEY entry = NULL;
-    if (RegOpenKeyExA(order, name, 0, KEY_ALL_ACCESS, &entry) != ERROR_SUCCESS) break;
-    const int goOn = ReadSortOrderEntry(entry, i + 1, &found);
-    RegCloseKey(entry);
-    if (!goOn) break;
-  }
-  RegCloseKey(order);
-  return found;
-}
-
 void MoveEntryToSecond(char table[][kPreloadIdSize], int from) {
   if (from < 3 || from > kMaxPreloadPositions) return;
   char moving[kPreloadIdSize];
   memcpy(moving, table[from - 1], kPreloadIdSize);
   for (int position = from; position > 2; --position) memcpy(table[position - 1], table[position - 2], kPreloadIdSize);
   memcpy(table[1], moving, kPreloadIdSize);
+}
+
+int AddLayoutToPreloadList(const char *layoutId) {
+  char id[kValueSize + 1];
+  CopyText(id, sizeof id, layoutId);
+  const int win9x = IsWindows9xFamily();
+  SetLayoutIdCase(id, win9x);
+  const int length = lstrlenA(id);
+  return win9x ? AddTo9xPreloadList(id, length) : AddToNtPreloadList(id, length);
+}
+
+int CountAgreeingCharacters(const char *text, const char *id, int limit) {
+  int count = 0;
+  while (count < limit && text[count] && id[count]) {
+    char a = text[count], b = id[count];
+    if (a >= 'A' && a <= 'Z') a = (char)(a + 32);
+    if (b >= 'A' && b <= 'Z') b = (char)(b + 32);
+    if (a != b) break;
+    ++count;
+  }
+  return count;
 }

@@ -1,9 +1,19 @@
-// The current user's preload list as the installer reads and reorders it,
-// the check that an earlier installation is not the default input method,
-// and the product's place in the Text Services Framework's sort order.
+// The current user's preload list as the installer reads, adds to and
+// reorders it, and the check that an earlier installation is not the default
+// input method.
 #pragma once
 
-#include "registration/keyboard_layout.h"
+#include "platform/win32.h"
+
+// HKEY_CURRENT_USER (and HKEY_USERS ".DEFAULT\\" for the default profile) on
+// the NT family: this key's subkey "preload" holds one value per position.
+extern const char kPreloadParentKey[];
+extern const char kPreloadSubkey[];
+// HKEY_CURRENT_USER on the 9x family: one subkey per position whose default
+// value holds the id.
+extern const char kPreloadKey9x[];
+// Positions "1" to "49" are all the program handles.
+const int kMaxPreloadPositions = 49;
 
 // The preload list as last read: the ids of positions 1 to 49 (8-bit text
 // with terminator), how many positions were read (0 to 48: a list of 49 or
@@ -41,10 +51,16 @@ void SwapFirstTwoPreloadEntries();
 // method (or the thread's input method), after telling the user why.
 int CheckDefaultInputMethod();
 
-// The 1-based position of the product's text service in the user's TSF sort
-// order of the Chinese keyboards; 0 when it is not there or an entry before
-// it could not be read.
-int FindTextServiceInSortOrder();
+// Puts `layoutId` into the current user's preload list: nothing when it is
+// there, over a position with the same layout number and another language
+// part, else at the first free position, or over position 49 when all are
+// taken. Returns 1 after a failure it showed in a message box, else 0 (the
+// convention of the manual registration it belongs to).
+int AddLayoutToPreloadList(const char *layoutId);
+
+// How many leading characters of `text` agree with `id`, letters regardless
+// of case, counting at most `limit`.
+int CountAgreeingCharacters(const char *text, const char *id, int limit);
 
 // ---- The preload reordering ----
 

@@ -12,6 +12,11 @@ const char kTextServiceClassId[] = "{65653599-5030-4C0F-8871-83F6AFDE5098}";
 
 namespace {
 
+const char kSortOrderKey[] =
+    "SOFTWARE\\Microsoft\\CTF\\SortOrder\\AssemblyItem\\0x00000804\\{34745C63-B2F0-4784-8B67-5E12C8701A31}";
+const int kSortOrderEntries = 100;
+
+
 
 const char kTextServiceKey[] = "SOFTWARE\\Microsoft\\CTF\\TIP\\{65653599-5030-4C0F-8871-83F6AFDE5098}";
 const char kCaption[] = "智能Qelvo(Kelt五笔)安装";
@@ -101,6 +106,32 @@ int FirstMissingKey() {
   return -1;
 }
 
+// One entry of the sort order as read; nothing reads it afterwards.
+struct SortOrderRecord {
+  char classId[46];
+  char profile[46];
+  DWORD keyboardLayout;
+};
+
+// Reads one sort-order entry: 1 to go on to the next, 0 to stop, with
+// *position set when it is the product's and cleared when a value cannot be
+// read.
+int ReadSortOrderEntry(HKEY entry, int position, int *found) {
+  SortOrderRecord record;
+  ZeroMemory(&record, sizeof record);
+  DWORD size = sizeof record.classId;
+  if (RegQueryValueExA(entry, "CLSID", NULL, NULL, (LPBYTE)record.classId, &size) != ERROR_SUCCESS)
+    return *found = 0, 0;
+  if (memcmp(record.classId, kTextServiceClassId, lstrlenA(kTextServiceClassId)) == 0) *found = position;
+  size = sizeof record.profile;
+  if (RegQueryValueExA(entry, "profile", NULL, NULL, (LPBYTE)record.profile, &size) != ERROR_SUCCESS)
+    return *found = 0, 0;
+  size = sizeof record.keyboardLayout;
+  if (RegQueryValueExA(entry, "KeyboardLayout", NULL, NULL, (LPBYTE)&record.keyboardLayout, &size) != ERROR_SUCCESS)
+    return *found = 0, 0;
+  return *found == 0;
+}
+
 }  // namespace
 
 int RegisterTextService() {
@@ -173,4 +204,21 @@ void RunDirectoryHelper() {
   char command[kSystemDirSize + MAX_PATH + 64];
   if (FormatSystemToolCommand(command, sizeof command, "runas.exe", "/trustlevel:0x20000 c:\\Progra~1\\morvak8\\vqjcdir"))
     WinExec(command, SW_SHOW);
+}
+
+int FindTextServiceInSortOrder() {
+  HKEY order = NULL;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, kSortOrderKey, 0, KEY_READ, &order) != ERROR_SUCCESS) return 0;
+  int found = 0;
+  for (int i = 0; i < kSortOrderEntries; ++i) {
+    char name[16];
+    wsprintfA(name, "%08d", i);
+    HKEY entry = NULL;
+    if (RegOpenKeyExA(order, name, 0, KEY_ALL_ACCESS, &entry) != ERROR_SUCCESS) break;
+    const int goOn = ReadSortOrderEntry(entry, i + 1, &found);
+    RegCloseKey(entry);
+    if (!goOn) break;
+  }
+  RegCloseKey(order);
+  return found;
 }

@@ -37,3 +37,8 @@ void CreateHklmSubkey(const char *parent, const char *subkey);
 
 // Starts the directory-check helper at basic-user trust through runas.
 void RunDirectoryHelper();
+
+// The 1-based position of the product's text service in the user's TSF sort
+// order of the Chinese keyboards; 0 when it is not there or an entry before
+// it could not be read.
+int FindTextServiceInSortOrder();

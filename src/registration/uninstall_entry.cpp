@@ -1,17 +1,11 @@
 #include "registration/uninstall_entry.h"
 
+#include "common/registry_values.h"
 #include "platform/win32.h"
 
 namespace {
-
-const int kWindowsDirLength = 100;
-
-// REG_SZ without its terminator, as every string value of the program.
-void WriteText(HKEY key, const WCHAR *name, const WCHAR *text) {
-  RegSetValueExW(key, name, 0, REG_SZ, (const BYTE *)text, (DWORD)(lstrlenW(text) * sizeof(WCHAR)));
+const UINT kWindowsDirLength = 100;
 }
-
-}  // namespace
 
 void WriteUninstallEntry() {
   HKEY parent = NULL, entry = NULL;
@@ -21,12 +15,15 @@ void WriteUninstallEntry() {
   DWORD disposition = 0;
   if (RegCreateKeyExW(parent, L"vorlqwb8", 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &entry,
                       &disposition) == ERROR_SUCCESS) {
-    WriteText(entry, L"DisplayName", L"智能Qelvo8");
+    SetWideTextValue(entry, L"DisplayName", L"智能Qelvo8");
     WCHAR windowsDir[kWindowsDirLength] = {0};
     WCHAR command[kWindowsDirLength + 16];
-    GetWindowsDirectoryW(windowsDir, kWindowsDirLength);
-    wsprintfW(command, L"%s\\vorldel8.exe", windowsDir);
-    WriteText(entry, L"UninstallString", command);
+    // A Windows folder that does not fit gives no command rather than a wrong one.
+    const UINT length = GetWindowsDirectoryW(windowsDir, kWindowsDirLength);
+    if (length > 0 && length < kWindowsDirLength) {
+      wsprintfW(command, L"%s\\vorldel8.exe", windowsDir);
+      SetWideTextValue(entry, L"UninstallString", command);
+    }
     RegCloseKey(entry);
   }
   RegCloseKey(parent);

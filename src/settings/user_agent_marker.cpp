@@ -1,5 +1,6 @@
 #include "settings/user_agent_marker.h"
 
+#include "common/registry_values.h"
 #include "platform/win32.h"
 
 namespace {
@@ -34,7 +35,7 @@ void WriteUserAgentMarker() {
     return;
   }
   DeleteEarlierMarkers(postPlatform);
-  RegSetValueExA(postPlatform, kMarker, 0, REG_SZ, (const BYTE *)"", 0);
+  SetTextValue(postPlatform, kMarker, "");
   RegCloseKey(postPlatform);
   RegCloseKey(userAgent);
 }

@@ -6,10 +6,12 @@
 #include "platform/win32.h"
 #include "registration/uninstall_entry.h"
 #include "security/directory_access.h"
+#include "userdata/backup_state.h"
 
 int RunDeploymentPass(int pass) {
   _mkdir(installDir);
   if (osMajorVersion > 5) SetLowIntegrityLevel();
+  SetEarlierDataQuestion(AskToKeepEarlierData);
   if (!DeployFiles(pass)) return 0;
   if (pass == kFullPass) {
     WriteUninstallEntry();

@@ -14,6 +14,7 @@
 #include "common/program_state.h"
 #include "common/progress.h"
 #include "package/module_deployment.h"
+#include "userdata/backup_state.h"
 #include "package/package_data.h"
 #include "shell/deployment_pass.h"
 #include "shell/install_dir.h"

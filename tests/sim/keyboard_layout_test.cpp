@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "registration/keyboard_layout.h"
+#include "registration/preload_list.h"
 #include "sim/ime_module_fixture.h"
 #include "sim/registration_fixture.h"
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "registration/preload_list.h"
+#include "registration/text_service.h"
 #include "sim/ime_module_fixture.h"
 #include "sim/registration_fixture.h"
 

@@ -7,6 +7,7 @@
 
 #include "common/program_state.h"
 #include "registration/keyboard_layout.h"
+#include "registration/preload_list.h"
 
 namespace {
 
