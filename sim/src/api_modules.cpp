@@ -11,11 +11,6 @@
 
 using sim::M;
 
-struct SimInstance {
-  std::string name;  // lower-case file name, "" for the program itself
-  bool planted = false;
-};
-
 namespace {
 
 // The program's own image and the system DLLs that every process has.
@@ -87,11 +82,6 @@ Export FindExport(const std::string &module, const std::string &name) {
   return nullptr;
 }
 
-std::map<std::string, std::unique_ptr<SimInstance>> &PlantedModules() {
-  static std::map<std::string, std::unique_ptr<SimInstance>> planted;
-  return planted;
-}
-
 }  // namespace
 
 HMODULE GetModuleHandleA(LPCSTR name) {
@@ -128,7 +118,7 @@ HMODULE LoadLibraryA(LPCSTR name) {
   std::string planted = M().profile.appDir + "\\" + fileName;
   if (!restricted && !IsKnownDll(fileName) && M().files.Exists(planted)) {
     RecordLoad(name, fileName, restricted, planted);
-    auto &module = PlantedModules()[fileName];
+    auto &module = M().process.plantedModules[fileName];
     if (!module) module.reset(new SimInstance{fileName, true});
     return module.get();
   }
@@ -176,10 +166,9 @@ std::string ResourceId(LPCSTR id) {
   return text;
 }
 
-// The package file's bytes, read once per machine run and kept, as a locked
-// resource stays mapped for the life of the process.
+// The package file's bytes, read once per process and kept by it.
 const std::string *PackageBytes() {
-  static std::map<std::string, std::string> loaded;
+  std::map<std::string, std::string> &loaded = M().process.packageBytes;
   const std::filesystem::path &path = M().process.packagePath;
   if (path.empty()) return nullptr;
   auto it = loaded.find(path.string());

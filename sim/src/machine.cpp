@@ -1,6 +1,7 @@
 // Creating, loading and saving a simulated machine.
 #include "simmachine/machine.h"
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -37,6 +38,13 @@ std::vector<std::string> SystemPrograms(const Profile &profile) {
 }  // namespace
 
 Machine::Machine(std::filesystem::path root) : root_(std::move(root)) {}
+
+// A machine that goes away stops being the one the calls act on, so that no
+// call reaches a machine that is gone.
+Machine::~Machine() {
+  for (FILE *pipe : process.openPipes) std::fclose(pipe);
+  if (current == this) current = nullptr;
+}
 
 Machine *Machine::Current() { return current; }
 void Machine::Install(Machine *machine) { current = machine; }
