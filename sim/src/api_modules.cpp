@@ -91,16 +91,37 @@ HMODULE GetModuleHandleA(LPCSTR name) {
   return nullptr;
 }
 
-DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
+namespace {
+
+// The module's full path in UTF-8.
+std::string ModulePath(HMODULE module) {
   const sim::Profile &p = M().profile;
-  std::string path = (!module || module == &programModule) ? p.appDir + "\\" + p.appName
-                                                            : p.systemDir + "\\" + module->name;
-  std::string ansi = sim::Utf8ToAnsi(path);
+  return (!module || module == &programModule) ? p.appDir + "\\" + p.appName : p.systemDir + "\\" + module->name;
+}
+
+// Copies as much of `path` as fits with a terminator; the characters copied.
+template <typename Char>
+DWORD CopyCut(const std::basic_string<Char> &path, Char *buffer, DWORD size) {
   if (size == 0) return 0;
-  DWORD n = static_cast<DWORD>(std::min<size_t>(ansi.size(), size - 1));
-  std::memcpy(buffer, ansi.data(), n);
-  buffer[n] = '\0';
+  const DWORD n = static_cast<DWORD>(std::min<size_t>(path.size(), size - 1));
+  std::memcpy(buffer, path.data(), n * sizeof(Char));
+  buffer[n] = 0;
   return n;
+}
+
+}  // namespace
+
+// The path in the machine's ANSI code page, cut to the buffer (narrower than
+// Windows, which reports a cut path with the buffer's size and
+// ERROR_INSUFFICIENT_BUFFER).
+DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
+  return CopyCut(sim::Utf8ToAnsi(ModulePath(module)), buffer, size);
+}
+
+// As GetModuleFileNameA, in UTF-16.
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) {
+  const std::u16string path = sim::Utf8ToUtf16(ModulePath(module));
+  return CopyCut(std::wstring(path.begin(), path.end()), buffer, size);
 }
 
 // Records the first load of a library by name: later loads find the module
