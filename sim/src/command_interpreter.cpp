@@ -46,7 +46,9 @@ std::string TextMode(const std::string &bytes) {
 // A stream that holds its own copy of `output`, read from the start.
 FILE *StreamOf(const std::string &output) {
   if (output.empty()) return std::fopen("/dev/null", "r");
-  FILE *stream = fmemopen(nullptr, output.size(), "w+");
+  // One byte more than the text: the C library keeps the last byte of a
+  // stream's own buffer for a terminator.
+  FILE *stream = fmemopen(nullptr, output.size() + 1, "w+");
   if (!stream) return nullptr;
   if (std::fwrite(output.data(), 1, output.size(), stream) != output.size() || std::fseek(stream, 0, SEEK_SET) != 0) {
     std::fclose(stream);
