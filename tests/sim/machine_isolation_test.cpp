@@ -56,9 +56,7 @@ TEST(MachineIsolation, DigestBegunOnAnEarlierMachineDoesNotContinue) {
   typedef void(WINAPI * Init)(void *);
   typedef void(WINAPI * Update)(void *, const unsigned char *, unsigned int);
   struct {
-    ULONG i[2];
-    ULONG buf[4];
-    unsigned char in[64];
+    unsigned char running[8 + 16 + 64];  // bit count, state and input block
     unsigned char digest[16];
   } context;
   {
