@@ -263,13 +263,12 @@ TEST(WindowlessInstallWithoutImm32, OnAMachineWithoutImesTakesE0010804) {
 }
 
 // The Program Files folder of a Chinese Windows may have a Chinese name,
-// which the program receives in GBK; it installs there as anywhere else.
+// which the program receives in GBK; it installs there as anywhere else. The
+// folders are only named in the profile, as an edit of machine.ini does.
 TEST(WindowlessInstallInChineseProgramFiles, InstallsThereWithoutAMessage) {
   auto machine = RunWindowless(PrepareMachine("chinese-program-files-win10-x64", "win10-x64", [](sim::Machine &m) {
     m.profile.programFilesDir = u8"C:\\程序文件";
     m.profile.programFilesX86Dir = u8"C:\\程序文件 (x86)";
-    m.files.MakeDirectories(m.profile.programFilesDir);
-    m.files.MakeDirectories(m.profile.programFilesX86Dir);
   }));
   const std::string installDir = u8"C:\\程序文件\\morvak8\\";
   EXPECT_TRUE(Kinds(machine, "messagebox", "text").empty());

@@ -36,8 +36,10 @@ class Machine {
   // A new machine from a preset, with its folders and registry laid out under
   // `root` (created if missing). Throws std::runtime_error on an unknown preset.
   static std::unique_ptr<Machine> CreateFromPreset(const std::string &preset, const std::filesystem::path &root);
-  // A machine saved earlier in `root`. Throws std::runtime_error with the
-  // reason when machine.ini or registry.reg cannot be read.
+  // A machine saved earlier in `root`; the folders its profile names are made
+  // when missing, so that a folder renamed in machine.ini exists as on
+  // Windows. Throws std::runtime_error with the reason when machine.ini or
+  // registry.reg cannot be read or names a folder that cannot be made.
   static std::unique_ptr<Machine> Load(const std::filesystem::path &root);
   // Closes what the program left open in its process (pipes it never closed).
   ~Machine();
@@ -63,6 +65,7 @@ class Machine {
  private:
   explicit Machine(std::filesystem::path root);
   void LayOutFolders();
+  void MakeProfileFolders();
   std::filesystem::path root_;
 };
 
