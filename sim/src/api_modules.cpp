@@ -11,11 +11,6 @@
 
 using sim::M;
 
-struct SimInstance {
-  std::string name;  // lower-case file name, "" for the program itself
-  bool planted = false;
-};
-
 namespace {
 
 // The program's own image and the system DLLs that every process has.
@@ -87,11 +82,6 @@ Export FindExport(const std::string &module, const std::string &name) {
   return nullptr;
 }
 
-std::map<std::string, std::unique_ptr<SimInstance>> &PlantedModules() {
-  static std::map<std::string, std::unique_ptr<SimInstance>> planted;
-  return planted;
-}
-
 }  // namespace
 
 HMODULE GetModuleHandleA(LPCSTR name) {
@@ -101,16 +91,37 @@ HMODULE GetModuleHandleA(LPCSTR name) {
   return nullptr;
 }
 
-DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
+namespace {
+
+// The module's full path in UTF-8.
+std::string ModulePath(HMODULE module) {
   const sim::Profile &p = M().profile;
-  std::string path = (!module || module == &programModule) ? p.appDir + "\\" + p.appName
-                                                            : p.systemDir + "\\" + module->name;
-  std::string ansi = sim::Utf8ToAnsi(path);
+  return (!module || module == &programModule) ? p.appDir + "\\" + p.appName : p.systemDir + "\\" + module->name;
+}
+
+// Copies as much of `path` as fits with a terminator; the characters copied.
+template <typename Char>
+DWORD CopyCut(const std::basic_string<Char> &path, Char *buffer, DWORD size) {
   if (size == 0) return 0;
-  DWORD n = static_cast<DWORD>(std::min<size_t>(ansi.size(), size - 1));
-  std::memcpy(buffer, ansi.data(), n);
-  buffer[n] = '\0';
+  const DWORD n = static_cast<DWORD>(std::min<size_t>(path.size(), size - 1));
+  std::memcpy(buffer, path.data(), n * sizeof(Char));
+  buffer[n] = 0;
   return n;
+}
+
+}  // namespace
+
+// The path in the machine's ANSI code page, cut to the buffer (narrower than
+// Windows, which reports a cut path with the buffer's size and
+// ERROR_INSUFFICIENT_BUFFER).
+DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size) {
+  return CopyCut(sim::Utf8ToAnsi(ModulePath(module)), buffer, size);
+}
+
+// As GetModuleFileNameA, in UTF-16.
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size) {
+  const std::u16string path = sim::Utf8ToUtf16(ModulePath(module));
+  return CopyCut(std::wstring(path.begin(), path.end()), buffer, size);
 }
 
 // Records the first load of a library by name: later loads find the module
@@ -128,7 +139,7 @@ HMODULE LoadLibraryA(LPCSTR name) {
   std::string planted = M().profile.appDir + "\\" + fileName;
   if (!restricted && !IsKnownDll(fileName) && M().files.Exists(planted)) {
     RecordLoad(name, fileName, restricted, planted);
-    auto &module = PlantedModules()[fileName];
+    auto &module = M().process.plantedModules[fileName];
     if (!module) module.reset(new SimInstance{fileName, true});
     return module.get();
   }
@@ -176,10 +187,9 @@ std::string ResourceId(LPCSTR id) {
   return text;
 }
 
-// The package file's bytes, read once per machine run and kept, as a locked
-// resource stays mapped for the life of the process.
+// The package file's bytes, read once per process and kept by it.
 const std::string *PackageBytes() {
-  static std::map<std::string, std::string> loaded;
+  std::map<std::string, std::string> &loaded = M().process.packageBytes;
   const std::filesystem::path &path = M().process.packagePath;
   if (path.empty()) return nullptr;
   auto it = loaded.find(path.string());

@@ -21,11 +21,12 @@ inline unsigned AnsiCodePage() { return M().profile.ansiCodePage; }
 inline std::string AnsiToUtf8(const char *text) { return text ? CodePageToUtf8(AnsiCodePage(), text) : ""; }
 inline std::string Utf8ToAnsi(const std::string &text) { return Utf8ToCodePage(AnsiCodePage(), text); }
 
-// Copies UTF-8 `text`, converted to the ANSI code page (or to UTF-16 for the
-// wide form), with its terminator into a caller's buffer of `size`
+// Copies `text` with its terminator into a caller's buffer of `size`
 // characters, the way GetWindowsDirectoryA and friends do: the length without
-// terminator when it fits, else the size needed including the terminator.
+// terminator when it fits, else the size needed including the terminator and
+// the buffer untouched. CopyOut takes text already in the ANSI code page
+// (Utf8ToAnsi), CopyOutWide UTF-16.
 UINT CopyOut(const std::string &text, char *buffer, UINT size);
-UINT CopyOutWide(const std::string &text, wchar_t *buffer, UINT size);
+UINT CopyOutWide(const std::u16string &text, wchar_t *buffer, UINT size);
 
 }  // namespace sim

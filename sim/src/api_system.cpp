@@ -1,5 +1,5 @@
 // KERNEL32 and NTDLL: version and architecture, errors, code pages, global
-// memory, time, the console and the string helpers.
+// memory, time, the console, MD5 and the string helpers.
 #include <openssl/evp.h>
 
 #include <cstring>
@@ -96,18 +96,9 @@ void SetLastError(DWORD code) { M().process.lastError = code; }
 
 // ---- Global and local memory ----
 
-struct SimGlobal {
-  std::unique_ptr<unsigned char[]> data;
-  SIZE_T size = 0;
-  int locks = 0;
-};
-
-// Blocks are kept by the machine-independent table below: memory outlives no
-// process here, and a freed handle is rejected as Windows does.
-static std::map<HGLOBAL, std::unique_ptr<SimGlobal>> &GlobalBlocks() {
-  static std::map<HGLOBAL, std::unique_ptr<SimGlobal>> blocks;
-  return blocks;
-}
+// Blocks belong to the machine's process: a freed handle is rejected as
+// Windows does, and a new machine starts without any.
+static std::map<HGLOBAL, std::unique_ptr<SimGlobal>> &GlobalBlocks() { return M().process.memoryBlocks; }
 
 static HGLOBAL AllocateBlock(UINT flags, SIZE_T bytes) {
   uint64_t limit = M().process.globalAllocLimit;
@@ -202,37 +193,28 @@ BOOL AllocConsole() {
 
 // ---- MD5, through a well-kept library; the documented context carries the digest ----
 
-namespace {
-std::map<sim::Md5Context *, EVP_MD_CTX *> &Md5States() {
-  static std::map<sim::Md5Context *, EVP_MD_CTX *> states;
-  return states;
-}
-}  // namespace
-
+// The bytes are kept by the machine's process until MD5Final digests them at
+// once (narrower than Windows, which keeps the running state in the context).
 void sim::ExportMD5Init(Md5Context *context) {
   std::memset(context, 0, sizeof *context);
-  EVP_MD_CTX *&state = Md5States()[context];
-  if (state) EVP_MD_CTX_free(state);
-  state = EVP_MD_CTX_new();
-  EVP_DigestInit_ex(state, EVP_md5(), nullptr);
+  M().process.md5Input[context].clear();
 }
 
 void sim::ExportMD5Update(Md5Context *context, const unsigned char *input, unsigned int length) {
-  auto it = Md5States().find(context);
-  if (it == Md5States().end()) return;
-  EVP_DigestUpdate(it->second, input, length);
+  auto it = M().process.md5Input.find(context);
+  if (it == M().process.md5Input.end()) return;
+  it->second.append(reinterpret_cast<const char *>(input), length);
   uint64_t bits = (static_cast<uint64_t>(context->i[1]) << 32 | context->i[0]) + static_cast<uint64_t>(length) * 8;
   context->i[0] = static_cast<ULONG>(bits);
   context->i[1] = static_cast<ULONG>(bits >> 32);
 }
 
 void sim::ExportMD5Final(Md5Context *context) {
-  auto it = Md5States().find(context);
-  if (it == Md5States().end()) return;
+  auto it = M().process.md5Input.find(context);
+  if (it == M().process.md5Input.end()) return;
   unsigned int length = 0;
-  EVP_DigestFinal_ex(it->second, context->digest, &length);
-  EVP_MD_CTX_free(it->second);
-  Md5States().erase(it);
+  EVP_Digest(it->second.data(), it->second.size(), context->digest, &length, EVP_md5(), nullptr);
+  M().process.md5Input.erase(it);
 }
 
 // ---- Code pages ----

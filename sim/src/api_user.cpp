@@ -378,15 +378,15 @@ LPSTR CharLowerA(LPSTR text) {
 
 // The console window of AllocConsole: a window of the system's own.
 HWND GetConsoleWindow() {
-  static SimWindow *console = nullptr;
+  sim::UserState &user = M().user;
   if (!M().process.consoleAllocated) return nullptr;
-  if (!M().user.Find(console)) {
+  if (!user.Find(user.console)) {
     auto window = std::make_unique<SimWindow>();
     window->className = "ConsoleWindowClass";
     window->procedure = DefWindowProcA;
     window->visible = true;
-    console = window.get();
-    M().user.windows.push_back(std::move(window));
+    user.console = window.get();
+    user.windows.push_back(std::move(window));
   }
-  return console;
+  return user.console;
 }

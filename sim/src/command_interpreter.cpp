@@ -2,9 +2,8 @@
 // of a command line, runs what the simulated machine knows of it and hands
 // its standard output to the caller as a stream it reads to the end.
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
-#include <map>
-#include <memory>
 
 #include "api_support.h"
 #include "program_icacls.h"
@@ -13,12 +12,6 @@
 using sim::M;
 
 namespace {
-
-// Output the caller is reading, kept until _pclose.
-std::map<FILE *, std::unique_ptr<std::string>> &OpenPipes() {
-  static std::map<FILE *, std::unique_ptr<std::string>> pipes;
-  return pipes;
-}
 
 // cmd.exe in the system folder, command.com in the Windows folder on 9x; the
 // process's own view of the system folder (syswow64 for a 32-bit program on
@@ -50,6 +43,20 @@ std::string TextMode(const std::string &bytes) {
   return text;
 }
 
+// A stream that holds its own copy of `output`, read from the start.
+FILE *StreamOf(const std::string &output) {
+  if (output.empty()) return std::fopen("/dev/null", "r");
+  // One byte more than the text: the C library keeps the last byte of a
+  // stream's own buffer for a terminator.
+  FILE *stream = fmemopen(nullptr, output.size() + 1, "w+");
+  if (!stream) return nullptr;
+  if (std::fwrite(output.data(), 1, output.size(), stream) != output.size() || std::fseek(stream, 0, SEEK_SET) != 0) {
+    std::fclose(stream);
+    return nullptr;
+  }
+  return stream;
+}
+
 }  // namespace
 
 // Reading pipes only (narrower than Windows). The interpreter finds the
@@ -73,20 +80,17 @@ FILE *SimCrtPopen(const char *command, const char *mode) {
   std::string output = program.path.empty() ? "" : ConsoleOutput(machine, program);
   output = sim::Utf8ToCodePage(machine.profile.oemCodePage, output);
   if (!std::strchr(mode, 'b')) output = TextMode(output);
-  auto buffer = std::make_unique<std::string>(output);
-  FILE *stream = buffer->empty() ? std::fopen("/dev/null", "r") : fmemopen(&(*buffer)[0], buffer->size(), "r");
-  if (stream) OpenPipes()[stream] = std::move(buffer);
+  FILE *stream = StreamOf(output);
+  if (stream) machine.process.openPipes.insert(stream);
   return stream;
 }
 
 // The exit code is always 0 (narrower than Windows).
 int SimCrtPclose(FILE *stream) {
-  auto pipe = OpenPipes().find(stream);
-  if (pipe == OpenPipes().end()) {
+  if (M().process.openPipes.erase(stream) == 0) {
     errno = EINVAL;
     return -1;
   }
   std::fclose(stream);
-  OpenPipes().erase(pipe);
   return 0;
 }

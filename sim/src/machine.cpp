@@ -1,6 +1,7 @@
 // Creating, loading and saving a simulated machine.
 #include "simmachine/machine.h"
 
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
@@ -38,6 +39,13 @@ std::vector<std::string> SystemPrograms(const Profile &profile) {
 
 Machine::Machine(std::filesystem::path root) : root_(std::move(root)) {}
 
+// A machine that goes away stops being the one the calls act on, so that no
+// call reaches a machine that is gone.
+Machine::~Machine() {
+  for (FILE *pipe : process.openPipes) std::fclose(pipe);
+  if (current == this) current = nullptr;
+}
+
 Machine *Machine::Current() { return current; }
 void Machine::Install(Machine *machine) { current = machine; }
 
@@ -67,6 +75,7 @@ std::unique_ptr<Machine> Machine::Load(const std::filesystem::path &root) {
   machine->registry.Attach(&machine->profile);
   if (!machine->registry.Import(ReadText(root / "registry.reg"), &error))
     throw std::runtime_error("registry.reg: " + error);
+  machine->MakeProfileFolders();
   return machine;
 }
 
@@ -76,12 +85,16 @@ void Machine::Save() const {
   WriteText(root_ / "events.log", events.Render());
 }
 
-void Machine::LayOutFolders() {
+void Machine::MakeProfileFolders() {
   for (const std::string &dir : {profile.windowsDir, profile.systemDir, profile.syswow64Dir,
                                  profile.programFilesDir, profile.programFilesX86Dir, profile.profileDir,
                                  profile.appDir})
     if (!dir.empty()) files.MakeDirectories(dir);
   files.MakeDirectories(profile.windowsDir + "\\Temp");
+}
+
+void Machine::LayOutFolders() {
+  MakeProfileFolders();
   for (const std::string &program : SystemPrograms(profile)) {
     files.WriteFile(profile.systemDir + "\\" + program, "MZ");
     if (!profile.syswow64Dir.empty()) files.WriteFile(profile.syswow64Dir + "\\" + program, "MZ");

@@ -16,6 +16,10 @@ struct Registration {
   Registration(const char *name, CheckFunction function);
 };
 
+// Marks the running check as not run here, with the reason: the platform
+// lacks what it needs. The check should return at once.
+void Skip(const char *reason);
+
 // Called by CHECK on failure.
 void Fail(const char *file, int line, const char *expression);
 void FailValues(const char *file, int line, const char *expression, long long actual, long long expected);

@@ -22,11 +22,15 @@ std::vector<Check> &Checks() {
 }
 
 int failures = 0;
+int skipped = 0;
 const char *currentCheck = "";
+const char *skipReason = nullptr;
 
 }  // namespace
 
 Registration::Registration(const char *name, CheckFunction function) { Checks().push_back({name, function}); }
+
+void Skip(const char *reason) { skipReason = reason; }
 
 void Fail(const char *file, int line, const char *expression) {
   ++failures;
@@ -49,10 +53,13 @@ int main(int argc, char **argv) {
     if (argc > 1 && strstr(check.name, argv[1]) == nullptr) continue;
     conformance::currentCheck = check.name;
     int before = conformance::failures;
+    conformance::skipReason = nullptr;
     check.function();
     ++run;
-    printf("%s %s\n", conformance::failures == before ? "ok  " : "FAIL", check.name);
+    if (conformance::failures != before) printf("FAIL %s\n", check.name);
+    else if (conformance::skipReason) printf("SKIP %s: %s\n", check.name, conformance::skipReason), ++conformance::skipped;
+    else printf("ok   %s\n", check.name);
   }
-  printf("%d checks, %d failures\n", run, conformance::failures);
+  printf("%d checks, %d failures, %d skipped\n", run, conformance::failures, conformance::skipped);
   return conformance::failures == 0 ? 0 : 1;
 }

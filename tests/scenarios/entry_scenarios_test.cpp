@@ -127,4 +127,23 @@ TEST(SetupSim, BadUsageIsRefusedWithAReason) {
   EXPECT_EQ(RunSetupSim("--answer maybe --root " + root.string(), &output), 2);
 }
 
+// A package that cannot be read stops setup-sim before the machine is made;
+// the program never runs as a build without its resource.
+TEST(SetupSim, UnreadablePackageIsRefusedBeforeTheRun) {
+  const std::filesystem::path folder = FreshFolder("setup-sim-unreadable-package");
+  const struct {
+    std::filesystem::path package;
+    const char *problem;
+  } rows[] = {{folder / "missing.voz", "no such file"}, {folder, "not a file"}};
+  for (const auto &row : rows) {
+    const std::filesystem::path root = folder / "machine";
+    std::string output;
+    EXPECT_EQ(RunSetupSim("--root " + root.string() + " --package " + row.package.string() + " -- setvosrf32", &output),
+              2)
+        << output;
+    EXPECT_NE(output.find("--package " + row.package.string() + ": " + row.problem), std::string::npos) << output;
+    EXPECT_FALSE(std::filesystem::exists(root / "machine.ini")) << row.package;
+  }
+}
+
 }  // namespace

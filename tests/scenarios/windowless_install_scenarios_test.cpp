@@ -264,6 +264,23 @@ TEST(WindowlessInstallWithoutImm32, OnAMachineWithoutImesTakesE0010804) {
   EXPECT_EQ(NtPreload(*machine, kUserPreload), "1=00000804,2=e0010804");
 }
 
+// The Program Files folder of a Chinese Windows may have a Chinese name,
+// which the program receives in GBK; it installs there as anywhere else. The
+// folders are only named in the profile, as an edit of machine.ini does.
+TEST(WindowlessInstallInChineseProgramFiles, InstallsThereWithoutAMessage) {
+  auto machine = RunWindowless(PrepareMachine("chinese-program-files-win10-x64", "win10-x64", [](sim::Machine &m) {
+    m.profile.programFilesDir = u8"C:\\程序文件";
+    m.profile.programFilesX86Dir = u8"C:\\程序文件 (x86)";
+  }));
+  const std::string installDir = u8"C:\\程序文件\\morvak8\\";
+  EXPECT_TRUE(Kinds(machine, "messagebox", "text").empty());
+  for (const char *file : {"vorlkelt.exe", "setupw64.exe", "morvak4.ime", "morvak88.exe"})
+    EXPECT_TRUE(machine->files.Exists(installDir + file)) << file;
+  EXPECT_EQ(FileContent(*machine, machine->profile.windowsDir + "\\vorlpat8.voh"), "C:\\程序文件\\morvak8\\");
+  EXPECT_EQ(Text(*machine, Software(*machine) + "Microsoft\\Windows\\CurrentVersion\\Run", "vovqsjgl"),
+            u8"C:\\程序文件\\morvak8\\vorlkelt.exe vo");
+}
+
 TEST(WindowlessInstallWithoutRights, ShowsTheProbeMessageAndChangesNothing) {
   std::filesystem::path root = PrepareMachine("no-rights-win7-x86", "win7-x86",
                                               [](sim::Machine &m) { m.profile.administrator = false; });

@@ -8,6 +8,7 @@
 // events.log, and a summary is printed.
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -31,8 +32,9 @@ const char kUsage[] =
     "  --package FILE    the package archive served as the program's resource\n"
     "  -- ARGUMENTS      the program's command line (\"setvosrf32\" runs without window)\n"
     "\n"
-    "Exit status: 0 when the program ended normally, 2 on bad usage or an unreadable\n"
-    "machine, 3 when the program waited for an answer or action that was not given.\n";
+    "Exit status: 0 when the program ended normally, 2 on bad usage, an unreadable\n"
+    "package or an unreadable machine, 3 when the program waited for an answer or\n"
+    "action that was not given.\n";
 
 struct Options {
   std::string preset;
@@ -75,6 +77,18 @@ bool ParseOptions(int argc, char **argv, Options *options, std::string *error) {
   }
   if (options->root.empty()) return *error = "--root DIR is required", false;
   return true;
+}
+
+// A package named on the command line must be a file that can be read: run
+// without it, the program would take it for a build without its resource.
+bool PackageReadable(const std::string &package, std::string *error) {
+  std::error_code code;
+  const char *problem = nullptr;
+  if (!std::filesystem::exists(package, code)) problem = "no such file";
+  else if (!std::filesystem::is_regular_file(package, code)) problem = "not a file";
+  else if (!std::ifstream(package, std::ios::binary)) problem = "cannot be read";
+  if (problem) *error = "--package " + package + ": " + problem;
+  return problem == nullptr;
 }
 
 std::unique_ptr<sim::Machine> OpenMachine(const Options &options) {
@@ -126,6 +140,10 @@ int main(int argc, char **argv) {
   if (!ParseOptions(argc, argv, &options, &error)) {
     std::fprintf(stderr, "setup-sim: %s\n\n", error.c_str());
     PrintUsage(stderr);
+    return 2;
+  }
+  if (!options.package.empty() && !PackageReadable(options.package, &error)) {
+    std::fprintf(stderr, "setup-sim: %s\n", error.c_str());
     return 2;
   }
   std::unique_ptr<sim::Machine> machine;

@@ -3,17 +3,16 @@
 // simulation act on the current machine, which a test or setup-sim installs.
 #pragma once
 
-#include <cstdint>
 #include <deque>
 #include <filesystem>
 #include <memory>
-#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "simmachine/event_log.h"
 #include "simmachine/file_system.h"
+#include "simmachine/process_state.h"
 #include "simmachine/profile.h"
 #include "simmachine/registry_model.h"
 #include "simmachine/user_state.h"
@@ -32,26 +31,20 @@ struct UserScript {
   std::deque<bool> yesNoAnswers;  // true = Yes
 };
 
-// Process-wide facts of the running program that the simulated calls keep.
-struct ProcessState {
-  uint32_t lastError = 0;
-  uint64_t elapsedMs = 0;             // virtual time added by Sleep
-  bool dllSearchRestricted = false;   // SetDefaultDllDirectories(SYSTEM32) or SetDllDirectoryA("")
-  std::set<std::string> librariesLoaded;  // file names LoadLibraryA has loaded
-  bool wow64RedirectionDisabled = false;
-  bool consoleAllocated = false;
-  std::filesystem::path packagePath;  // host file served as resource VOZ/KELTVOZ
-  uint64_t globalAllocLimit = 0;      // GlobalAlloc of more bytes fails; 0 = no limit
-};
-
 class Machine {
  public:
   // A new machine from a preset, with its folders and registry laid out under
   // `root` (created if missing). Throws std::runtime_error on an unknown preset.
   static std::unique_ptr<Machine> CreateFromPreset(const std::string &preset, const std::filesystem::path &root);
-  // A machine saved earlier in `root`. Throws std::runtime_error with the
-  // reason when machine.ini or registry.reg cannot be read.
+  // A machine saved earlier in `root`; the folders its profile names are made
+  // when missing, so that a folder renamed in machine.ini exists as on
+  // Windows. Throws std::runtime_error with the reason when machine.ini or
+  // registry.reg cannot be read or names a folder that cannot be made.
   static std::unique_ptr<Machine> Load(const std::filesystem::path &root);
+  // Closes what the program left open in its process (pipes it never closed).
+  ~Machine();
+  Machine(const Machine &) = delete;
+  Machine &operator=(const Machine &) = delete;
   // Writes machine.ini, registry.reg and events.log into the root.
   void Save() const;
 
@@ -72,6 +65,7 @@ class Machine {
  private:
   explicit Machine(std::filesystem::path root);
   void LayOutFolders();
+  void MakeProfileFolders();
   std::filesystem::path root_;
 };
 

@@ -44,6 +44,7 @@ struct UserState {
   std::vector<std::unique_ptr<SimWindow>> windows;  // every window ever made; destroyed ones stay marked
   std::deque<MSG> queue;
   HWND focus = nullptr;
+  HWND console = nullptr;  // the console window once GetConsoleWindow made it
   ATOM nextAtom = 0xC000;
   bool otherWindowsOpen = false;  // the profile's other-program windows are among `windows`
 

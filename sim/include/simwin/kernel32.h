@@ -161,6 +161,7 @@ HLOCAL LocalFree(HLOCAL memory);
 
 HMODULE GetModuleHandleA(LPCSTR name);
 DWORD GetModuleFileNameA(HMODULE module, LPSTR buffer, DWORD size);
+DWORD GetModuleFileNameW(HMODULE module, LPWSTR buffer, DWORD size);
 HMODULE LoadLibraryA(LPCSTR name);
 BOOL FreeLibrary(HMODULE module);
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);

@@ -8,3 +8,4 @@
 #define CSIDL_PROGRAM_FILES 0x0026
 
 BOOL SHGetSpecialFolderPathA(HWND owner, LPSTR path, int folder, BOOL create);
+BOOL SHGetSpecialFolderPathW(HWND owner, LPWSTR path, int folder, BOOL create);

@@ -1,4 +1,5 @@
-// Conformance host on the simulated Windows: a fresh win10-x64 machine.
+// Conformance host on the simulated Windows: a fresh win10-x64 machine whose
+// program lies in a folder with a Chinese name, as under Wine.
 #include <unistd.h>
 
 #include <memory>
@@ -16,6 +17,9 @@ void PrepareConformanceHost() {
   std::filesystem::path root = std::filesystem::path(VOZ_TEST_TMP) / ("conformance-" + std::to_string(getpid()));
   std::filesystem::remove_all(root);
   machine = sim::Machine::CreateFromPreset("win10-x64", root);
+  machine->profile.appDir = u8"C:\\安装测试";
+  machine->profile.appName = "platform_conformance.exe";
+  machine->files.MakeDirectories(machine->profile.appDir);
   sim::Machine::Install(machine.get());
   machine->files.MakeDirectories(conformance::ScratchDir());
 }
