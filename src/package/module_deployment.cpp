@@ -1,7 +1,5 @@
 #include "package/module_deployment.h"
 
-#include <string.h>
-
 #include "common/file_operations.h"
 #include "common/message_box.h"
 #include "common/module_copy.h"
