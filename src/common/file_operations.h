@@ -4,7 +4,8 @@
 
 // Deletes the file at `path` after clearing its read-only, hidden and system
 // attributes. Returns 0 when there was no file to delete (or it cannot be
-// opened for reading) or the deletion worked, -1 when it is there and stays.
+// opened for reading) or the deletion worked, -1 when it is there and stays
+// (unlike the 1-or-0 of most of the program: callers test for -1).
 int DeleteIfPresent(const char *path);
 
 // Renames the file at `path` to an aside name: the character five places

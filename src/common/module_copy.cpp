@@ -5,6 +5,7 @@
 #include "common/program_state.h"
 #include "common/system_folders.h"
 #include "common/text_buffer.h"
+#include "common/texts.h"
 #include "common/wow64.h"
 #include "platform/win32.h"
 
@@ -17,9 +18,6 @@ enum CopyOutcome { kCopied = 0, kNotUnpacked, kNotCopied };
 // A work on the full source and target paths, done with redirection off.
 typedef int (*TargetWork)(const char *sourcePath, const char *targetPath);
 
-const char kCaption[] = "智能Qelvo(Kelt五笔)安装";
-const char kNotUnpackedText[] = "安装包没有成功解压%s文件，请重新下载安装！";
-const char kNotCopiedText[] = "没有成功复制%s文件，请退出安装程序并手动删除该文件后重新安装！";
 // A directory of at most kSystemDirSize - 1 characters, a backslash and a
 // module name (the installation directory is shorter than that).
 const int kPathSize = kSystemDirSize + 32;
@@ -27,7 +25,7 @@ const int kPathSize = kSystemDirSize + 32;
 void ShowCopyMessage(const char *format, const char *name) {
   char text[kPathSize + 128];
   wsprintfA(text, format, name);
-  ShowFailure(text, kCaption);
+  ShowFailure(text, kEditionSetupCaption);
 }
 
 // Leaves the target directory of `code` in the system directory string;
@@ -43,14 +41,24 @@ int FillTargetDirectory(int code) {
   return ReadWindowsFolder(systemDirString, kSystemDirSize);
 }
 
+// A work on its two paths, as RunWithoutRedirection takes it.
+struct PathWork {
+  TargetWork work;
+  const char *sourcePath;
+  const char *targetPath;
+};
+
+int DoPathWork(void *context) {
+  const PathWork *pathWork = (const PathWork *)context;
+  return pathWork->work(pathWork->sourcePath, pathWork->targetPath);
+}
+
 // Does `work` with redirection off when the process runs under WOW64 and the
 // switch works; otherwise with redirection as it is.
 int WithoutRedirection(TargetWork work, const char *sourcePath, const char *targetPath) {
-  PVOID saved = NULL;
-  if (!RunsUnderWow64() || !DisableFileRedirection(&saved)) return work(sourcePath, targetPath);
-  const int result = work(sourcePath, targetPath);
-  RevertFileRedirection(saved);
-  return result;
+  PathWork pathWork = {work, sourcePath, targetPath};
+  int result = 0;
+  return RunWithoutRedirection(DoPathWork, &pathWork, &result) ? result : work(sourcePath, targetPath);
 }
 
 // Fills the target directory, forms both paths (the target's into
@@ -97,7 +105,7 @@ void CopyModule(const char *source, const char *target, int code) {
     CopyOnce(source, target, code);
     if (CompareCopySizes(source, target, code) == kSizesEqual) return;
   }
-  ShowCopyMessage(kNotCopiedText, target);
+  ShowCopyMessage(kModuleNotCopiedFormat, target);
 }
 
 // The message waits until redirection is back on: a message box may load
@@ -105,8 +113,8 @@ void CopyModule(const char *source, const char *target, int code) {
 void CopyOnce(const char *source, const char *target, int code) {
   char targetPath[kPathSize];
   const int outcome = WorkOnTarget(CopyAttempt, source, target, code, targetPath, kNotCopied);
-  if (outcome == kNotUnpacked) ShowCopyMessage(kNotUnpackedText, targetPath);
-  if (outcome == kNotCopied) ShowCopyMessage(kNotCopiedText, targetPath);
+  if (outcome == kNotUnpacked) ShowCopyMessage(kModuleNotUnpackedFormat, targetPath);
+  if (outcome == kNotCopied) ShowCopyMessage(kModuleNotCopiedFormat, targetPath);
 }
 
 int CompareCopySizes(const char *source, const char *target, int code) {

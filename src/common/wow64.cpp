@@ -16,6 +16,10 @@ int RunsUnderWow64() {
   return isWow64Process && isWow64Process(GetCurrentProcess(), &wow64) && wow64 ? 1 : 0;
 }
 
+namespace {
+
+// 1 with the value to revert with; 0 when redirection could not be switched
+// off, or could not be switched back on.
 int DisableFileRedirection(PVOID *saved) {
   DisableRedirectionFunction disable =
       (DisableRedirectionFunction)(void *)Kernel32Function("Wow64DisableWow64FsRedirection");
@@ -28,4 +32,14 @@ void RevertFileRedirection(PVOID saved) {
   RevertRedirectionFunction revert =
       (RevertRedirectionFunction)(void *)Kernel32Function("Wow64RevertWow64FsRedirection");
   if (revert) revert(saved);
+}
+
+}  // namespace
+
+int RunWithoutRedirection(int (*work)(void *context), void *context, int *result) {
+  PVOID saved = NULL;
+  if (!RunsUnderWow64() || !DisableFileRedirection(&saved)) return 0;
+  *result = work(context);
+  RevertFileRedirection(saved);
+  return 1;
 }

@@ -8,8 +8,8 @@
 // IsWow64Process.
 int RunsUnderWow64();
 
-// Switches the file-system redirection of this thread off (system32 then
-// means the native system folder). Returns 1 and the value to revert with;
-// 0 when it could not be switched off, or could not be switched back on.
-int DisableFileRedirection(PVOID *saved);
-void RevertFileRedirection(PVOID saved);
+// Runs `work(context)` with the file-system redirection of this thread off
+// (system32 then means the native system folder) and switches it back on.
+// Returns 1 with work's result in *result; 0 without running `work` when the
+// process is not under WOW64 or the switch is not to be had.
+int RunWithoutRedirection(int (*work)(void *context), void *context, int *result);

@@ -8,6 +8,7 @@
 #include "common/program_state.h"
 #include "common/progress.h"
 #include "common/text_buffer.h"
+#include "common/texts.h"
 #include "package/archive_format.h"
 #include "package/md5_digest.h"
 #include "package/package_data.h"
@@ -18,7 +19,6 @@ static_assert(kWorkingBufferSize - kScratchContentOffset - kScratchReserve == kL
 
 // The entry that is written compacted: the phrase-list backup.
 static const char kCompactedEntryName[] = "vorlcyzk.bak";
-static const char kUnpackCaption[] = "智能Qelvo安装";
 // Failures named one message each; a package that fails everywhere (a
 // read-only folder, a damaged download) must not bury the user in hundreds.
 static const DWORD kNamedFailureLimit = 5;
@@ -73,15 +73,15 @@ static int ExtractEntry(const ArchiveEntry *entry, BYTE *scratch, DWORD scratchS
 static void ReportFailedEntry(const char *name, DWORD failures) {
   if (failures > kNamedFailureLimit) return;
   char text[128];
-  wsprintfA(text, "没有成功解压复制%s文件！请重新下载安装。", name);
-  ShowFailure(text, kUnpackCaption);
+  wsprintfA(text, kEntryNotUnpackedFormat, name);
+  ShowFailure(text, kSetupCaption);
 }
 
 static void ReportFurtherFailures(DWORD failures) {
   if (failures <= kNamedFailureLimit) return;
   char text[128];
-  wsprintfA(text, "另有%lu个文件没有成功解压复制！请重新下载安装。", (unsigned long)(failures - kNamedFailureLimit));
-  ShowFailure(text, kUnpackCaption);
+  wsprintfA(text, kFurtherEntriesNotUnpackedFormat, (unsigned long)(failures - kNamedFailureLimit));
+  ShowFailure(text, kSetupCaption);
 }
 
 int ExtractArchive(const BYTE *archive, DWORD length, BYTE *scratch, DWORD scratchSize, DWORD *writtenCount) {

@@ -5,6 +5,7 @@
 #include "common/command_line.h"
 #include "common/program_state.h"
 #include "common/text_buffer.h"
+#include "common/texts.h"
 #include "package/archive_format.h"
 #include "package/md5_digest.h"
 
@@ -37,6 +38,6 @@ int VerifyArchive(const BYTE *archive, DWORD length, char *failureText, int fail
       AppendText(failureText, failureSize, "....");
     }
   }
-  if ((DWORD)passed < walk.count) AppendText(failureText, failureSize, "有文件没有成功解压，请重新下载安装！\r\n");
+  if ((DWORD)passed < walk.count) AppendText(failureText, failureSize, kVerifyIncompleteLine);
   return passed;
 }

@@ -6,6 +6,7 @@
 #include "common/os_detection.h"
 #include "common/program_state.h"
 #include "common/progress.h"
+#include "common/texts.h"
 #include "package/archive_reader.h"
 #include "package/package_data.h"
 #include "package/version_patch.h"
@@ -17,8 +18,6 @@ const int kPathSize = kInstallDirSize + 16;
 const DWORD kStepPause = 50;
 const int kImeProgressTotal = 64;
 
-const char kUnpackCaption[] = "智能Qelvo(Kelt五笔)安装";
-const char kUnpackIncompleteText[] = "文件解压不完整，请到智能Qelvo网站www.qelvo.com重新下载安装。";
 
 const char *const kOldHelpers[] = {"vorlkel6.exe", "vorlkelt.exe"};
 const char *const kImeBuilds[] = {"vorl320.ime", "vorl321.ime", "vorl640.ime", "vorl641.ime"};
@@ -63,7 +62,7 @@ EarlierDataQuestion earlierDataQuestion = 0;
 int UnpackPackage() {
   DWORD written = 0;
   if (!ExtractArchive(packageData, packageSize, workingBuffer, kWorkingBufferSize, &written)) {
-    ShowFailure(kUnpackIncompleteText, kUnpackCaption);
+    ShowFailure(kUnpackIncompleteText, kEditionSetupCaption);
     return written > 0;
   }
   if (earlierDataQuestion) earlierDataQuestion();
@@ -131,7 +130,7 @@ void SetEarlierDataQuestion(EarlierDataQuestion question) { earlierDataQuestion 
 
 int CheckPackageUsable() {
   if (ArchiveHasEntries(packageData, packageSize)) return 1;
-  ShowFailure(kUnpackIncompleteText, kUnpackCaption);
+  ShowFailure(kUnpackIncompleteText, kEditionSetupCaption);
   return 0;
 }
 

@@ -5,6 +5,7 @@
 #include "common/program_state.h"
 #include "common/registry_values.h"
 #include "common/text_buffer.h"
+#include "common/texts.h"
 #include "registration/preload_list.h"
 
 const char kKeyboardLayoutsKey[] = "System\\CurrentControlSet\\Control\\Keyboard Layouts";
@@ -14,13 +15,9 @@ namespace {
 // An entry belongs to the product when its layout text begins with the
 // display name; what follows is not looked at.
 const char kDisplayNameGbk[] = "智能Qelvo输入平台";
-const char kLayoutTextGbk[] = "智能Qelvo输入平台I";
-// "智能Qelvo輸入平台" and "智能Qelvo輸入平台I" in Big5.
+// "智能Qelvo輸入平台" in Big5.
 const char kDisplayNameBig5[] = "\xB4\xBC\xAF\xE0" "Qelvo" "\xBF\xE9\xA4\x4A\xA5\xAD\xA5\x78";
-const char kLayoutTextBig5[] = "\xB4\xBC\xAF\xE0" "Qelvo" "\xBF\xE9\xA4\x4A\xA5\xAD\xA5\x78" "I";
 
-const char kAdministratorText[] = "在WIN2000和WIN NT系统中安装本软件时，需要以系统管理员身份才能安装成功！";
-const char kNoLayoutIdText[] = "系统中已没有空余的键盘布局编号，智能Qelvo输入平台没有注册成功！";
 
 const DWORD kLayoutIdFloor = 0xE0000804;
 const DWORD kLayoutIdFloorBig5 = 0xE0000404;
@@ -143,14 +140,14 @@ int InstallImeModule() {
   if (GetSystemDirectoryW(systemDir, 100) >= 100) return 0;
   WCHAR path[120];
   wsprintfW(path, L"%s\\morvak4.ime", systemDir);
-  return ImmInstallIMEW(path, L"智能Qelvo输入平台I") != NULL;
+  return ImmInstallIMEW(path, kLayoutTextW) != NULL;
 }
 
 int RegisterKeyboardLayout() {
   const int win9x = IsWindows9xFamily();
   HKEY layouts = NULL;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyboardLayoutsKey, 0, KEY_READ, &layouts) != ERROR_SUCCESS) {
-    ShowFailure(win9x ? "Software open error1003" : kAdministratorText, "智能Qelvo");
+    ShowFailure(win9x ? kLayoutsOpenError9x : kLayoutsAdministratorText, kProductCaption);
     return 1;
   }
   char id[kNameSize];
@@ -171,8 +168,8 @@ int RegisterKeyboardLayout() {
                                                                   : kNoIdLeft;
   if (creation != kEntryCreated) {
     RegCloseKey(layouts);
-    const char *refused = win9x ? "Software open error1004" : kAdministratorText;
-    ShowFailure(creation == kNoIdLeft ? kNoLayoutIdText : refused, "智能Qelvo(Kelt五笔)");
+    const char *refused = win9x ? kLayoutEntryError9x : kLayoutsAdministratorText;
+    ShowFailure(creation == kNoIdLeft ? kNoLayoutIdText : refused, kEditionCaption);
     return 1;
   }
   WriteEntryValues(entry);

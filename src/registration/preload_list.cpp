@@ -5,6 +5,7 @@
 #include "common/program_state.h"
 #include "common/registry_values.h"
 #include "common/text_buffer.h"
+#include "common/texts.h"
 #include "registration/keyboard_layout.h"
 #include "registration/text_service.h"
 
@@ -30,21 +31,9 @@ const char kProductDescription[] = "智能Qelvo输入平台";
 const char kDefaultProfilePreloadParent[] = ".DEFAULT\\keyboard layout";
 // A preload value as read when the product's id is added.
 const int kValueSize = 200;
-const WCHAR kCaption[] = L"智能Qelvo安装";
-const WCHAR kOnlyInputMethodText[] =
-    L"　　你以前安装的智能Qelvo为系统默认输入法，并且是系统安装的唯一输入法，请通过微软的输入法管理器增加英文输入法，"
-    L"并将智能Qelvo输入法设置为系统非默认输入法后，重新启动机器才能安装新版本的智能Qelvo！";
-const WCHAR kDefaultInputMethodText[] =
-    L"　　你以前安装的智能Qelvo为系统默认输入法，请设置为系统非默认输入法后，重新启动机器才能安装新版本的智能Qelvo！";
-const WCHAR kSetNonDefaultQuestion[] = L"是否设置智能Qelvo为系统非默认输入法？";
-const WCHAR kRestartText[] = L"请重新启动机器后安装智能Qelvo！";
-const WCHAR kEditionDefaultText[] =
-    L"　　你以前安装的Kelt五笔为系统默认输入法，请通过微软的输入法管理器将Kelt五笔输入法设置为系统非默认输入法后，"
-    L"重新启动机器才能安装新版本的Kelt五笔！";
-
 int BeginsWith(const char *text, const char *prefix) { return memcmp(text, prefix, lstrlenA(prefix)) == 0; }
 
-int Show(const WCHAR *text, UINT buttons) { return MessageBoxW(NULL, text, kCaption, buttons); }
+int Show(const WCHAR *text, UINT buttons) { return MessageBoxW(NULL, text, kSetupCaptionW, buttons); }
 
 void PositionName(char *name, int position) { wsprintfA(name, "%d", position); }
 
@@ -221,7 +210,7 @@ void AddToNtList(HKEY preload, const char *id, int length) {
 int AddToNtPreloadList(const char *id, int length) {
   HKEY parent = NULL, preload = NULL;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, kPreloadParentKey, 0, KEY_READ, &parent) != ERROR_SUCCESS) {
-    ShowFailure("Software open error2003", "智能Qelvo(Kelt五笔)");
+    ShowFailure(kPreloadOpenError, kEditionCaption);
     return 1;
   }
   if (RegOpenKeyExA(parent, kPreloadSubkey, 0, KEY_ALL_ACCESS, &preload) == ERROR_SUCCESS) {
@@ -256,7 +245,7 @@ int TryPosition9x(HKEY preload, const char *name, const char *id, int length) {
 int AddTo9xPreloadList(const char *id, int length) {
   HKEY preload = NULL;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, kPreloadKey9x, 0, KEY_READ, &preload) != ERROR_SUCCESS) {
-    ShowFailure("Software open error2003", "智能Qelvo(Kelt五笔)");
+    ShowFailure(kPreloadOpenError, kEditionCaption);
     return 1;
   }
   int done = 0;

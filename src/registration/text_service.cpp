@@ -5,6 +5,7 @@
 #include "common/program_state.h"
 #include "common/safe_command.h"
 #include "common/system_folders.h"
+#include "common/texts.h"
 #include "common/wow64.h"
 #include "platform/win32.h"
 
@@ -19,7 +20,6 @@ const int kSortOrderEntries = 100;
 
 
 const char kTextServiceKey[] = "SOFTWARE\\Microsoft\\CTF\\TIP\\{65653599-5030-4C0F-8871-83F6AFDE5098}";
-const char kCaption[] = "智能Qelvo(Kelt五笔)安装";
 // regsvr32 is given this long to register a module before the next start.
 const DWORD kRegistrationPauseMs = 2000;
 
@@ -58,30 +58,30 @@ void StartRegistration(const char *directory, const char *module) {
 }
 
 // Both modules of a 64-bit system: the 32-bit one from syswow64, the 64-bit
-// one from the system directory, the paths formed anew at each call.
-void StartBothRegistrations() {
+// one from the system directory, the paths formed anew at each call. 0 when
+// the folders could not be had and nothing was started.
+int StartBothRegistrations(void *) {
   char windowsDir[kSystemDirSize], wow64Dir[kSystemDirSize + 16], systemDir[kSystemDirSize];
   ZeroMemory(windowsDir, sizeof windowsDir);
   ZeroMemory(systemDir, sizeof systemDir);
-  if (!ReadWindowsFolder(windowsDir, kSystemDirSize) || !ReadSystemFolder(systemDir, kSystemDirSize)) return;
+  if (!ReadWindowsFolder(windowsDir, kSystemDirSize) || !ReadSystemFolder(systemDir, kSystemDirSize)) return 0;
   wsprintfA(wow64Dir, "%s\\syswow64", windowsDir);
   StartRegistration(wow64Dir, "vorlsrf.dll");
   StartRegistration(systemDir, "vorlsrf6.dll");
+  return 1;
 }
 
 // From a WOW64 process the starts above reach the 32-bit regsvr32 only;
 // with redirection off they reach the native one as well.
 void StartRegistrationsWithoutRedirection() {
-  PVOID saved = NULL;
-  if (!RunsUnderWow64() || !DisableFileRedirection(&saved)) return;
-  StartBothRegistrations();
-  RevertFileRedirection(saved);
+  int started = 0;
+  RunWithoutRedirection(StartBothRegistrations, NULL, &started);
 }
 
 void ShowCopyFailure(const char *module) {
   char text[256];
-  wsprintfA(text, "没有成功复制%s文件，请退出安装程序并手动删除该文件后重新安装！", module);
-  ShowFailure(text, kCaption);
+  wsprintfA(text, kModuleNotCopiedFormat, module);
+  ShowFailure(text, kEditionSetupCaption);
 }
 
 // 1 when the module's copy in the directory of `code` has the installed
@@ -141,7 +141,7 @@ int RegisterTextService() {
     if (ReadSystemFolder(systemDir, kSystemDirSize)) StartRegistration(systemDir, "vorlsrf.dll");
     return 1;
   }
-  StartBothRegistrations();
+  StartBothRegistrations(NULL);
   StartRegistrationsWithoutRedirection();
   return 1;
 }
@@ -165,8 +165,8 @@ void VerifyTextServiceRegistration() {
   const int missing = FirstMissingKey();
   if (missing >= 0) {
     char text[160];
-    wsprintfA(text, "系统%d位dll文件没有挂接成功(err=%d)！，请退出安装程序重新安装！", 32, missing);
-    ShowFailure(text, kCaption);
+    wsprintfA(text, kTextServiceNotHookedFormat, 32, missing);
+    ShowFailure(text, kEditionSetupCaption);
     return;
   }
   for (const char *category : kCompletedCategories) AddTextServiceCategory(category);

@@ -1,6 +1,7 @@
 #include "registration/uninstall_entry.h"
 
 #include "common/registry_values.h"
+#include "common/texts.h"
 #include "platform/win32.h"
 
 namespace {
@@ -15,7 +16,7 @@ void WriteUninstallEntry() {
   DWORD disposition = 0;
   if (RegCreateKeyExW(parent, L"vorlqwb8", 0, NULL, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, NULL, &entry,
                       &disposition) == ERROR_SUCCESS) {
-    SetWideTextValue(entry, L"DisplayName", L"智能Qelvo8");
+    SetWideTextValue(entry, L"DisplayName", kUninstallDisplayName);
     WCHAR windowsDir[kWindowsDirLength] = {0};
     WCHAR command[kWindowsDirLength + 16];
     // A Windows folder that does not fit gives no command rather than a wrong one.

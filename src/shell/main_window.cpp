@@ -2,6 +2,7 @@
 
 #include "common/os_detection.h"
 #include "common/program_state.h"
+#include "common/texts.h"
 #include "shell/window_procedure.h"
 
 HINSTANCE programInstance = NULL;
@@ -21,9 +22,9 @@ HWND CreateEditField(int x, int y) {
 }
 
 void ComposeTitle(WCHAR *title, int size) {
-  const WCHAR *prefix = Is64BitWindows() == 1 ? L"智能Qelvo系统安装3264-" : L"智能Qelvo系统安装32-";
+  const WCHAR *prefix = Is64BitWindows() == 1 ? kTitlePrefix3264 : kTitlePrefix32;
   WCHAR suffix[64];
-  wsprintfW(suffix, L"os：%d-%d-1%d-%d-%d", bitness, wow64Flag, windows11Flag, windows10Flag, (int)versionNumber);
+  wsprintfW(suffix, kTitleSuffixFormat, bitness, wow64Flag, windows11Flag, windows10Flag, (int)versionNumber);
   if (lstrlenW(prefix) + lstrlenW(suffix) >= size) return;
   lstrcpyW(title, prefix);
   lstrcatW(title, suffix);

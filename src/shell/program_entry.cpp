@@ -4,6 +4,7 @@
 #include "common/message_box.h"
 #include "common/os_detection.h"
 #include "common/program_state.h"
+#include "common/texts.h"
 #include "shell/admin_probe.h"
 #include "shell/dll_search.h"
 #include "shell/install_dir.h"
@@ -13,9 +14,6 @@
 int wizardState = 0;
 
 namespace {
-
-const WCHAR kNeedsAdministratorText[] =
-    L"本安装程序需要以管理员权限运行，请退出后重新以管理员权限运行。（运行方式为：用鼠标右键点击安装程序，在弹出菜单中点击“以管理员身份运行”）";
 
 int RunMessageLoop() {
   MSG msg;
@@ -38,7 +36,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
   // "regvo32" is tested first: a command line holding both words stays interactive.
   const bool windowless = !ContainsCommandWord(commandLine, "regvo32") && ContainsCommandWord(commandLine, "setvosrf32");
   if (ProbeAdministrator() != 0) {
-    MessageBoxW(NULL, kNeedsAdministratorText, L"智能Qelvo", MB_OK);
+    MessageBoxW(NULL, kNeedsAdministratorText, kProductCaptionW, MB_OK);
     return windowless ? kExitNoAdministratorRights : 0;
   }
   if (windowless) {
