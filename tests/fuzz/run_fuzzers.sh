@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Runs each fuzz target of the fuzz preset for a bounded time (default 30 s,
 # FUZZ_SECONDS to change), starting from small well-formed archives and
-# phrase lists so that the fuzzer reaches past the headers at once. Any crash
-# or sanitizer report fails the run; its input is kept in build/fuzz/findings.
+# phrase lists so that the fuzzer reaches past the headers at once (among
+# them entries named after the fuzz machine's files in use). Any crash or
+# sanitizer report fails the run; its input is kept in build/fuzz/findings.
+# The simulated machines live on a tmpfs when there is one, and are removed
+# at the end.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 build="$top/build/fuzz"
@@ -10,6 +13,9 @@ seconds=${FUZZ_SECONDS:-30}
 work="$build/fuzz-run"
 rm -rf "$work"
 mkdir -p "$work/seeds" "$build/findings"
+FUZZ_MACHINE_DIR=$(mktemp -d /dev/shm/voz-fuzz.XXXXXX 2>/dev/null || mktemp -d "$work/machines.XXXXXX")
+export FUZZ_MACHINE_DIR
+trap 'rm -rf "$FUZZ_MACHINE_DIR"' EXIT
 
 python3 - "$work/seeds" <<'PY'
 import hashlib, os, struct, sys, zlib
@@ -27,6 +33,7 @@ def archive(layout, entries):
 write = lambda name, data: open(os.path.join(seeds, name), "wb").write(data)
 write("long", archive(b"0", [long_entry(b"a.txt", b"alpha"), long_entry(b"vorlcyzk.bak", b"\xb0\xa1\xb0\xa2; \xb0\xa3; ")]))
 write("short", archive(b"1", [short_entry(b"vobmp8.voh", b"skin"), short_entry(b"vobmpsx1.bmp", b"BM" + bytes(40))]))
+write("in-use", archive(b"1", [short_entry(n, b"new") for n in (b"abc", b"abcd", b"morvak4.ime", b"a.txt")]))
 write("phrases", b"\xb0\xa1\xb0\xa2; \xb0\xa3; abc; \xb0\xa4\xb0\xa5\xb0\xa6; ")
 PY
 
