@@ -37,6 +37,9 @@ write("in-use", archive(b"1", [short_entry(n, b"new") for n in (b"abc", b"abcd",
 write("phrases", b"\xb0\xa1\xb0\xa2; \xb0\xa3; abc; \xb0\xa4\xb0\xa5\xb0\xa6; ")
 PY
 
+# One of libFuzzer's final statistics from a run's log.
+final_stat() { grep -o "stat::$2: *[0-9]*" "$1" | grep -o '[0-9]*$'; }
+
 status=0
 for target in archive_walk_fuzzer archive_append_fuzzer phrase_list_fuzzer; do
   corpus="$work/$target"
@@ -44,7 +47,9 @@ for target in archive_walk_fuzzer archive_append_fuzzer phrase_list_fuzzer; do
   cp "$work/seeds/"* "$corpus/"
   if (cd "$work" && "$build/tests/fuzz/$target" "$corpus" -max_total_time="$seconds" -artifact_prefix="$build/findings/$target-" \
        -print_final_stats=1 >"$work/$target.log" 2>&1); then
-    echo "fuzz $target: $(grep -o 'stat::number_of_executed_units: [0-9]*' "$work/$target.log" | grep -o '[0-9]*$') inputs, no finding"
+    log="$work/$target.log"
+    echo "fuzz $target: $(final_stat "$log" number_of_executed_units) inputs" \
+         "($(final_stat "$log" average_exec_per_sec)/s), no finding"
   else
     echo "fuzz $target: FINDING (see $work/$target.log and $build/findings)"
     tail -n 30 "$work/$target.log"
