@@ -25,8 +25,8 @@ namespace {
 // Files in use in the installation directory: an entry of the same name
 // finds each undeletable and moves it aside. "abc" and "abcd" are too short
 // to carry the mark in their own name (the fifth byte from the end of the
-// path falls on the folder's name and on the separator); "morvak4.ime" and
-// "a.txt" carry it.
+// path falls on the folder's name or on the separator before them);
+// "morvak4.ime" and "a.txt" carry it.
 const struct {
   const char *name;
   sim::InUse how;
@@ -54,9 +54,9 @@ const struct {
 struct State {
   std::unique_ptr<sim::Machine> machine;
   std::filesystem::path installFolder;  // the installation directory on the host
-  std::string marks;    // the file system's marks as laid out (machine.ini text)
-  TreeWatch outside;    // every folder of the machine but the installation directory
-  TreeWatch installed;  // the installation directory itself
+  std::string marks;                    // the file system's marks as laid out (machine.ini text)
+  TreeWatch outside;                    // every folder of the machine but the installation directory
+  TreeWatch installed;                  // the installation directory itself
 };
 
 State &TheState() {

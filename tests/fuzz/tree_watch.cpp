@@ -21,7 +21,7 @@ std::string WhatChanged(uint32_t mask) {
     uint32_t bit;
     const char *what;
   } kNames[] = {{IN_CREATE, "created"},      {IN_DELETE, "deleted"},          {IN_MOVED_FROM, "renamed away"},
-                {IN_MOVED_TO, "renamed in"}, {IN_MODIFY, "written"},          {IN_ATTRIB, "permissions changed"},
+                {IN_MOVED_TO, "renamed in"}, {IN_MODIFY, "written"},          {IN_ATTRIB, "metadata changed"},
                 {IN_DELETE_SELF, "deleted"}, {IN_MOVE_SELF, "renamed away"}, {IN_Q_OVERFLOW, "changes lost"},
                 {IN_IGNORED, "no longer watched"}};
   std::string what;

@@ -1,6 +1,6 @@
 // Seeing every change the host makes in a set of watched folders: an entry
-// created, deleted or renamed in or out, a file written or given other
-// permissions, the folder itself deleted or renamed. The kernel queues each
+// created, deleted or renamed in or out, written, or given other
+// permissions or times; the folder itself deleted or renamed. The kernel queues each
 // change as the call that makes it returns, so reading the queue after an
 // input sees all that input changed, at the cost of one read instead of a
 // walk over the whole tree. Linux only (inotify), like the fuzz build.
