@@ -18,6 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const int added = AppendToArchive(archivePath.c_str(), "C:\\fuzz\\userck.txt");
   std::string after;
   machine.files.ReadFile(archivePath, &after);
+  fuzz_machine::Finish(machine);
   if (!added) {
     if (after != before) std::abort();
     return 0;

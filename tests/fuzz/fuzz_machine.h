@@ -1,64 +1,30 @@
-// The simulated machine the fuzz targets run on: made once per process in a
-// folder of the current directory (the run script's work folder, emptied by
-// the next run), with C:\fuzz\ as installation directory and the working
-// buffer allocated.
+// The simulated machine the fuzz targets run on, made once per process and
+// reused: C:\fuzz\ as installation directory, the working buffer allocated,
+// and files in use where the extraction has to move them aside (a loaded
+// module and a file held open without delete sharing, under names an input
+// can hit, short ones included), with files beside the installation
+// directory that a move-aside reaching out of it would delete or replace.
+//
+// The machine lives in $FUZZ_MACHINE_DIR (the run script points it at a
+// tmpfs, where creating and deleting files costs no disk), or else in the
+// current directory, as fuzz-machine-<pid>.
 #pragma once
 
-#include <cstdlib>
-#include <filesystem>
-#include <memory>
-#include <set>
-#include <string>
-
-#include <unistd.h>
-
-#include "common/program_state.h"
-#include "common/text_buffer.h"
-#include "package/package_data.h"
 #include "simmachine/machine.h"
 
 namespace fuzz_machine {
 
 const char kInstallDir[] = "C:\\fuzz\\";
 
-inline std::filesystem::path Root() {
-  return std::filesystem::current_path() / ("fuzz-machine-" + std::to_string(getpid()));
-}
+// The machine for the next input, as it was laid out: made on the first call.
+sim::Machine &Ready();
 
-// The files the machine had before any input.
-inline std::set<std::string> &FilesAtStart() {
-  static std::set<std::string> files;
-  return files;
-}
-
-// The machine, ready for one more input: its event log cleared and, every
-// few hundred inputs, the installation directory emptied.
-inline sim::Machine &Ready() {
-  static std::unique_ptr<sim::Machine> machine;
-  static int inputs = 0;
-  if (!machine) {
-    machine = sim::Machine::CreateFromPreset("win10-x64", Root());
-    sim::Machine::Install(machine.get());
-    CopyText(installDir, kInstallDirSize, kInstallDir);
-    AllocateWorkingBuffer();
-    for (const std::string &path : machine->files.ListAllFiles()) FilesAtStart().insert(path);
-  }
-  if (inputs++ % 256 == 0) {
-    std::filesystem::remove_all(machine->files.HostPath(kInstallDir));
-    machine->files.MakeDirectories(kInstallDir);
-  }
-  machine->events.Clear();
-  return *machine;
-}
-
-// Aborts when a file appeared anywhere but in the installation directory.
-inline void CheckNothingOutsideInstallDir(sim::Machine &machine) {
-  for (const std::string &path : machine.files.ListAllFiles()) {
-    if (FilesAtStart().count(path)) continue;
-    // The listing names the drive as "C" or "C:".
-    const size_t folder = path.find('\\');
-    if (path[0] != 'C' || folder == std::string::npos || path.compare(folder, 6, "\\fuzz\\") != 0) std::abort();
-  }
-}
+// Call after each input. Aborts, naming what changed, when anything outside
+// the installation directory changed: a file or folder created, deleted,
+// renamed, written, or given other attributes, in-use state or DACL. Then
+// lays the installation directory out afresh if the input changed anything
+// in it, and clears the event log, so that the next input starts from the
+// same machine.
+void Finish(sim::Machine &machine);
 
 }  // namespace fuzz_machine
