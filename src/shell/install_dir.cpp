@@ -15,7 +15,12 @@ bool HasReparsePoints() { return (GetVersion() & 0x80000000u) == 0; }
 
 // Opens `path` itself, not what a junction or link there leads to, and keeps
 // the handle only if it is no reparse point; INVALID_HANDLE_VALUE otherwise.
+// The name is asked too: Wine marks a folder link only there, not on the
+// handle.
 HANDLE OpenPlainObject(const char *path, DWORD access, DWORD disposition, DWORD flags) {
+  DWORD attributes = GetFileAttributesA(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    return INVALID_HANDLE_VALUE;
   HANDLE handle = CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, disposition,
                               flags | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
   if (handle == INVALID_HANDLE_VALUE) return handle;

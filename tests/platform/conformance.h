@@ -26,6 +26,19 @@ const char *ScratchDir();
 // A path in the scratch folder.
 void ScratchPath(char *out, const char *name);
 
+// Makes the missing folder `path` a junction to the folder `target`; false,
+// with the Win32 error in *error, where the platform cannot make one.
+bool MakeJunction(const char *path, const char *target, DWORD *error);
+
+// Whether the checks run under Wine rather than Windows or the simulation.
+bool RunningUnderWine();
+
+// Ends a check that cannot run on this platform: it reports SKIP and the
+// reason, never "ok". A check calls it and returns.
+void Skip(const char *reason);
+// Prints a fact about the platform under the check's name, for the reader.
+void Note(const char *text);
+
 }  // namespace conformance
 
 #define CONFORMANCE_CHECK(name)                                                        \

@@ -23,6 +23,7 @@ std::vector<Check> &Checks() {
 
 int failures = 0;
 const char *currentCheck = "";
+char skipReason[256] = "";
 
 }  // namespace
 
@@ -40,6 +41,12 @@ void FailValues(const char *file, int line, const char *expression, long long ac
 
 void ScratchPath(char *out, const char *name) { wsprintfA(out, "%s%s", ScratchDir(), name); }
 
+bool RunningUnderWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != NULL; }
+
+void Skip(const char *reason) { lstrcpynA(skipReason, reason, sizeof skipReason); }
+
+void Note(const char *text) { printf("note %s: %s\n", currentCheck, text); }
+
 }  // namespace conformance
 
 int main(int argc, char **argv) {
@@ -48,10 +55,16 @@ int main(int argc, char **argv) {
   for (const auto &check : conformance::Checks()) {
     if (argc > 1 && strstr(check.name, argv[1]) == nullptr) continue;
     conformance::currentCheck = check.name;
+    conformance::skipReason[0] = '\0';
     int before = conformance::failures;
     check.function();
     ++run;
-    printf("%s %s\n", conformance::failures == before ? "ok  " : "FAIL", check.name);
+    if (conformance::failures != before)
+      printf("FAIL %s\n", check.name);
+    else if (conformance::skipReason[0])
+      printf("SKIP %s: %s\n", check.name, conformance::skipReason);
+    else
+      printf("ok   %s\n", check.name);
   }
   printf("%d checks, %d failures\n", run, conformance::failures);
   return conformance::failures == 0 ? 0 : 1;
