@@ -32,7 +32,9 @@ HANDLE OpenPlainObject(const char *path, DWORD access, DWORD disposition, DWORD 
   return INVALID_HANDLE_VALUE;
 }
 
-// The folder part of a record path ("c:\morvak8\"), or "." for a bare name.
+// The folder of a record path without its last backslash ("c:\morvak8"), so
+// that the folder itself is asked about and not what a link there leads to;
+// a drive's root keeps it ("c:\"); "." for a bare name.
 void RecordFolder(const char *path, char *folder, int size) {
   int end = lstrlenA(path);
   while (end > 0 && path[end - 1] != '\\') --end;
@@ -40,6 +42,7 @@ void RecordFolder(const char *path, char *folder, int size) {
     CopyText(folder, size, ".");
     return;
   }
+  if (end > 1 && path[end - 2] != ':') --end;
   lstrcpynA(folder, path, end + 1);
 }
 
