@@ -529,11 +529,16 @@ bool FileSystem::LoadStateIni(const std::string &text, std::string *error) {
   security_.clear();
   links_.clear();
   deletePending_.clear();
-  return ForEachIniEntry(text, "[files]", [&](const std::string &key, const std::string &value, int number) {
+  bool loaded = ForEachIniEntry(text, "[files]", [&](const std::string &key, const std::string &value, int number) {
     if (LoadStateLine(key, value)) return true;
     *error = "line " + std::to_string(number) + " of [files]: " + key + " = " + value;
     return false;
   });
+  // A delete that no other program's hold keeps waiting is done.
+  std::vector<std::u16string> pending;
+  for (const auto &entry : deletePending_) pending.push_back(entry.first);
+  for (const auto &key : pending) FinishPendingDelete(key);
+  return loaded;
 }
 
 // One "key = value" line of [files]: the value is a number, a kind or a DACL
@@ -550,7 +555,7 @@ bool FileSystem::LoadStateLine(const std::string &key, const std::string &value)
   InUse how = InUse::OpenNoShareDelete;
   if (key == "read_only_folder")
     SetReadOnlyFolder(path);
-  else if (key == "delete_pending" && IsInUse(path, &how))
+  else if (key == "delete_pending" && LocateHost(path).exists)
     MarkDeletePending(LocateHost(path));
   else if (key == "attributes" && ParseNumber(word, &amount))
     SetAttributesOf(path, amount);
@@ -975,7 +980,7 @@ std::vector<std::string> FileSystem::ListAllFiles() const {
 }
 
 uint32_t FileSystem::AttributesOf(const std::string &windowsPath) const {
-  Location location = LocateHost(windowsPath);
+  Location location = LocateHost(windowsPath, false);
   return (!location.error && location.exists) ? StoredAttributes(location) : INVALID_FILE_ATTRIBUTES;
 }
 

@@ -235,6 +235,9 @@ TEST(FileSystemDeletePendingMark, AnotherProgramsHoldKeepsTheNameUntilItCloses) 
   EXPECT_FALSE(machine->files.Exists(path));
   EXPECT_FALSE(machine->files.IsDeletePending(path));
   Create(path, "new");
+  // Without the hold in machine.ini nothing keeps the delete waiting.
+  ASSERT_TRUE(machine->files.LoadStateIni(std::string("[files]\ndelete_pending = ") + path + "\n", &error)) << error;
+  EXPECT_FALSE(machine->files.Exists(path));
 }
 
 TEST(FileSystemProtection, ReadOnlyFolderRefusesEveryChange) {

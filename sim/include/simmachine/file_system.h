@@ -121,8 +121,9 @@ class FileSystem {
   // letter first) of every file on every drive, sorted.
   std::vector<std::string> ListAllFiles() const;
 
-  // FILE_ATTRIBUTE_* as GetFileAttributesA gives them, INVALID_FILE_ATTRIBUTES
-  // (0xFFFFFFFF) for a missing path; and setting them without any check.
+  // FILE_ATTRIBUTE_* as GetFileAttributesA gives them (of a junction or link
+  // itself), INVALID_FILE_ATTRIBUTES (0xFFFFFFFF) for a missing path; and
+  // setting them without any check.
   uint32_t AttributesOf(const std::string &windowsPath) const;
   void SetAttributesOf(const std::string &windowsPath, uint32_t attributes);
 
