@@ -82,9 +82,10 @@ class FileSystem {
   uint32_t Close(uint32_t handle);
 
   // The calls below name a junction or file link itself at the end of a path
-  // (as Windows opens it with FILE_OPEN_REPARSE_POINT), except Copy, which
-  // follows it. A file whose delete waits for its last holder answers
-  // ERROR_ACCESS_DENIED to all of them.
+  // (as Windows opens it with FILE_OPEN_REPARSE_POINT), except Copy,
+  // LocateObject and SetSecurity, which follow it. A file whose delete waits
+  // for its last holder answers ERROR_ACCESS_DENIED to every call but
+  // CreateFolder and a Move onto it (ERROR_ALREADY_EXISTS: the name is taken).
   uint32_t Copy(const std::u16string &from, const std::u16string &to, bool failIfExists);
   // Windows before 10 version 1903 (build 18362) keeps a deleted file that
   // is still open under its name until the last handle, the program's or
