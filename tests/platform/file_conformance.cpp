@@ -259,7 +259,8 @@ HANDLE OpenFolder(const char *path, DWORD flags) {
 // The Windows build as RtlGetNtVersionNumbers gives it (GetVersion stops at 6.2).
 DWORD WindowsBuild() {
   typedef void (*VersionNumbers)(DWORD *, DWORD *, DWORD *);
-  VersionNumbers numbers = (VersionNumbers)(void *)GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlGetNtVersionNumbers");
+  HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+  VersionNumbers numbers = (VersionNumbers)(void *)GetProcAddress(ntdll, "RtlGetNtVersionNumbers");
   DWORD major = 0, minor = 0, build = 0;
   if (numbers) numbers(&major, &minor, &build);
   return major >= 10 ? (build & 0xFFFF) : 0;

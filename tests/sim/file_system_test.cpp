@@ -423,7 +423,8 @@ TEST(FileSystemState, MarksSurviveMachineIni) {
   EXPECT_FAILS_WITH(DeleteFileA("C:\\Windows\\Temp\\held.ime"), ERROR_ACCESS_DENIED);
   EXPECT_FAILS_WITH(CreateDirectoryA("C:\\Program Files (x86)\\morvak8", nullptr), ERROR_ACCESS_DENIED);
   EXPECT_EQ(GetFileAttributesA("C:\\morvak8"), kJunctionAttributes);
-  EXPECT_EQ(GetFileAttributesA("C:\\Users\\user\\link.dat"), (DWORD)(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT));
+  EXPECT_EQ(GetFileAttributesA("C:\\Users\\user\\link.dat"),
+            (DWORD)(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT));
 
   EXPECT_FALSE(machine->files.LoadStateIni("[files]\nin_use = stuck C:\\x\n", &error));
   EXPECT_FALSE(machine->files.LoadStateIni("[files]\njunction = C:\\x | nowhere\n", &error));
