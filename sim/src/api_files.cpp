@@ -186,6 +186,24 @@ DWORD GetFileSize(HANDLE file, LPDWORD high) {
   return static_cast<DWORD>(size);
 }
 
+// Cuts or extends the file at the handle's position.
+BOOL SetEndOfFile(HANDLE file) { return Succeeded(M().files.SetEnd(FromHandle(file))); }
+
+// The attributes, size and a link count of 1 (narrower than Windows: no
+// times, volume serial or file index).
+BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information) {
+  uint32_t attributes = 0;
+  uint64_t size = 0;
+  if (!Succeeded(M().files.HandleAttributes(FromHandle(file), &attributes))) return FALSE;
+  M().files.Size(FromHandle(file), &size);
+  std::memset(information, 0, sizeof *information);
+  information->dwFileAttributes = attributes;
+  information->nFileSizeHigh = static_cast<DWORD>(size >> 32);
+  information->nFileSizeLow = static_cast<DWORD>(size);
+  information->nNumberOfLinks = 1;
+  return TRUE;
+}
+
 // Closes file handles; any other value is ERROR_INVALID_HANDLE.
 BOOL CloseHandle(HANDLE handle) { return Succeeded(M().files.Close(FromHandle(handle))); }
 
@@ -198,8 +216,8 @@ BOOL CopyFileA(LPCSTR source, LPCSTR target, BOOL failIfExists) {
   return Logged(error, "copy", source, target);
 }
 
-// The name is free at once, even while a handle that shares delete stays
-// open (as on Windows 10; earlier Windows keep it until the last close).
+// A file still open (with delete shared) keeps its name until the last
+// close before Windows 10 version 1903, and loses it at once from then on.
 BOOL DeleteFileA(LPCSTR path) { return Logged(M().files.Delete(PathArgument(path)), "delete", path); }
 
 BOOL MoveFileA(LPCSTR from, LPCSTR to) {

@@ -32,6 +32,12 @@ constexpr uint32_t kErrorReadFault = 30;       // ERROR_READ_FAULT
 constexpr uint32_t kErrorNegativeSeek = 131;   // ERROR_NEGATIVE_SEEK
 constexpr uint32_t kErrorInvalidName = 123;    // ERROR_INVALID_NAME
 constexpr uint32_t kErrorDirectory = 267;      // ERROR_DIRECTORY
+constexpr uint32_t kErrorCantResolveFilename = 1921;  // ERROR_CANT_RESOLVE_FILENAME
+// Windows gives up on a path after this many reparse points (a loop of junctions).
+constexpr int kMaxReparseDepth = 63;
+constexpr unsigned kPosixDeleteBuild = 18362;  // Windows 10 version 1903
+const char kJunctionKey[] = "junction";
+const char kSymlinkKey[] = "symlink";
 constexpr uint32_t kDeleteAccess = 0x00010000;  // DELETE
 constexpr uint32_t kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 // The attributes a file keeps; FILE_ATTRIBUTE_NORMAL only means "none of them".
@@ -323,7 +329,8 @@ std::string FileSystem::Location::Path() const {
   return Utf16ToUtf8(path);
 }
 
-FileSystem::Location FileSystem::Resolve(char16_t drive, const std::vector<std::u16string> &names) const {
+FileSystem::Location FileSystem::Resolve(char16_t drive, const std::vector<std::u16string> &names, bool follow,
+                                         int depth) const {
   Location location;
   location.drive = drive;
   location.host = drives_ / std::string(1, static_cast<char>(drive - u'A' + 'a'));
@@ -334,10 +341,11 @@ FileSystem::Location FileSystem::Resolve(char16_t drive, const std::vector<std::
   bool folder = fs::is_directory(location.host, error);
   bool found = folder;
   location.parentExists = folder;
-  for (const auto &name : names) {
+  for (size_t index = 0; index < names.size(); ++index) {
     location.parentExists = folder;
-    std::u16string onDisk = name;
-    found = folder && FindEntry(location.host, name, &onDisk);
+    if (folder && ReachLink(names, index, follow, depth, &location)) return location;
+    std::u16string onDisk = names[index];
+    found = folder && FindEntry(location.host, names[index], &onDisk);
     location.host /= Utf16ToUtf8(onDisk);
     location.parts.push_back(onDisk);
     folder = found && fs::is_directory(location.host, error);
@@ -347,66 +355,101 @@ FileSystem::Location FileSystem::Resolve(char16_t drive, const std::vector<std::
   return location;
 }
 
-FileSystem::Location FileSystem::Locate(const std::u16string &path, bool redirect) const {
+// A junction or file link at names[index], below the folder `location`
+// holds: the link itself when it ends the path and is not followed, else
+// whatever its target and the rest of the names reach. Keys then name the
+// target, so that the target's marks and rights apply, as Windows checks
+// the object the reparse leads to.
+bool FileSystem::ReachLink(const std::vector<std::u16string> &names, size_t index, bool follow, int depth,
+                           Location *location) const {
+  auto link = links_.find(location->Key() + u'\\' + Upcase(names[index]));
+  if (link == links_.end()) return false;
+  if (index + 1 == names.size() && !follow) {
+    const std::string &path = link->second.path;
+    std::string name = path.substr(path.rfind('\\') + 1);
+    location->host /= name;
+    location->parts.push_back(Utf8ToUtf16(name));
+    location->exists = location->reparse = true;
+    location->directory = link->second.value.folder;
+    return true;
+  }
+  char16_t drive = 0;
+  std::vector<std::u16string> target;
+  if (depth >= kMaxReparseDepth) {
+    location->error = kErrorCantResolveFilename;
+  } else if (ParsePath(Utf8ToUtf16(link->second.value.target), u"", &drive, &target) == 0) {
+    target.insert(target.end(), names.begin() + static_cast<std::ptrdiff_t>(index) + 1, names.end());
+    *location = Resolve(drive, target, follow, depth + 1);
+  } else {
+    location->error = ERROR_PATH_NOT_FOUND;
+  }
+  return true;
+}
+
+// The WOW64 redirector works on the path as the program wrote it, before
+// any junction on it is followed.
+FileSystem::Location FileSystem::Locate(const std::u16string &path, bool redirect, bool follow) const {
   char16_t drive = 0;
   std::vector<std::u16string> names;
   Location location;
   location.error = ParsePath(path, Utf8ToUtf16(profile_->appDir), &drive, &names);
   if (location.error) return location;
-  location = Resolve(drive, names);
-  Location target;
-  if (redirect && Redirected(location, &target)) return target;
-  return location;
+  if (redirect) Redirected(&drive, &names);
+  return Resolve(drive, names, follow, 0);
 }
 
 // An object that must exist: "file not found" when only its last part is
-// missing, "path not found" when a folder on the way is.
-uint32_t FileSystem::LocateExisting(const std::u16string &path, Location *location) const {
-  *location = Locate(path, true);
+// missing, "path not found" when a folder on the way is, "access denied"
+// for a file whose delete waits for its holders.
+uint32_t FileSystem::LocateExisting(const std::u16string &path, Location *location, bool follow) const {
+  *location = Locate(path, true, follow);
   if (location->error) return location->error;
   if (!location->exists) return location->parentExists ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+  if (deletePending_.count(location->Key())) return ERROR_ACCESS_DENIED;
   return 0;
 }
 
-FileSystem::Location FileSystem::LocateHost(const std::string &windowsPath) const {
-  return Locate(Utf8ToUtf16(windowsPath), false);
+FileSystem::Location FileSystem::LocateHost(const std::string &windowsPath, bool follow) const {
+  return Locate(Utf8ToUtf16(windowsPath), false, follow);
 }
 
 // Paths under system32 go to syswow64 for a 32-bit program on 64-bit
 // Windows, and windows\Sysnative reaches the real system32.
-bool FileSystem::Redirected(const Location &location, Location *target) const {
+bool FileSystem::Redirected(char16_t *drive, std::vector<std::u16string> *names) const {
   if (!profile_->IsWow64() || process_->wow64RedirectionDisabled) return false;
-  std::u16string key = location.Key();
-  char16_t drive = 0;
-  std::vector<std::u16string> names;
+  std::u16string key = KeyOf(*drive, *names);
+  char16_t to = 0;
+  std::vector<std::u16string> base;
   size_t depth = 0;
   if (IsAtOrBelow(key, FolderKey(profile_->windowsDir) + u"\\SYSNATIVE")) {
-    ParseFolder(profile_->windowsDir, &drive, &names);
-    depth = names.size() + 1;
-    if (!ParseFolder(profile_->systemDir, &drive, &names)) return false;
+    ParseFolder(profile_->windowsDir, &to, &base);
+    depth = base.size() + 1;
+    if (!ParseFolder(profile_->systemDir, &to, &base)) return false;
   } else if (IsAtOrBelow(key, FolderKey(profile_->systemDir))) {
-    ParseFolder(profile_->systemDir, &drive, &names);
-    depth = names.size();
-    std::vector<std::u16string> rest(location.parts.begin() + depth, location.parts.end());
-    if (ExemptFromRedirection(rest, *profile_) || !ParseFolder(profile_->syswow64Dir, &drive, &names)) return false;
+    ParseFolder(profile_->systemDir, &to, &base);
+    depth = base.size();
+    std::vector<std::u16string> rest(names->begin() + static_cast<std::ptrdiff_t>(depth), names->end());
+    if (ExemptFromRedirection(rest, *profile_) || !ParseFolder(profile_->syswow64Dir, &to, &base)) return false;
   } else {
     return false;
   }
-  names.insert(names.end(), location.parts.begin() + depth, location.parts.end());
-  *target = Resolve(drive, names);
+  base.insert(base.end(), names->begin() + static_cast<std::ptrdiff_t>(depth), names->end());
+  *drive = to;
+  *names = std::move(base);
   return true;
 }
 
 // A folder listed as read-only, and, for a user without administrator rights
-// on Windows 6 and later, the Windows, system and Program Files folders
-// (their Temp folder excepted) refuse changes at and below them. A drive's
-// root cannot itself be deleted or renamed.
+// on the NT family (XP included), the Windows, system and Program Files
+// folders (their Temp folder excepted) refuse changes at and below them;
+// Windows 9x lets everyone write everywhere. A drive's root cannot itself be
+// deleted or renamed.
 bool FileSystem::WriteProtected(const Location &location) const {
   if (location.parts.empty()) return true;
   std::u16string key = location.Key();
   for (const auto &folder : readOnlyFolders_)
     if (IsAtOrBelow(key, folder.first)) return true;
-  if (profile_->administrator || profile_->family != Family::NT || profile_->major < 6) return false;
+  if (profile_->administrator || profile_->family != Family::NT) return false;
   std::u16string temp = FolderKey(profile_->windowsDir + "\\Temp");
   if (key != temp && IsAtOrBelow(key, temp)) return false;
   for (const std::string *folder : {&profile_->windowsDir, &profile_->systemDir, &profile_->syswow64Dir,
@@ -430,7 +473,11 @@ uint32_t FileSystem::SharingError(const std::u16string &key, uint32_t data, uint
 
 // ---- Attributes ----
 
+// A junction is a folder entry and a file link a file entry, both marked as
+// reparse points (narrower than Windows: they keep no attributes of their own).
 uint32_t FileSystem::StoredAttributes(const Location &location) const {
+  if (location.reparse)
+    return FILE_ATTRIBUTE_REPARSE_POINT | (location.directory ? FILE_ATTRIBUTE_DIRECTORY : FILE_ATTRIBUTE_ARCHIVE);
   auto stored = attributes_.find(location.Key());
   if (location.directory) return FILE_ATTRIBUTE_DIRECTORY | (stored != attributes_.end() ? stored->second.value : 0);
   uint32_t attributes = stored != attributes_.end() ? stored->second.value : FILE_ATTRIBUTE_ARCHIVE;
@@ -448,8 +495,7 @@ void FileSystem::StoreAttributes(const Location &location, uint32_t attributes) 
 // ---- Set-up and machine.ini ----
 
 FileSystem::~FileSystem() {
-  for (const auto &entry : open_)
-    if (entry.second.fd >= 0) close(entry.second.fd);
+  while (!open_.empty()) Close(open_.begin()->first);
 }
 
 void FileSystem::Attach(const Profile *profile, ProcessState *process, std::filesystem::path drives) {
@@ -466,6 +512,12 @@ std::string FileSystem::StateIni() const {
   for (const auto &entry : readOnlyFolders_) out << "read_only_folder = " << entry.second.path << "\n";
   for (const auto &entry : shortWrites_) out << "short_write = " << entry.second.value << " " << entry.second.path << "\n";
   for (const auto &entry : security_) out << "security = " << entry.second.value << " " << entry.second.path << "\n";
+  for (const auto &entry : links_)
+    out << (entry.second.value.folder ? kJunctionKey : kSymlinkKey) << " = " << entry.second.path << " | "
+        << entry.second.value.target << "\n";
+  // Only another program's hold outlives this program: its own handles close with it.
+  for (const auto &entry : deletePending_)
+    if (inUse_.count(entry.first)) out << "delete_pending = " << entry.second.path << "\n";
   return out.str();
 }
 
@@ -475,24 +527,36 @@ bool FileSystem::LoadStateIni(const std::string &text, std::string *error) {
   readOnlyFolders_.clear();
   shortWrites_.clear();
   security_.clear();
-  return ForEachIniEntry(text, "[files]", [&](const std::string &key, const std::string &value, int number) {
+  links_.clear();
+  deletePending_.clear();
+  bool loaded = ForEachIniEntry(text, "[files]", [&](const std::string &key, const std::string &value, int number) {
     if (LoadStateLine(key, value)) return true;
     *error = "line " + std::to_string(number) + " of [files]: " + key + " = " + value;
     return false;
   });
+  // A delete that no other program's hold keeps waiting is done.
+  std::vector<std::u16string> pending;
+  for (const auto &entry : deletePending_) pending.push_back(entry.first);
+  for (const auto &key : pending) FinishPendingDelete(key);
+  return loaded;
 }
 
 // One "key = value" line of [files]: the value is a number, a kind or a DACL
-// in SDDL, a blank and a path, or for a read-only folder the path alone.
+// in SDDL, a blank and a path; for a read-only folder or a pending delete
+// the path alone; for a junction or file link its path, " | " and the target.
 bool FileSystem::LoadStateLine(const std::string &key, const std::string &value) {
+  if (key == kJunctionKey || key == kSymlinkKey) return LoadLinkLine(value, key == kJunctionKey);
+  bool pathOnly = key == "read_only_folder" || key == "delete_pending";
   size_t blank = value.find(' ');
   std::string word = value.substr(0, blank);
-  std::string path = key == "read_only_folder" ? value : blank == std::string::npos ? "" : TrimBlanks(value.substr(blank));
+  std::string path = pathOnly ? value : blank == std::string::npos ? "" : TrimBlanks(value.substr(blank));
   if (path.empty() || LocateHost(path).error) return false;
   uint32_t amount = 0;
   InUse how = InUse::OpenNoShareDelete;
   if (key == "read_only_folder")
     SetReadOnlyFolder(path);
+  else if (key == "delete_pending" && LocateHost(path).exists)
+    MarkDeletePending(LocateHost(path));
   else if (key == "attributes" && ParseNumber(word, &amount))
     SetAttributesOf(path, amount);
   else if (key == "in_use" && InUseFromName(word, &how))
@@ -506,10 +570,22 @@ bool FileSystem::LoadStateLine(const std::string &key, const std::string &value)
   return true;
 }
 
+bool FileSystem::LoadLinkLine(const std::string &value, bool folder) {
+  size_t bar = value.find('|');
+  if (bar == std::string::npos) return false;
+  std::string path = TrimBlanks(value.substr(0, bar)), target = TrimBlanks(value.substr(bar + 1));
+  char16_t drive = 0;
+  std::vector<std::u16string> names;
+  if (path.empty() || LocateHost(path, false).error || ParsePath(Utf8ToUtf16(target), u"", &drive, &names))
+    return false;
+  SetLink(path, target, folder);
+  return true;
+}
+
 // ---- The program's view ----
 
 uint32_t FileSystem::Open(const std::u16string &path, const OpenRequest &request, uint32_t *handle, bool *existed) {
-  return OpenLocation(Locate(path, true), request, handle, existed);
+  return OpenLocation(Locate(path, true, !(request.flags & FILE_FLAG_OPEN_REPARSE_POINT)), request, handle, existed);
 }
 
 uint32_t FileSystem::OpenLocation(const Location &location, const OpenRequest &request, uint32_t *handle,
@@ -517,6 +593,7 @@ uint32_t FileSystem::OpenLocation(const Location &location, const OpenRequest &r
   if (request.disposition < CREATE_NEW || request.disposition > TRUNCATE_EXISTING) return ERROR_INVALID_PARAMETER;
   if (location.error) return location.error;
   if (!location.parentExists) return ERROR_PATH_NOT_FOUND;
+  if (deletePending_.count(location.Key())) return ERROR_ACCESS_DENIED;
   *existed = location.exists;
   uint32_t data = DataRights(request.access);
   uint32_t error = location.exists ? OpenExisting(location, request, data) : CreateNew(location, request);
@@ -527,8 +604,12 @@ uint32_t FileSystem::OpenLocation(const Location &location, const OpenRequest &r
 uint32_t FileSystem::OpenExisting(const Location &location, const OpenRequest &request, uint32_t data) {
   if (request.disposition == CREATE_NEW) return ERROR_FILE_EXISTS;
   bool truncates = request.disposition == CREATE_ALWAYS || request.disposition == TRUNCATE_EXISTING;
-  if (location.directory && (!(request.flags & FILE_FLAG_BACKUP_SEMANTICS) || truncates)) return ERROR_ACCESS_DENIED;
+  // Windows 9x opens no folders at all.
+  bool folderRefused = !(request.flags & FILE_FLAG_BACKUP_SEMANTICS) || truncates || profile_->family != Family::NT;
+  if (location.directory && folderRefused) return ERROR_ACCESS_DENIED;
   if (truncates) data |= kWrite;
+  // Narrower than Windows, which would overwrite the link file's own data.
+  if (truncates && location.reparse) return ERROR_ACCESS_DENIED;
   uint32_t attributes = StoredAttributes(location);
   if ((data & (kWrite | kDelete)) && WriteProtected(location)) return ERROR_ACCESS_DENIED;
   if (!location.directory && (data & kWrite) && (attributes & FILE_ATTRIBUTE_READONLY)) return ERROR_ACCESS_DENIED;
@@ -557,8 +638,8 @@ uint32_t FileSystem::CreateNew(const Location &location, const OpenRequest &requ
 }
 
 uint32_t FileSystem::AddHandle(const Location &location, uint32_t data, uint32_t share, uint32_t *handle) {
-  OpenFile file{location.Key(), location.Path(), data, share, -1, 0};
-  if (!location.directory) {
+  OpenFile file{location.Key(), location.Path(), data, share, -1, 0, location.reparse};
+  if (!location.directory && !location.reparse) {
     file.fd = open(location.host.c_str(), O_RDWR | O_CLOEXEC);
     if (file.fd < 0 && !(data & kWrite)) file.fd = open(location.host.c_str(), O_RDONLY | O_CLOEXEC);
     if (file.fd < 0) return ERROR_ACCESS_DENIED;
@@ -646,7 +727,17 @@ uint32_t FileSystem::Close(uint32_t handle) {
   auto it = open_.find(handle);
   if (it == open_.end()) return ERROR_INVALID_HANDLE;
   if (it->second.fd >= 0) close(it->second.fd);
+  std::u16string key = it->second.key;
   open_.erase(it);
+  FinishPendingDelete(key);
+  return 0;
+}
+
+// Narrower than Windows: no times, volume serial or file index.
+uint32_t FileSystem::HandleAttributes(uint32_t handle, uint32_t *attributes) const {
+  auto it = open_.find(handle);
+  if (it == open_.end()) return ERROR_INVALID_HANDLE;
+  *attributes = StoredAttributes(LocateHost(it->second.path, !it->second.reparse));
   return 0;
 }
 
@@ -684,8 +775,9 @@ uint32_t FileSystem::Delete(const std::u16string &path) {
   auto mark = inUse_.find(key);
   bool loaded = mark != inUse_.end() && mark->second.value == InUse::LoadedModule;
   if (loaded || (StoredAttributes(location) & FILE_ATTRIBUTE_READONLY)) return ERROR_ACCESS_DENIED;
+  if (!PosixDelete() && HeldOpen(key)) return MarkDeletePending(location), 0;
   std::error_code failure;
-  if (!fs::remove(location.host, failure)) return ERROR_ACCESS_DENIED;
+  if (!location.reparse && !fs::remove(location.host, failure)) return ERROR_ACCESS_DENIED;
   ForgetPath(key);
   return 0;
 }
@@ -697,21 +789,21 @@ uint32_t FileSystem::Move(const std::u16string &from, const std::u16string &to) 
   if (uint32_t error = LocateExisting(from, &source)) return error;
   if (WriteProtected(source)) return ERROR_ACCESS_DENIED;
   if (uint32_t error = SharingError(source.Key(), kDelete, kShareAll)) return error;
-  Location target = Locate(to, true);
+  Location target = Locate(to, true, false);
   if (target.error) return target.error;
   // A new spelling of the same name changes nothing here (Windows changes the case).
   if (target.exists) return target.Key() == source.Key() ? 0 : ERROR_ALREADY_EXISTS;
   if (!target.parentExists) return ERROR_PATH_NOT_FOUND;
   if (WriteProtected(target)) return ERROR_ACCESS_DENIED;
   std::error_code failure;
-  fs::rename(source.host, target.host, failure);
+  if (!source.reparse) fs::rename(source.host, target.host, failure);
   if (failure) return ERROR_ACCESS_DENIED;
   RenamePath(source, target);
   return 0;
 }
 
 uint32_t FileSystem::CreateFolder(const std::u16string &path, const std::string &security) {
-  Location location = Locate(path, true);
+  Location location = Locate(path, true, false);
   if (location.error) return location.error;
   if (location.exists) return ERROR_ALREADY_EXISTS;
   if (!location.parentExists) return ERROR_PATH_NOT_FOUND;
@@ -731,9 +823,10 @@ uint32_t FileSystem::RemoveFolder(const std::u16string &path) {
   std::u16string key = location.Key();
   if (uint32_t error = SharingError(key, kDelete, kShareAll)) return error;
   if (StoredAttributes(location) & FILE_ATTRIBUTE_READONLY) return ERROR_ACCESS_DENIED;
+  // A junction goes by itself, whatever its target holds.
   std::error_code failure;
-  if (!fs::is_empty(location.host, failure)) return ERROR_DIR_NOT_EMPTY;
-  if (!fs::remove(location.host, failure)) return ERROR_ACCESS_DENIED;
+  if (!location.reparse && !fs::is_empty(location.host, failure)) return ERROR_DIR_NOT_EMPTY;
+  if (!location.reparse && !fs::remove(location.host, failure)) return ERROR_ACCESS_DENIED;
   ForgetPath(key);
   return 0;
 }
@@ -755,7 +848,7 @@ uint32_t FileSystem::SetAttributes(const std::u16string &path, uint32_t attribut
 
 uint32_t FileSystem::LocateObject(const std::u16string &path, std::string *windowsPath, bool *directory) const {
   Location location;
-  if (uint32_t error = LocateExisting(path, &location)) return error;
+  if (uint32_t error = LocateExisting(path, &location, true)) return error;
   *windowsPath = location.Path();
   *directory = location.directory;
   return 0;
@@ -763,7 +856,7 @@ uint32_t FileSystem::LocateObject(const std::u16string &path, std::string *windo
 
 uint32_t FileSystem::SetSecurity(const std::u16string &path, const std::string &security) {
   Location location;
-  if (uint32_t error = LocateExisting(path, &location)) return error;
+  if (uint32_t error = LocateExisting(path, &location, true)) return error;
   if (WriteProtected(location)) return ERROR_ACCESS_DENIED;
   security_[location.Key()] = {location.Path(), security};
   return 0;
@@ -776,6 +869,8 @@ void FileSystem::ForgetPath(const std::u16string &key) {
   EraseMarks(&attributes_, key);
   EraseMarks(&inUse_, key);
   EraseMarks(&security_, key);
+  EraseMarks(&links_, key);
+  EraseMarks(&deletePending_, key);
   for (auto &entry : open_)
     if (IsAtOrBelow(entry.second.key, key)) entry.second.key.clear();
 }
@@ -787,11 +882,38 @@ void FileSystem::RenamePath(const Location &from, const Location &to) {
   MoveMarks(&attributes_, fromKey, toKey, fromPath, toPath);
   MoveMarks(&inUse_, fromKey, toKey, fromPath, toPath);
   MoveMarks(&security_, fromKey, toKey, fromPath, toPath);
+  MoveMarks(&links_, fromKey, toKey, fromPath, toPath);
   for (auto &entry : open_) {
     if (!IsAtOrBelow(entry.second.key, fromKey)) continue;
     entry.second.key = toKey + entry.second.key.substr(fromKey.size());
     entry.second.path = toPath + entry.second.path.substr(std::min(fromPath.size(), entry.second.path.size()));
   }
+}
+
+// Whether the program or another program still has the file open.
+bool FileSystem::HeldOpen(const std::u16string &key) const {
+  if (inUse_.count(key)) return true;
+  return std::any_of(open_.begin(), open_.end(), [&](const auto &entry) { return entry.second.key == key; });
+}
+
+// Windows 10 version 1903 made DeleteFile remove the name at once (POSIX
+// semantics); earlier Windows only marks the file for deletion.
+bool FileSystem::PosixDelete() const {
+  return profile_->family == Family::NT &&
+         (profile_->major > 10 || (profile_->major == 10 && profile_->build >= kPosixDeleteBuild));
+}
+
+void FileSystem::MarkDeletePending(const Location &location) {
+  deletePending_[location.Key()] = {location.Path(), true};
+}
+
+// The last holder of a file marked for deletion closed it: now it goes.
+void FileSystem::FinishPendingDelete(const std::u16string &key) {
+  auto pending = deletePending_.find(key);
+  if (pending == deletePending_.end() || HeldOpen(key)) return;
+  std::error_code failure;
+  fs::remove(LocateHost(pending->second.path).host, failure);
+  ForgetPath(key);
 }
 
 // ---- Host view ----
@@ -858,7 +980,7 @@ std::vector<std::string> FileSystem::ListAllFiles() const {
 }
 
 uint32_t FileSystem::AttributesOf(const std::string &windowsPath) const {
-  Location location = LocateHost(windowsPath);
+  Location location = LocateHost(windowsPath, false);
   return (!location.error && location.exists) ? StoredAttributes(location) : INVALID_FILE_ATTRIBUTES;
 }
 
@@ -874,7 +996,11 @@ void FileSystem::SetInUse(const std::string &windowsPath, InUse how) {
   inUse_[location.Key()] = {location.Path(), how};
 }
 
-void FileSystem::ClearInUse(const std::string &windowsPath) { inUse_.erase(LocateHost(windowsPath).Key()); }
+void FileSystem::ClearInUse(const std::string &windowsPath) {
+  std::u16string key = LocateHost(windowsPath).Key();
+  inUse_.erase(key);
+  FinishPendingDelete(key);
+}
 
 bool FileSystem::IsInUse(const std::string &windowsPath, InUse *how) const {
   auto mark = inUse_.find(LocateHost(windowsPath).Key());
@@ -904,6 +1030,16 @@ void FileSystem::SetShortWrite(const std::string &windowsPath, uint32_t bytes) {
   Location location = LocateHost(windowsPath);
   ThrowIfBad(location.error, windowsPath);
   shortWrites_[location.Key()] = {location.Path(), bytes};
+}
+
+void FileSystem::SetLink(const std::string &windowsPath, const std::string &target, bool folder) {
+  Location location = LocateHost(windowsPath, false);
+  ThrowIfBad(location.error, windowsPath);
+  links_[location.Key()] = {location.Path(), {target, folder}};
+}
+
+bool FileSystem::IsDeletePending(const std::string &windowsPath) const {
+  return deletePending_.count(LocateHost(windowsPath).Key()) != 0;
 }
 
 }  // namespace sim

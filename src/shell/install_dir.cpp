@@ -1,5 +1,6 @@
 #include "shell/install_dir.h"
 
+#include "common/os_detection.h"
 #include "common/program_state.h"
 #include "common/system_folders.h"
 #include "common/text_buffer.h"
@@ -11,11 +12,69 @@ const char kRecordName[] = "vorlpat8.voh";
 const int kRecordReadLimit = 512;
 const char kInstallSubdirectory[] = "morvak8\\";
 
+// Opens `path` itself, not what a junction or link there leads to, and keeps
+// the handle only if it is no reparse point; INVALID_HANDLE_VALUE otherwise.
+// The name is asked too: Wine marks a folder link only there, not on the
+// handle.
+HANDLE OpenPlainObject(const char *path, DWORD access, DWORD disposition, DWORD flags) {
+  DWORD attributes = GetFileAttributesA(path);
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    return INVALID_HANDLE_VALUE;
+  HANDLE handle = CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, disposition,
+                              flags | FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+  if (handle == INVALID_HANDLE_VALUE) return handle;
+  BY_HANDLE_FILE_INFORMATION information;
+  if (GetFileInformationByHandle(handle, &information) &&
+      !(information.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    return handle;
+  CloseHandle(handle);
+  return INVALID_HANDLE_VALUE;
+}
+
+// The folder of a record path without its last backslash ("c:\morvak8"), so
+// that the folder itself is asked about and not what a link there leads to;
+// a drive's root keeps it ("c:\"); "." for a bare name.
+void RecordFolder(const char *path, char *folder, int size) {
+  int end = lstrlenA(path);
+  while (end > 0 && path[end - 1] != '\\') --end;
+  if (end == 0 || end >= size) {
+    CopyText(folder, size, ".");
+    return;
+  }
+  if (end > 1 && path[end - 2] != ':') --end;
+  lstrcpynA(folder, path, end + 1);
+}
+
+// Puts the installation directory's bytes, and nothing after them, into an
+// open file, and closes it.
+void WriteRecordThrough(HANDLE file) {
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD written = 0;
+  if (SetEndOfFile(file)) WriteFile(file, installDir, lstrlenA(installDir), &written, NULL);
+  CloseHandle(file);
+}
+
+// Ordinary users can delete the data drive's folder and put a junction in its
+// place, which would send this elevated write anywhere. So the record's folder
+// is held open without delete sharing, which keeps it from being renamed or
+// replaced until the record is written, and neither the folder nor the file
+// may be a reparse point; the file is cut only once it is known to be plain.
+// A record that cannot be written this way is skipped: the other programs
+// read it as a hint, this one does not need it.
 void WriteRecordFile(const char *path) {
-  HFILE file = _lcreat(path, 0);
-  if (file == HFILE_ERROR) return;
-  _lwrite(file, installDir, lstrlenA(installDir));
-  _lclose(file);
+  // Reparse points (junctions and links) exist only on the NT family; Windows
+  // 9x opens no folders and knows no reparse flag.
+  if (IsWindows9xFamily()) {
+    WriteRecordThrough(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
+                                   FILE_ATTRIBUTE_NORMAL, NULL));
+    return;
+  }
+  char folderPath[kSystemDirSize + 16];
+  RecordFolder(path, folderPath, sizeof folderPath);
+  HANDLE folder = OpenPlainObject(folderPath, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
+  if (folder == INVALID_HANDLE_VALUE) return;
+  WriteRecordThrough(OpenPlainObject(path, GENERIC_WRITE, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL));
+  CloseHandle(folder);
 }
 
 // The installation directory under `programFiles` (at most MAX_PATH bytes,

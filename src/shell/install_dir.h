@@ -8,8 +8,9 @@ char *ComputeInstallDir();
 
 // Writes the installation directory (given a trailing backslash) to
 // vorlpat8.voh in the Windows directory and, on Windows 6 and later, on the
-// data drive. Leaves the system directory in systemDirString. Failures are
-// not reported.
+// data drive. Leaves the system directory in systemDirString. A record whose
+// folder or file is a junction or link is not written, and an existing file
+// there is left as it is. Failures are not reported.
 void WriteInstallDirRecord();
 
 // Reads the record in the Windows directory into `target` of `size` bytes:

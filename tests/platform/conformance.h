@@ -16,10 +16,6 @@ struct Registration {
   Registration(const char *name, CheckFunction function);
 };
 
-// Marks the running check as not run here, with the reason: the platform
-// lacks what it needs. The check should return at once.
-void Skip(const char *reason);
-
 // Called by CHECK on failure.
 void Fail(const char *file, int line, const char *expression);
 void FailValues(const char *file, int line, const char *expression, long long actual, long long expected);
@@ -29,6 +25,19 @@ void FailValues(const char *file, int line, const char *expression, long long ac
 const char *ScratchDir();
 // A path in the scratch folder.
 void ScratchPath(char *out, const char *name);
+
+// Makes the missing folder `path` a junction to the folder `target`; false,
+// with the Win32 error in *error, where the platform cannot make one.
+bool MakeJunction(const char *path, const char *target, DWORD *error);
+
+// Whether the checks run under Wine rather than Windows or the simulation.
+bool RunningUnderWine();
+
+// Ends a check that cannot run on this platform: it reports SKIP and the
+// reason, never "ok". A check calls it and returns.
+void Skip(const char *reason);
+// Prints a fact about the platform under the check's name, for the reader.
+void Note(const char *text);
 
 }  // namespace conformance
 

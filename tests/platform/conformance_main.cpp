@@ -24,13 +24,11 @@ std::vector<Check> &Checks() {
 int failures = 0;
 int skipped = 0;
 const char *currentCheck = "";
-const char *skipReason = nullptr;
+char skipReason[256] = "";
 
 }  // namespace
 
 Registration::Registration(const char *name, CheckFunction function) { Checks().push_back({name, function}); }
-
-void Skip(const char *reason) { skipReason = reason; }
 
 void Fail(const char *file, int line, const char *expression) {
   ++failures;
@@ -44,6 +42,12 @@ void FailValues(const char *file, int line, const char *expression, long long ac
 
 void ScratchPath(char *out, const char *name) { wsprintfA(out, "%s%s", ScratchDir(), name); }
 
+bool RunningUnderWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != NULL; }
+
+void Skip(const char *reason) { lstrcpynA(skipReason, reason, sizeof skipReason); }
+
+void Note(const char *text) { printf("note %s: %s\n", currentCheck, text); }
+
 }  // namespace conformance
 
 int main(int argc, char **argv) {
@@ -52,13 +56,18 @@ int main(int argc, char **argv) {
   for (const auto &check : conformance::Checks()) {
     if (argc > 1 && strstr(check.name, argv[1]) == nullptr) continue;
     conformance::currentCheck = check.name;
+    conformance::skipReason[0] = '\0';
     int before = conformance::failures;
-    conformance::skipReason = nullptr;
     check.function();
     ++run;
-    if (conformance::failures != before) printf("FAIL %s\n", check.name);
-    else if (conformance::skipReason) printf("SKIP %s: %s\n", check.name, conformance::skipReason), ++conformance::skipped;
-    else printf("ok   %s\n", check.name);
+    if (conformance::failures != before) {
+      printf("FAIL %s\n", check.name);
+    } else if (conformance::skipReason[0]) {
+      printf("SKIP %s: %s\n", check.name, conformance::skipReason);
+      ++conformance::skipped;
+    } else {
+      printf("ok   %s\n", check.name);
+    }
   }
   printf("%d checks, %d failures, %d skipped\n", run, conformance::failures, conformance::skipped);
   return conformance::failures == 0 ? 0 : 1;

@@ -12,8 +12,6 @@ const char kDirectorySddl[] = "D: (A;OICI;GA;;;AC) (A;OICI;GRGWGX;;;AU) (A;OICI;
 const char kCompactSddl[] = "D:(A;OICI;GA;;;AC)(A;OICI;GRGWGX;;;AU)(A;OICI;GA;;;BA)";
 const DWORD kOiCi = OBJECT_INHERIT_ACE | CONTAINER_INHERIT_ACE;
 
-bool RunningUnderWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != NULL; }
-
 // The DACL of a descriptor made from `sddl`; the descriptor goes to *owner.
 PACL ConvertedDacl(const char *sddl, PSECURITY_DESCRIPTOR *owner) {
   *owner = NULL;
@@ -64,7 +62,7 @@ CONFORMANCE_CHECK(SddlWithBlanksBetweenEntriesKeepsThreeOnWindowsAndOneUnderWine
   PSECURITY_DESCRIPTOR descriptor;
   PACL dacl = ConvertedDacl(kDirectorySddl, &descriptor);
   if (!dacl) return;
-  CHECK_EQ(dacl->AceCount, RunningUnderWine() ? 1 : 3);
+  CHECK_EQ(dacl->AceCount, conformance::RunningUnderWine() ? 1 : 3);
   CHECK(SidIs(EntryAt(dacl, 0), 15, 2, 1));
   LocalFree((HLOCAL)descriptor);
 }

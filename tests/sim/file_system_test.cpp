@@ -171,19 +171,73 @@ TEST(FileSystemSharing, AReaderThatSharesOnlyReadingKeepsWritersOut) {
   _lclose(writer);
 }
 
-TEST(FileSystemSharing, ShareDeleteLetsTheFileGoWhileOpen) {
-  ScopedMachine machine;
+// Whether a deleted file that is still open keeps its name, per Windows
+// version: until Windows 10 version 1903 it does, until the last close.
+struct DeletePendingRow {
+  const char *preset;
+  unsigned build;  // 0: the preset's own
+  bool pending;
+};
+
+class FileSystemDeletePending : public ::testing::TestWithParam<DeletePendingRow> {};
+
+TEST_P(FileSystemDeletePending, ShareDeleteLetsTheFileGoWhileOpen) {
+  const DeletePendingRow &row = GetParam();
+  ScopedMachine machine(row.preset);
+  if (row.build) machine->profile.build = row.build;
   const char *path = "C:\\Windows\\Temp\\going.dat";
   Create(path, "12345");
   HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   EXPECT_TRUE(DeleteFileA(path));
-  Create(path, "new");  // the name is free again
+  EXPECT_EQ(machine->files.Exists(path), row.pending);
+  if (row.pending) {
+    EXPECT_FAILS_WITH(_lcreat(path, 0) != HFILE_ERROR, ERROR_ACCESS_DENIED);
+    EXPECT_EQ(GetFileAttributesA(path), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetLastError(), (DWORD)ERROR_ACCESS_DENIED);
+    EXPECT_FAILS_WITH(DeleteFileA(path), ERROR_ACCESS_DENIED);
+  } else {
+    Create(path, "new");  // the name is free again
+  }
   char buffer[8] = {};
   DWORD read = 0;
   EXPECT_TRUE(ReadFile(file, buffer, sizeof buffer, &read, nullptr));
   EXPECT_EQ(std::string(buffer, read), "12345");
   CloseHandle(file);
+  if (row.pending) {
+    EXPECT_FALSE(machine->files.Exists(path));  // the last close ends the delete
+    Create(path, "after");
+  }
+  EXPECT_EQ(Content(*machine, path), row.pending ? "after" : "new");
+}
+
+INSTANTIATE_TEST_SUITE_P(Versions, FileSystemDeletePending,
+                         ::testing::Values(DeletePendingRow{"winxp-x86", 0, true},
+                                           DeletePendingRow{"win7-x64", 0, true},
+                                           DeletePendingRow{"win8-x64", 0, true},
+                                           DeletePendingRow{"win10-x64", 17763, true},
+                                           DeletePendingRow{"win10-x64", 18362, false},
+                                           DeletePendingRow{"win10-x64", 0, false},
+                                           DeletePendingRow{"win11-x64", 0, false}));
+
+TEST(FileSystemDeletePendingMark, AnotherProgramsHoldKeepsTheNameUntilItCloses) {
+  ScopedMachine machine("win7-x64");
+  const char *path = "C:\\Windows\\Temp\\held.ime";
+  Create(path, "old");
+  Create("C:\\Windows\\Temp\\new.ime", "new");
+  machine->files.SetInUse(path, sim::InUse::OpenShareDelete);
+  EXPECT_TRUE(DeleteFileA(path));
+  std::string error;
+  ASSERT_TRUE(machine->files.LoadStateIni(machine->files.StateIni(), &error)) << error;
+  EXPECT_TRUE(machine->files.IsDeletePending(path));
+  EXPECT_FAILS_WITH(CopyFileA("C:\\Windows\\Temp\\new.ime", path, FALSE), ERROR_ACCESS_DENIED);
+  machine->files.ClearInUse(path);
+  EXPECT_FALSE(machine->files.Exists(path));
+  EXPECT_FALSE(machine->files.IsDeletePending(path));
+  Create(path, "new");
+  // Without the hold in machine.ini nothing keeps the delete waiting.
+  ASSERT_TRUE(machine->files.LoadStateIni(std::string("[files]\ndelete_pending = ") + path + "\n", &error)) << error;
+  EXPECT_FALSE(machine->files.Exists(path));
 }
 
 TEST(FileSystemProtection, ReadOnlyFolderRefusesEveryChange) {
@@ -213,7 +267,7 @@ struct ProtectionRow {
 
 class FileSystemNonAdmin : public ::testing::TestWithParam<ProtectionRow> {};
 
-TEST_P(FileSystemNonAdmin, SystemFoldersRefuseWritesFromVistaOn) {
+TEST_P(FileSystemNonAdmin, SystemFoldersRefuseWritesOnTheNtFamily) {
   const ProtectionRow &row = GetParam();
   ScopedMachine machine(row.preset);
   machine->profile.administrator = false;
@@ -233,8 +287,12 @@ INSTANTIATE_TEST_SUITE_P(
                       ProtectionRow{"win10-x64", "C:\\Windows\\Temp\\x.tmp", true},
                       ProtectionRow{"win10-x64", "C:\\Users\\user\\x.txt", true},
                       ProtectionRow{"win7-x86", "C:\\Windows\\system32\\x.dll", false},
-                      ProtectionRow{"winxp-x86", "C:\\WINDOWS\\vorlpat8.voh", true},
-                      ProtectionRow{"win98", "C:\\WINDOWS\\vorlpat8.voh", true}));
+                      ProtectionRow{"winxp-x86", "C:\\WINDOWS\\vorlpat8.voh", false},
+                      ProtectionRow{"winxp-x86", "C:\\WINDOWS\\system32\\x.dll", false},
+                      ProtectionRow{"winxp-x86", "C:\\Program Files\\x.dll", false},
+                      ProtectionRow{"winxp-x86", "C:\\WINDOWS\\Temp\\x.tmp", true},
+                      ProtectionRow{"win98", "C:\\WINDOWS\\vorlpat8.voh", true},
+                      ProtectionRow{"win98", "C:\\WINDOWS\\SYSTEM\\x.dll", true}));
 
 TEST(FileSystemWow64, System32GoesToSysWow64UntilRedirectionIsOff) {
   ScopedMachine machine("win10-x64");  // a 32-bit program on 64-bit Windows
@@ -274,7 +332,76 @@ TEST(FileSystemWow64, A64BitProgramIsNeverRedirected) {
                     ERROR_INVALID_FUNCTION);
 }
 
+// The attributes of what a handle has open.
+DWORD HandleAttributes(HANDLE handle) {
+  BY_HANDLE_FILE_INFORMATION information;
+  EXPECT_TRUE(GetFileInformationByHandle(handle, &information));
+  return information.dwFileAttributes;
+}
+
+const DWORD kJunctionAttributes = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT;
+
+// A 32-bit program on 64-bit Windows: the redirector sees only the path as
+// written, so a junction into system32 reaches the real system32.
+TEST(FileSystemLinks, AJunctionLeadsToItsTargetAndIsAReparsePointItself) {
+  ScopedMachine machine("win10-x64");
+  machine->files.SetLink("C:\\morvak8", "C:\\Windows\\System32", true);
+  EXPECT_EQ(GetFileAttributesA("c:\\MORVAK8"), kJunctionAttributes);
+  Create("C:\\morvak8\\through.dat", "x");
+  EXPECT_EQ(Content(*machine, "C:\\Windows\\System32\\through.dat"), "x");
+  EXPECT_FALSE(machine->files.Exists("C:\\Windows\\SysWOW64\\through.dat"));
+
+  HANDLE link = CreateFileA("C:\\morvak8", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  ASSERT_NE(link, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(HandleAttributes(link), kJunctionAttributes);
+  EXPECT_FAILS_WITH(MoveFileA("C:\\morvak8", "C:\\moved"), ERROR_SHARING_VIOLATION);
+  CloseHandle(link);
+  HANDLE target = CreateFileA("C:\\morvak8", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ASSERT_NE(target, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(HandleAttributes(target), (DWORD)FILE_ATTRIBUTE_DIRECTORY);
+  CloseHandle(target);
+
+  EXPECT_FAILS_WITH(DeleteFileA("C:\\morvak8"), ERROR_ACCESS_DENIED);
+  EXPECT_TRUE(RemoveDirectoryA("C:\\morvak8"));  // the junction goes, not what it led to
+  EXPECT_EQ(Content(*machine, "C:\\Windows\\System32\\through.dat"), "x");
+  EXPECT_EQ(GetFileAttributesA("C:\\morvak8"), INVALID_FILE_ATTRIBUTES);
+}
+
+TEST(FileSystemLinks, WhatAJunctionReachesKeepsItsOwnRights) {
+  ScopedMachine machine("win10-x64");
+  machine->profile.administrator = false;
+  machine->files.SetLink("C:\\morvak8", "C:\\Windows\\System32", true);
+  EXPECT_FAILS_WITH(_lcreat("C:\\morvak8\\x.dll", 0) != HFILE_ERROR, ERROR_ACCESS_DENIED);
+  EXPECT_TRUE(RemoveDirectoryA("C:\\morvak8"));  // the user's own junction is his to remove
+}
+
+TEST(FileSystemLinks, OpenReparsePointOpensAFileLinkItself) {
+  ScopedMachine machine;
+  const char *link = "C:\\Users\\user\\link.dat";
+  machine->files.SetLink(link, "C:\\Windows\\Temp\\target.dat", false);
+  HANDLE file = CreateFileA(link, GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), (DWORD)ERROR_ALREADY_EXISTS);
+  EXPECT_EQ(HandleAttributes(file), (DWORD)(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT));
+  CloseHandle(file);
+  EXPECT_FALSE(machine->files.Exists("C:\\Windows\\Temp\\target.dat"));
+  Create(link, "through");  // followed, a missing target is made
+  EXPECT_EQ(Content(*machine, "C:\\Windows\\Temp\\target.dat"), "through");
+  EXPECT_TRUE(DeleteFileA(link));
+  EXPECT_EQ(Content(*machine, "C:\\Windows\\Temp\\target.dat"), "through");
+}
+
+TEST(FileSystemLinks, ALoopOfJunctionsNamesNothing) {
+  ScopedMachine machine;
+  machine->files.SetLink("C:\\a", "C:\\b", true);
+  machine->files.SetLink("C:\\b", "C:\\a", true);
+  EXPECT_FAILS_WITH(_lcreat("C:\\a\\x.dat", 0) != HFILE_ERROR, 1921 /* ERROR_CANT_RESOLVE_FILENAME */);
+}
+
 TEST(FileSystemState, MarksSurviveMachineIni) {
+
   ScopedMachine machine;
   machine->files.WriteFile("C:\\Windows\\Temp\\hidden.dat", "h");
   machine->files.WriteFile("C:\\Windows\\Temp\\held.ime", "m");
@@ -282,6 +409,8 @@ TEST(FileSystemState, MarksSurviveMachineIni) {
   machine->files.SetInUse("C:\\Windows\\Temp\\held.ime", sim::InUse::LoadedModule);
   machine->files.SetReadOnlyFolder("C:\\Program Files (x86)");
   machine->files.SetShortWrite("C:\\Windows\\Temp\\short.dat", 3);
+  machine->files.SetLink("C:\\morvak8", "C:\\Windows\\System32", true);
+  machine->files.SetLink("C:\\Users\\user\\link.dat", "C:\\Windows\\Temp\\short.dat", false);
   std::string saved = machine->files.StateIni();
 
   std::string error;
@@ -293,8 +422,12 @@ TEST(FileSystemState, MarksSurviveMachineIni) {
             (DWORD)(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_READONLY));
   EXPECT_FAILS_WITH(DeleteFileA("C:\\Windows\\Temp\\held.ime"), ERROR_ACCESS_DENIED);
   EXPECT_FAILS_WITH(CreateDirectoryA("C:\\Program Files (x86)\\morvak8", nullptr), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(GetFileAttributesA("C:\\morvak8"), kJunctionAttributes);
+  EXPECT_EQ(GetFileAttributesA("C:\\Users\\user\\link.dat"),
+            (DWORD)(FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_REPARSE_POINT));
 
   EXPECT_FALSE(machine->files.LoadStateIni("[files]\nin_use = stuck C:\\x\n", &error));
+  EXPECT_FALSE(machine->files.LoadStateIni("[files]\njunction = C:\\x | nowhere\n", &error));
   EXPECT_NE(error.find("line 2 of [files]"), std::string::npos) << error;
 }
 

@@ -85,6 +85,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, DataDriveTest,
 TEST(InstallDirRecord, IsWrittenToWindowsDirectoryAndDataDriveOnWindows6) {
   ScopedMachine machine("win10-x64");
   machine->profile.fixedDrives = "CE";
+  machine->files.WriteFile("E:\\morvak8\\vorlpat8.voh", "D:\\A longer earlier installation directory\\");
   osMajorVersion = 6;
   strcpy(installDir, "C:\\Program Files\\morvak8");
   WriteInstallDirRecord();
@@ -101,6 +102,57 @@ TEST(InstallDirRecord, OnWindows5OnlyTheWindowsDirectoryGetsIt) {
   EXPECT_EQ(FileText(*machine, "C:\\WINDOWS\\vorlpat8.voh"), "C:\\Program Files\\morvak8\\");
   EXPECT_FALSE(machine->files.Exists("C:\\morvak8\\vorlpat8.voh"));
 }
+
+TEST(InstallDirRecord, OnWindows9xIsWrittenWithoutOpeningTheFolder) {
+  ScopedMachine machine("win98");
+  machine->files.WriteFile("C:\\WINDOWS\\vorlpat8.voh", "C:\\A longer earlier installation directory\\");
+  osMajorVersion = 4;
+  strcpy(installDir, "C:\\Program Files\\morvak8\\");
+  WriteInstallDirRecord();
+  EXPECT_EQ(FileText(*machine, "C:\\WINDOWS\\vorlpat8.voh"), "C:\\Program Files\\morvak8\\");
+}
+
+// A junction or link an ordinary user put where a record goes, and the file
+// the elevated write would have reached through it.
+struct LinkCase {
+  const char *link;
+  const char *target;
+  bool folder;        // a junction, else a file link
+  const char *victim;
+  const char *victimText;  // what the victim holds before; nullptr: it does not exist
+  const char *written;     // the other record, which is still written
+};
+
+class RecordLinkTest : public ::testing::TestWithParam<LinkCase> {};
+
+TEST_P(RecordLinkTest, IsNotWrittenThroughAReparsePoint) {
+  const LinkCase &row = GetParam();
+  ScopedMachine machine("win10-x64");
+  machine->files.SetLink(row.link, row.target, row.folder);
+  if (row.victimText) machine->files.WriteFile(row.victim, row.victimText);
+  osMajorVersion = 6;
+  strcpy(installDir, "C:\\Program Files\\morvak8\\");
+  WriteInstallDirRecord();
+  if (row.victimText)
+    EXPECT_EQ(FileText(*machine, row.victim), row.victimText);
+  else
+    EXPECT_FALSE(machine->files.Exists(row.victim));
+  EXPECT_EQ(FileText(*machine, row.written), "C:\\Program Files\\morvak8\\");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, RecordLinkTest,
+    ::testing::Values(
+        LinkCase{"C:\\morvak8", "C:\\Windows\\System32", true, "C:\\Windows\\System32\\vorlpat8.voh", nullptr,
+                 "C:\\Windows\\vorlpat8.voh"},
+        LinkCase{"C:\\morvak8", "C:\\Windows\\System32", true, "C:\\Windows\\System32\\vorlpat8.voh", "system data",
+                 "C:\\Windows\\vorlpat8.voh"},
+        LinkCase{"C:\\morvak8\\vorlpat8.voh", "C:\\Windows\\System32\\ntdll.dll", false,
+                 "C:\\Windows\\System32\\ntdll.dll", nullptr, "C:\\Windows\\vorlpat8.voh"},
+        LinkCase{"C:\\morvak8\\vorlpat8.voh", "C:\\Windows\\System32\\ntdll.dll", false,
+                 "C:\\Windows\\System32\\ntdll.dll", "MZ system module", "C:\\Windows\\vorlpat8.voh"},
+        LinkCase{"C:\\Windows\\vorlpat8.voh", "C:\\Windows\\System32\\config.dat", false,
+                 "C:\\Windows\\System32\\config.dat", "system data", "C:\\morvak8\\vorlpat8.voh"}));
 
 TEST(InstallDirRecord, WithoutFixedDataDriveGoesToCurrentDirectory) {
   ScopedMachine machine("win7-x86");

@@ -4,6 +4,13 @@
 # from a folder with a Chinese name, whose path the 8-bit calls must give in
 # the ANSI code page.
 set -uo pipefail
+# A folder link as a user could leave one, made the only way Wine allows: a
+# Unix symbolic link in the prefix (Wine 8 cannot set a junction's reparse data).
+for temp in "$WINEPREFIX"/drive_c/users/*/Temp; do
+  [ -d "$temp" ] || continue
+  mkdir -p "$temp/setup-conformance/prepared-target"
+  ln -sfn prepared-target "$temp/setup-conformance/prepared-link"
+done
 folder="$WINEPREFIX/drive_c/安装测试"
 mkdir -p "$folder"
 cp "$CONFORMANCE64" "$folder/platform_conformance.exe"

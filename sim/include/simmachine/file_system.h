@@ -2,7 +2,8 @@
 // <root>/drives/<letter>, reached through Windows path rules (drive letters,
 // '\' and '/', case-insensitive names, 8.3 short names such as PROGRA~1, the
 // current directory), with attributes, files in use as Windows treats them,
-// folders that cannot be written, WOW64 file-system redirection, injected
+// folders that cannot be written, WOW64 file-system redirection, junctions
+// and file links, files whose delete waits for their last holder, injected
 // write faults and the DACL each file or folder carries.
 #pragma once
 
@@ -48,8 +49,8 @@ class FileSystem {
   void Attach(const Profile *profile, ProcessState *process, std::filesystem::path drives);
 
   // machine.ini section text ([files]) describing files in use, read-only
-  // folders, attributes, faults and DACLs; and back. Paths in it are Windows
-  // paths.
+  // folders, attributes, faults, DACLs, junctions, file links and deletes
+  // that wait for a holder; and back. Paths in it are Windows paths.
   std::string StateIni() const;
   bool LoadStateIni(const std::string &text, std::string *error);
 
@@ -59,8 +60,10 @@ class FileSystem {
   // changes nothing when it fails. ----
 
   // Opens or creates a file (or, with FILE_FLAG_BACKUP_SEMANTICS, a folder).
-  // `existed` tells whether the file was there before, for the
-  // ERROR_ALREADY_EXISTS that CREATE_ALWAYS and OPEN_ALWAYS leave behind.
+  // A junction or file link on the way is followed, the last one only without
+  // FILE_FLAG_OPEN_REPARSE_POINT. `existed` tells whether the file was there
+  // before, for the ERROR_ALREADY_EXISTS that CREATE_ALWAYS and OPEN_ALWAYS
+  // leave behind.
   uint32_t Open(const std::u16string &path, const OpenRequest &request, uint32_t *handle, bool *existed);
   // Reads or writes at the handle's position and moves it on; `done` is the
   // byte count moved, also when a short-write fault cuts a write
@@ -72,10 +75,21 @@ class FileSystem {
   // Cuts or extends the file at the handle's position (SetEndOfFile).
   uint32_t SetEnd(uint32_t handle);
   uint32_t Size(uint32_t handle, uint64_t *size) const;
+  // FILE_ATTRIBUTE_* of what the handle has open (GetFileInformationByHandle):
+  // FILE_ATTRIBUTE_REPARSE_POINT for a junction or link opened itself.
+  uint32_t HandleAttributes(uint32_t handle, uint32_t *attributes) const;
   // ERROR_INVALID_HANDLE for a value that is not an open file handle.
   uint32_t Close(uint32_t handle);
 
+  // The calls below name a junction or file link itself at the end of a path
+  // (as Windows opens it with FILE_OPEN_REPARSE_POINT), except Copy,
+  // LocateObject and SetSecurity, which follow it. A file whose delete waits
+  // for its last holder answers ERROR_ACCESS_DENIED to every call but
+  // CreateFolder and a Move onto it (ERROR_ALREADY_EXISTS: the name is taken).
   uint32_t Copy(const std::u16string &from, const std::u16string &to, bool failIfExists);
+  // Windows before 10 version 1903 (build 18362) keeps a deleted file that
+  // is still open under its name until the last handle, the program's or
+  // another program's, closes; from that build on the name is free at once.
   uint32_t Delete(const std::u16string &path);
   uint32_t Move(const std::u16string &from, const std::u16string &to);
   // A new folder carries `security` (SDDL of its DACL), or with "" none of
@@ -108,12 +122,14 @@ class FileSystem {
   // letter first) of every file on every drive, sorted.
   std::vector<std::string> ListAllFiles() const;
 
-  // FILE_ATTRIBUTE_* as GetFileAttributesA gives them, INVALID_FILE_ATTRIBUTES
-  // (0xFFFFFFFF) for a missing path; and setting them without any check.
+  // FILE_ATTRIBUTE_* as GetFileAttributesA gives them (of a junction or link
+  // itself), INVALID_FILE_ATTRIBUTES (0xFFFFFFFF) for a missing path; and
+  // setting them without any check.
   uint32_t AttributesOf(const std::string &windowsPath) const;
   void SetAttributesOf(const std::string &windowsPath, uint32_t attributes);
 
   void SetInUse(const std::string &windowsPath, InUse how);
+  // The other program closes the file; a delete that waited for it ends.
   void ClearInUse(const std::string &windowsPath);
   // Whether another program holds the file, and how.
   bool IsInUse(const std::string &windowsPath, InUse *how) const;
@@ -126,6 +142,13 @@ class FileSystem {
   void SetReadOnlyFolder(const std::string &windowsPath);
   // The next write into this file stops after `bytes` bytes (a full disk).
   void SetShortWrite(const std::string &windowsPath, uint32_t bytes);
+  // Makes `windowsPath` a reparse point that leads to `target` (a Windows
+  // path, which need not exist): a junction (`folder`, a folder entry) or a
+  // file symbolic link. Any user may replace a folder he can delete with a
+  // junction; the target's own rights apply to what is reached through it.
+  void SetLink(const std::string &windowsPath, const std::string &target, bool folder);
+  // Whether the file was deleted and waits for its last holder to close it.
+  bool IsDeletePending(const std::string &windowsPath) const;
 
  private:
   // A Windows path taken apart and looked up on the host.
@@ -137,6 +160,7 @@ class FileSystem {
     bool parentExists = false;          // every folder above the last part exists
     bool exists = false;
     bool directory = false;
+    bool reparse = false;               // the last part is a junction or file link, not followed
 
     std::u16string Key() const;         // upper-case Windows path: the key of every mark
     std::string Path() const;           // Windows path in UTF-8
@@ -148,8 +172,15 @@ class FileSystem {
     std::string path;
     uint32_t data = 0;    // read, write and delete rights (DataRights)
     uint32_t share = 0;
-    int fd = -1;          // -1 for a folder
+    int fd = -1;          // -1 for a folder or a link opened itself
     uint64_t position = 0;
+    bool reparse = false;  // a junction or link opened itself
+  };
+
+  // A junction or file link: where it leads, and whether it is a folder entry.
+  struct Link {
+    std::string target;
+    bool folder = false;
   };
 
   // A mark that belongs to one path: the path as written to machine.ini and
@@ -161,11 +192,14 @@ class FileSystem {
   };
 
   bool LoadStateLine(const std::string &key, const std::string &value);
-  Location Locate(const std::u16string &path, bool redirect) const;
-  Location LocateHost(const std::string &windowsPath) const;
-  uint32_t LocateExisting(const std::u16string &path, Location *location) const;
-  Location Resolve(char16_t drive, const std::vector<std::u16string> &names) const;
-  bool Redirected(const Location &location, Location *target) const;
+  bool LoadLinkLine(const std::string &value, bool folder);
+  Location Locate(const std::u16string &path, bool redirect, bool follow = true) const;
+  Location LocateHost(const std::string &windowsPath, bool follow = true) const;
+  uint32_t LocateExisting(const std::u16string &path, Location *location, bool follow = false) const;
+  Location Resolve(char16_t drive, const std::vector<std::u16string> &names, bool follow, int depth) const;
+  bool ReachLink(const std::vector<std::u16string> &names, size_t index, bool follow, int depth,
+                 Location *location) const;
+  bool Redirected(char16_t *drive, std::vector<std::u16string> *names) const;
   bool WriteProtected(const Location &location) const;
   uint32_t SharingError(const std::u16string &key, uint32_t data, uint32_t share) const;
   uint32_t StoredAttributes(const Location &location) const;
@@ -177,6 +211,10 @@ class FileSystem {
   OpenFile *Find(uint32_t handle);
   void ForgetPath(const std::u16string &key);
   void RenamePath(const Location &from, const Location &to);
+  bool HeldOpen(const std::u16string &key) const;
+  bool PosixDelete() const;
+  void MarkDeletePending(const Location &location);
+  void FinishPendingDelete(const std::u16string &key);
 
   const Profile *profile_ = nullptr;
   ProcessState *process_ = nullptr;
@@ -186,6 +224,8 @@ class FileSystem {
   std::map<std::u16string, Mark<bool>> readOnlyFolders_;
   std::map<std::u16string, Mark<uint32_t>> shortWrites_;
   std::map<std::u16string, Mark<std::string>> security_;
+  std::map<std::u16string, Mark<Link>> links_;
+  std::map<std::u16string, Mark<bool>> deletePending_;
   std::map<uint32_t, OpenFile> open_;
   uint32_t nextHandle_ = 0x100;
 };

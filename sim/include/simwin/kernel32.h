@@ -108,8 +108,10 @@ UINT GetDriveTypeA(LPCSTR root);
 #define FILE_ATTRIBUTE_DIRECTORY 0x10
 #define FILE_ATTRIBUTE_ARCHIVE 0x20
 #define FILE_ATTRIBUTE_NORMAL 0x80
+#define FILE_ATTRIBUTE_REPARSE_POINT 0x400
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
 #define FILE_FLAG_BACKUP_SEMANTICS 0x02000000
+#define FILE_FLAG_OPEN_REPARSE_POINT 0x00200000
 #define FILE_BEGIN 0
 #define FILE_CURRENT 1
 #define FILE_END 2
@@ -123,6 +125,22 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, void *overlapped);
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, void *overlapped);
 DWORD GetFileSize(HANDLE file, LPDWORD high);
+BOOL SetEndOfFile(HANDLE file);
+
+struct BY_HANDLE_FILE_INFORMATION {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD dwVolumeSerialNumber;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+  DWORD nNumberOfLinks;
+  DWORD nFileIndexHigh;
+  DWORD nFileIndexLow;
+};
+typedef BY_HANDLE_FILE_INFORMATION *LPBY_HANDLE_FILE_INFORMATION;
+BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information);
 BOOL CloseHandle(HANDLE handle);
 BOOL CopyFileA(LPCSTR source, LPCSTR target, BOOL failIfExists);
 BOOL DeleteFileA(LPCSTR path);

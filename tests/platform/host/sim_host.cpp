@@ -22,6 +22,16 @@ void PrepareConformanceHost() {
   machine->files.MakeDirectories(machine->profile.appDir);
   sim::Machine::Install(machine.get());
   machine->files.MakeDirectories(conformance::ScratchDir());
+  // The folder link the Wine test script leaves in its prefix, here a junction.
+  machine->files.MakeDirectories(std::string(conformance::ScratchDir()) + "prepared-target");
+  machine->files.SetLink(std::string(conformance::ScratchDir()) + "prepared-link",
+                         std::string(conformance::ScratchDir()) + "prepared-target", true);
 }
 
 const char *conformance::ScratchDir() { return "C:\\Windows\\Temp\\conformance\\"; }
+
+bool conformance::MakeJunction(const char *path, const char *target, DWORD *error) {
+  machine->files.SetLink(path, target, true);
+  *error = 0;
+  return true;
+}
