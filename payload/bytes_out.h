@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "package/archive_format.h"
+
 using Bytes = std::vector<uint8_t>;
 
 inline void Put16(Bytes *out, uint32_t value) {
@@ -12,6 +14,6 @@ inline void Put16(Bytes *out, uint32_t value) {
 }
 
 inline void Put32(Bytes *out, uint32_t value) {
-  Put16(out, value & 0xFFFF);
-  Put16(out, value >> 16);
+  out->resize(out->size() + 4);
+  WriteLe32(out->data() + out->size() - 4, value);
 }

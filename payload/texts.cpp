@@ -65,13 +65,13 @@ Bytes Dictionary(const std::string &name, uint32_t bytes) {
   out.resize(indexStart + records / 16 * 4, 0);
   for (uint32_t record = 0; out.size() + 16 < bytes; ++record) {
     if (record % 16 == 0 && record / 16 < records / 16)
-      for (int i = 0; i < 4; ++i) out[indexStart + record / 16 * 4 + i] = uint8_t(out.size() >> (8 * i));
+      WriteLe32(&out[indexStart + record / 16 * 4], uint32_t(out.size()));
     PutText(&out, Code(random));
     out.push_back(0);
     PutWord(&out, random, 1 + int(random.Skewed(4)));
     out.push_back(0);
     const uint32_t frequency = 60000 / (1 + random.Skewed(3000));
-    out.push_back(uint8_t(frequency)), out.push_back(uint8_t(frequency >> 8));
+    Put16(&out, frequency);
   }
   out.resize(bytes, 0);
   return out;
