@@ -6,9 +6,8 @@
 #include "common/registry_values.h"
 #include "common/text_buffer.h"
 #include "common/texts.h"
+#include "registration/layout_id.h"
 #include "registration/preload_list.h"
-
-const char kKeyboardLayoutsKey[] = "System\\CurrentControlSet\\Control\\Keyboard Layouts";
 
 namespace {
 
@@ -19,9 +18,6 @@ const char kDisplayNameGbk[] = "智能Qelvo输入平台";
 const char kDisplayNameBig5[] = "\xB4\xBC\xAF\xE0" "Qelvo" "\xBF\xE9\xA4\x4A\xA5\xAD\xA5\x78";
 
 
-const DWORD kLayoutIdFloor = 0xE0000804;
-const DWORD kLayoutIdFloorBig5 = 0xE0000404;
-const DWORD kLayoutIdStep = 0x10000;
 
 // The keyboard-layout key's subkey names, a table's worth at a time.
 const int kNameTableSize = 250;
@@ -176,50 +172,4 @@ int RegisterKeyboardLayout() {
   RegCloseKey(entry);
   RegCloseKey(layouts);
   return AddLayoutToPreloadList(id);
-}
-
-const char *LayoutLanguagePart() { return IsTraditional() ? "404" : "804"; }
-
-void ReplaceLanguagePart(char *id, int size) {
-  const int length = lstrlenA(id);
-  id[length >= 3 ? length - 3 : 0] = '\0';
-  AppendText(id, size, LayoutLanguagePart());
-}
-
-int MakeNewLayoutId(DWORD largest, char *id, int size) {
-  const DWORD floor = IsTraditional() ? kLayoutIdFloorBig5 : kLayoutIdFloor;
-  const DWORD base = largest < floor ? floor : largest;
-  // Past FFFF the sum would wrap to a small id such as 00000804, which
-  // names a keyboard of the system.
-  if (base > 0xFFFFFFFF - kLayoutIdStep) return 0;
-  char text[16];
-  wsprintfA(text, "%lx", base + kLayoutIdStep);
-  SetLayoutIdCase(text, 1);
-  CopyText(id, size, text);
-  ReplaceLanguagePart(id, size);
-  return 1;
-}
-
-int ReadLayoutNumber(const char *name, DWORD *number) {
-  DWORD value = 0;
-  int digits = 0;
-  for (;; ++digits, ++name) {
-    const char c = *name;
-    int digit;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-    else break;
-    value = value * 16 + (DWORD)digit;
-  }
-  if (digits == 0) return 0;
-  *number = value;
-  return 1;
-}
-
-void SetLayoutIdCase(char *id, int upper) {
-  for (; *id; ++id) {
-    if (upper && *id >= 'a' && *id <= 'z') *id = (char)(*id - 32);
-    if (!upper && *id >= 'A' && *id <= 'Z') *id = (char)(*id + 32);
-  }
 }

@@ -6,9 +6,6 @@
 
 #include "platform/win32.h"
 
-// HKEY_LOCAL_MACHINE: one subkey per keyboard layout, named by its id.
-extern const char kKeyboardLayoutsKey[];
-
 // Asks IMM32 to install "morvak4.ime" from the system directory with the
 // product's layout text. 1 when it returned a keyboard layout, 0 when not.
 int InstallImeModule();
@@ -23,27 +20,3 @@ int InstallImeModule();
 // otherwise what AddLayoutToPreloadList returned. An earlier entry whose id
 // had another language part is deleted first and stays deleted on failure.
 int RegisterKeyboardLayout();
-
-// ---- The layout-id rule ----
-
-// The language part of the product's layout ids: "804", or "404" on code
-// page 950.
-const char *LayoutLanguagePart();
-
-// Replaces the last three characters of the id in `id` (of `size` bytes)
-// with the language part; a shorter id is replaced whole.
-void ReplaceLanguagePart(char *id, int size);
-
-// The id of a new entry above the largest id found (0 for none), at least one
-// step (0x10000) above the floor E0000804 (E0000404 on code page 950), in
-// upper case with the language part: written to `id` of `size` bytes, 1 on
-// success, 0 when no id is left above `largest`.
-int MakeNewLayoutId(DWORD largest, char *id, int size);
-
-// The number that the leading hexadecimal digits of `name` spell (either
-// case), into `number`; 0 when the name does not begin with one.
-int ReadLayoutNumber(const char *name, DWORD *number);
-
-// Upper-case (`upper` 1) or lower-case ASCII letters in an id; nothing else
-// changes.
-void SetLayoutIdCase(char *id, int upper);

@@ -6,8 +6,7 @@
 #include "common/registry_values.h"
 #include "common/text_buffer.h"
 #include "common/texts.h"
-#include "registration/keyboard_layout.h"
-#include "registration/text_service.h"
+#include "registration/layout_id.h"
 
 const char kPreloadParentKey[] = "keyboard layout";
 const char kPreloadSubkey[] = "preload";

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "common/program_state.h"
-#include "registration/keyboard_layout.h"
+#include "registration/layout_id.h"
 #include "registration/preload_list.h"
 
 namespace {
