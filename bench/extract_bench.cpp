@@ -23,11 +23,11 @@
 #include <memory>
 #include <string>
 
+#include "common/install_dir.h"
 #include "common/program_state.h"
 #include "package/archive_format.h"
 #include "package/archive_reader.h"
 #include "package/package_data.h"
-#include "shell/install_dir.h"
 #include "simmachine/machine.h"
 
 namespace {

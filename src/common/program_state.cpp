@@ -15,3 +15,5 @@ int windows11Flag = 0;
 int interfaceChoice = 0;
 int editionChoice = 0;
 BYTE wizardModeFlag = 0;
+BYTE profileRecord[kProfileRecordSize];
+int windowModeChoice = 3;

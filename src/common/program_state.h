@@ -44,3 +44,21 @@ extern int interfaceChoice;
 extern int editionChoice;
 // 1 once the wizard window exists; stays 0 in the windowless run.
 extern BYTE wizardModeFlag;
+
+// The user profile: filled by the profile screen over the bytes of the
+// earlier installation's file, written by the settings files.
+//   0   50 bytes  user name, zero-ended, at most 13 bytes of text
+//   50  138 bytes phone number, zero-ended, at most 13 bytes of text
+//   188 4 bytes   always written as 0
+//   192 200 bytes kept as loaded
+//   392 100 bytes management password, zero-ended, at most 9 bytes of text
+const int kProfileRecordSize = 492;
+const int kProfileNameOffset = 0;
+const int kProfilePhoneOffset = 50;
+const int kProfileZeroOffset = 188;
+const int kProfilePasswordOffset = 392;
+extern BYTE profileRecord[kProfileRecordSize];
+
+// The input method's window, as the skin dialog leaves it: 1 double-line,
+// 2 single-line, 3 double window, 4 Windows-like.
+extern int windowModeChoice;

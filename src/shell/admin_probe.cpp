@@ -1,9 +1,9 @@
 #include "shell/admin_probe.h"
 
+#include "common/install_dir.h"
 #include "common/program_state.h"
 #include "common/text_buffer.h"
 #include "platform/win32.h"
-#include "shell/install_dir.h"
 
 namespace {
 const char kMarker[] = "vorlisadmin";

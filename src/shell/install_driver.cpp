@@ -1,5 +1,6 @@
 #include "shell/install_driver.h"
 
+#include "common/install_dir.h"
 #include "common/os_detection.h"
 #include "common/program_state.h"
 #include "common/progress.h"
@@ -13,7 +14,6 @@
 #include "settings/user_agent_marker.h"
 #include "shell/deployment_pass.h"
 #include "shell/ime_registration.h"
-#include "shell/install_dir.h"
 #include "shell/server_preparation.h"
 #include "shell/stage_code.h"
 

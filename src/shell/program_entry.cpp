@@ -1,13 +1,13 @@
 #include "shell/program_entry.h"
 
 #include "common/command_line.h"
+#include "common/install_dir.h"
 #include "common/message_box.h"
 #include "common/os_detection.h"
 #include "common/program_state.h"
 #include "common/texts.h"
 #include "shell/admin_probe.h"
 #include "shell/dll_search.h"
-#include "shell/install_dir.h"
 #include "shell/main_window.h"
 #include "shell/windowless_run.h"
 

@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "common/install_dir.h"
 #include "common/program_state.h"
 #include "common/progress.h"
 #include "package/package_data.h"
-#include "shell/install_dir.h"
 #include "support/test_machine.h"
 
 namespace archive_fixtures {

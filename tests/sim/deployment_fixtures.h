@@ -10,15 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "common/install_dir.h"
 #include "common/os_detection.h"
 #include "common/program_state.h"
 #include "common/progress.h"
 #include "package/module_deployment.h"
-#include "userdata/backup_state.h"
 #include "package/package_data.h"
 #include "shell/deployment_pass.h"
-#include "shell/install_dir.h"
 #include "support/test_machine.h"
+#include "userdata/backup_state.h"
 
 namespace deployment_fixtures {
 

@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <string>
 
+#include "common/install_dir.h"
 #include "common/program_state.h"
 #include "security/command_capture.h"
 #include "security_fixtures.h"
-#include "shell/install_dir.h"
 #include "support/test_machine.h"
 
 namespace {

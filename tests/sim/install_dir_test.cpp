@@ -3,9 +3,9 @@
 
 #include <string>
 
+#include "common/install_dir.h"
 #include "common/os_detection.h"
 #include "common/program_state.h"
-#include "shell/install_dir.h"
 #include "support/test_machine.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/install_dir.h"
 #include "common/program_state.h"
-#include "shell/install_dir.h"
 #include "support/test_machine.h"
 
 namespace {

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "common/install_dir.h"
 #include "common/os_detection.h"
 #include "common/program_state.h"
 #include "shell/admin_probe.h"
 #include "shell/dll_search.h"
-#include "shell/install_dir.h"
 #include "shell/main_window.h"
 #include "shell/program_entry.h"
 #include "shell/windowless_run.h"

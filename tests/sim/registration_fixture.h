@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "common/install_dir.h"
 #include "common/os_detection.h"
 #include "common/program_state.h"
-#include "shell/install_dir.h"
 #include "support/test_machine.h"
 
 namespace registration_fixture {

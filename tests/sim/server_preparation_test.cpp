@@ -5,8 +5,8 @@
 
 #include <string>
 
+#include "common/install_dir.h"
 #include "common/program_state.h"
-#include "shell/install_dir.h"
 #include "shell/server_preparation.h"
 #include "shell/stage_code.h"
 #include "support/test_machine.h"

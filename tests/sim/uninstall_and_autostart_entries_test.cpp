@@ -2,10 +2,10 @@
 // a 32-bit installer on 64-bit Windows and on 32-bit Windows writes them.
 #include <string>
 
+#include "common/install_dir.h"
 #include "common/program_state.h"
 #include "registration/autostart_entry.h"
 #include "registration/uninstall_entry.h"
-#include "shell/install_dir.h"
 #include "support/test_machine.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <sstream>
 #include <stdexcept>
 
-#include "gbk_text.h"
 #include "file_bytes.h"
+#include "gbk_text.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "shell/install_dir.h"
+#include "common/install_dir.h"
 
 #include "common/os_detection.h"
 #include "common/program_state.h"

@@ -1,0 +1,124 @@
+#include "settings/settings_files.h"
+
+#include "common/install_dir.h"
+#include "common/program_state.h"
+#include "common/text_buffer.h"
+#include "userdata/backup_state.h"
+
+BYTE networkRecord[kNetworkRecordSize];
+// Bytes 8 (54) and 9, 10, 12, 15, 19, 22, 24, 27, 36, 41, 42, 43, 54, 58 (1).
+BYTE inputOptionsRecord[kInputOptionsSize] = {0, 0, 0, 0, 0, 0, 0, 0, 54, 1, 1, 0, 1, 0, 0, 1, 0, 0, 0, 1,
+                                              0, 0, 1, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0,
+                                              0, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1};
+
+namespace {
+
+const int kPathSize = kInstallDirSize + 16;
+
+void SettingsPath(char *path, const char *name) { wsprintfA(path, "%s%s", installDir, name); }
+
+void WriteBytes(const char *name, const void *bytes, UINT length) {
+  char path[kPathSize];
+  SettingsPath(path, name);
+  HFILE file = _lcreat(path, 0);
+  _lwrite(file, (LPCSTR)bytes, length);
+  _lclose(file);
+}
+
+void WriteEdition() {
+  char path[kPathSize];
+  SettingsPath(path, "wbpybz.voh");
+  remove(path);
+  // Ten characters and their terminator.
+  WriteBytes("wbpybz.voh", editionChoice == 1 ? "VOWBPYBZ=1" : "VOWBPYBZ=0", 11);
+}
+
+// The update addresses are never filled; the lines say how often to look.
+void ComposeNetworkText() {
+  char *text = (char *)networkRecord + kNetworkTextOffset;
+  const int size = kNetworkRecordSize - kNetworkTextOffset;
+  CopyText(text, size, "VONETURL1=");
+  AppendText(text, size, (const char *)networkRecord + 100);
+  AppendText(text, size, "\r\nVONETURL2=");
+  AppendText(text, size, (const char *)networkRecord + 200);
+  static const char *const kLines[] = {"\r\nVONETTIME=1", "\r\nVOBJTIME=7",   "\r\nVOWYTIME=3",
+                                       "\r\nVOSJOFF=0",   "\r\nVONETTIME0=0", "\r\nVOBJTIME0=0",
+                                       "\r\n",            "VONEONE=1",        "\r\n"};
+  for (const char *line : kLines) AppendText(text, size, line);
+}
+
+void WriteProfile() {
+  char path[kPathSize];
+  SettingsPath(path, "voyhgl0.dat");
+  ZeroMemory(profileRecord + kProfileZeroOffset, 4);
+  remove(path);
+  WriteBytes("voyhgl0.dat", profileRecord, kProfileRecordSize);
+}
+
+void ReadEarlierOptions(const char *path) {
+  HFILE file = _lopen(path, OF_READ);
+  if (file == HFILE_ERROR) return;
+  _lread(file, inputOptionsRecord, kInputOptionsSize);
+  _lclose(file);
+}
+
+void SetEditionOptions() {
+  BYTE *o = inputOptionsRecord;
+  o[19] = 1, o[22] = 0, o[25] = 1;
+  ZeroMemory(o + 27, 9);
+  o[54] = 0, o[64] = 1;
+  ZeroMemory(o + 66, 4);
+  o[36] = 0, o[42] = 1, o[70] = 1, o[72] = 1, o[75] = 0, o[80] = 10;
+}
+
+void SetWindowModeOptions() {
+  BYTE *o = inputOptionsRecord;
+  switch (windowModeChoice) {
+    case 2:
+      o[0] = 1, o[21] = 0;
+      break;
+    case 3:
+      o[0] = 4, o[21] = 1;
+      break;
+    case 4:
+      o[0] = 3, o[21] = 1;
+      break;
+    default:
+      o[0] = 0, o[21] = 0;
+  }
+}
+
+void SetOptions() {
+  BYTE *o = inputOptionsRecord;
+  if (codePage == kTraditionalCodePage) o[15] = 1;
+  o[78] = 6, o[91] = 0, o[62] = 0, o[63] = 0, o[1] = 1, o[43] = 1, o[54] = 0, o[36] = 1, o[27] = 0, o[25] = 0;
+  if (editionChoice == 1) SetEditionOptions();
+  SetWindowModeOptions();
+}
+
+}  // namespace
+
+void WriteSettingsFiles() {
+  ComputeInstallDir();
+  WriteEdition();
+  WriteBytes("vorldat.dat", networkRecord, kNetworkRecordSize);
+  ComposeNetworkText();
+  const char *text = (const char *)networkRecord + kNetworkTextOffset;
+  WriteBytes("vonetsj.dat", text, (UINT)lstrlenA(text));
+  WriteProfile();
+}
+
+void WriteInputOptionsRecord() {
+  if (backupState == 2) return;
+  char path[kPathSize];
+  SettingsPath(path, "voszsj43.voh");
+  ReadEarlierOptions(path);
+  SetOptions();
+  WriteBytes("voszsj43.voh", inputOptionsRecord, kInputOptionsSize);
+}
+
+void WriteInstallStamp() {
+  char text[16];
+  wsprintfA(text, "%d", (int)GetTickCount());
+  WriteBytes("install.voh", text, (UINT)lstrlenA(text));
+}
