@@ -42,6 +42,16 @@ extern int windows11Flag;
 extern int interfaceChoice;
 // 0 = Wubi edition, 1 = Pinyin edition.
 extern int editionChoice;
+// The wizard's screen: 0 intro, 1 profile, 6 ready, 7 installing, 8 and 9
+// the finish on 64-bit Windows (2 to 5 are passed within one click).
+extern int wizardState;
+
+// The wizard window and its four edit fields, made at window creation:
+// A focus field, B management password, C user name, D phone number.
+extern HINSTANCE programInstance;
+extern HWND mainWindow;
+extern HWND editFieldA, editFieldB, editFieldC, editFieldD;
+
 // 1 once the wizard window exists; stays 0 in the windowless run.
 extern BYTE wizardModeFlag;
 

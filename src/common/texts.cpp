@@ -45,3 +45,6 @@ const WCHAR kRestartText[] = L"请重新启动机器后安装智能Qelvo！";
 const WCHAR kEditionDefaultText[] =
     L"　　你以前安装的Kelt五笔为系统默认输入法，请通过微软的输入法管理器将Kelt五笔输入法设置为系统非默认输入法后，"
     L"重新启动机器才能安装新版本的Kelt五笔！";
+
+const WCHAR kPhoneNumberRequest[] = L"请正确输入你的手机号码！";
+const WCHAR kPasswordRequest[] = L"请输入6数位你自己的管理密码，并请记住你的密码！";

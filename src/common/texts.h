@@ -49,3 +49,7 @@ extern const WCHAR kDefaultInputMethodText[];
 extern const WCHAR kSetNonDefaultQuestion[];
 extern const WCHAR kRestartText[];
 extern const WCHAR kEditionDefaultText[];
+
+// ---- Profile ----
+extern const WCHAR kPhoneNumberRequest[];
+extern const WCHAR kPasswordRequest[];

@@ -5,10 +5,6 @@
 #include "common/texts.h"
 #include "shell/window_procedure.h"
 
-HINSTANCE programInstance = NULL;
-HWND mainWindow = NULL;
-HWND editFieldA = NULL, editFieldB = NULL, editFieldC = NULL, editFieldD = NULL;
-
 namespace {
 
 const int kWindowWidth = 400;

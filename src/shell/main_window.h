@@ -4,11 +4,6 @@
 
 #include "platform/win32.h"
 
-extern HINSTANCE programInstance;
-extern HWND mainWindow;
-// A: focus field; B: management password; C: user name; D: phone number.
-extern HWND editFieldA, editFieldB, editFieldC, editFieldD;
-
 // Registers "installWClass"; returns the class atom, 0 on failure.
 ATOM RegisterMainWindowClass(HINSTANCE instance);
 

@@ -11,8 +11,6 @@
 #include "shell/main_window.h"
 #include "shell/windowless_run.h"
 
-int wizardState = 0;
-
 namespace {
 
 int RunMessageLoop() {

@@ -4,6 +4,4 @@
 
 #include "platform/win32.h"
 
-extern int wizardState;
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand);

@@ -1,0 +1,104 @@
+#include "ui/profile_screen.h"
+
+#include "common/install_dir.h"
+#include "common/program_state.h"
+#include "common/texts.h"
+#include "platform/win32.h"
+#include "settings/settings_files.h"
+
+namespace {
+
+const int kPhoneLimit = 14;
+const int kNameLimit = 14;
+const int kPasswordLimit = 10;
+const int kPasswordLength = 6;
+
+char *ProfileText(int offset) { return (char *)profileRecord + offset; }
+
+void ProfilePath(char *path) { wsprintfA(path, "%svoyhgl0.dat", ComputeInstallDir()); }
+
+// A failed check keeps the profile screen.
+void RejectProfile(const WCHAR *text) {
+  if (wizardState > 0) MessageBoxW(NULL, text, kSetupCaptionW, MB_OK);
+  wizardState = 1;
+  InvalidateRect(mainWindow, NULL, FALSE);
+}
+
+int ProfilePassesChecks() {
+  if (!ValidatePhoneNumber(ProfileText(kProfilePhoneOffset))) {
+    RejectProfile(kPhoneNumberRequest);
+    return 0;
+  }
+  if (lstrlenA(ProfileText(kProfilePasswordOffset)) != kPasswordLength) {
+    RejectProfile(kPasswordRequest);
+    return 0;
+  }
+  return 1;
+}
+
+void CloseField(HWND field) {
+  ShowWindow(field, SW_HIDE);
+  DestroyWindow(field);
+}
+
+// From the profile screen on to the install screen, through states 2 and 5.
+void LeaveProfileScreen() {
+  CloseField(editFieldB);
+  CloseField(editFieldC);
+  CloseField(editFieldD);
+  wizardState = 5;
+  ShowWindow(editFieldA, SW_HIDE);
+  ShowWindow(editFieldA, SW_SHOW);
+  ComputeInstallDir();
+  InvalidateRect(mainWindow, NULL, FALSE);
+  WriteSettingsFiles();
+  wizardState = 6;
+}
+
+int IsDigits(const char *text) {
+  for (; *text; ++text)
+    if (*text < '0' || *text > '9') return 0;
+  return 1;
+}
+
+}  // namespace
+
+void LoadProfile() {
+  char path[kInstallDirSize + 16];
+  ProfilePath(path);
+  HFILE file = _lopen(path, OF_READ);
+  if (file == HFILE_ERROR) {
+    SetWindowTextA(editFieldC, "");
+    SetWindowTextA(editFieldD, "");
+    SetWindowTextA(editFieldB, "");
+    return;
+  }
+  _lread(file, profileRecord, kProfileRecordSize);
+  _lclose(file);
+  // The earlier file's fields need not end within them: each is shown cut
+  // at the end of its own field.
+  char text[kProfileZeroOffset - kProfilePhoneOffset];
+  lstrcpynA(text, ProfileText(kProfilePhoneOffset), kProfileZeroOffset - kProfilePhoneOffset);
+  SetWindowTextA(editFieldD, text);
+  lstrcpynA(text, ProfileText(kProfileNameOffset), kProfilePhoneOffset - kProfileNameOffset);
+  SetWindowTextA(editFieldC, text);
+  SetWindowTextA(editFieldB, "");
+}
+
+void ConfirmProfile() {
+  GetWindowTextA(editFieldD, ProfileText(kProfilePhoneOffset), kPhoneLimit);
+  GetWindowTextA(editFieldC, ProfileText(kProfileNameOffset), kNameLimit);
+  GetWindowTextA(editFieldB, ProfileText(kProfilePasswordOffset), kPasswordLimit);
+  if (wizardModeFlag == 0 && !ProfilePassesChecks()) return;
+  ++wizardState;
+  if (wizardState >= 2) LeaveProfileScreen();
+}
+
+int ValidatePhoneNumber(const char *text) {
+  const int length = lstrlenA(text);
+  if (length < 8 || length > 18) return 0;
+  const int prefixed = text[0] == 'w' || text[0] == 'W';
+  if (!IsDigits(text + prefixed)) return 0;
+  if (prefixed) return length != 11;
+  return (length == 11 && text[0] == '1') || length == 18;
+}

@@ -1,0 +1,113 @@
+// The user profile screen on simulated machines: the fields loaded from an
+// earlier installation, stored into the profile record within their limits,
+// the move to the install screen, and the checks of a run without the wizard.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "common/install_dir.h"
+#include "common/program_state.h"
+#include "shell/main_window.h"
+#include "support/test_machine.h"
+#include "ui/profile_screen.h"
+
+namespace {
+
+using testing_support::ScopedMachine;
+
+const std::string kProfileFile = "C:\\Program Files\\morvak8\\voyhgl0.dat";
+
+class ProfileScreen : public ::testing::Test {
+ protected:
+  ProfileScreen() {
+    std::memset(profileRecord, 0, sizeof profileRecord);
+    wizardState = 0;
+    wizardModeFlag = 1;
+    RegisterMainWindowClass(GetModuleHandleA(nullptr));
+    CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+  }
+  ~ProfileScreen() override { wizardModeFlag = 0; }
+  std::string Text(HWND field) {
+    char text[64] = "";
+    GetWindowTextA(field, text, sizeof text);
+    return text;
+  }
+  std::string Record(int offset, int length) { return std::string(reinterpret_cast<char *>(profileRecord) + offset, length); }
+  ScopedMachine machine_{"win10-x64"};
+};
+
+TEST(ValidatePhoneNumber, TakesElevenDigitsFromOneEighteenDigitsOrAPrefixedNumber) {
+  struct Row {
+    const char *text;
+    int valid;
+  };
+  for (const Row &row : {Row{"12345678901", 1}, Row{"123456789012345678", 1}, Row{"w1234567", 1}, Row{"W12345678", 1},
+                         Row{"w12345678901234567", 1}, Row{"22345678901", 0}, Row{"w1234567890", 0},
+                         Row{"1234567", 0}, Row{"1234567890123456789", 0}, Row{"1234567890a", 0},
+                         Row{"12345678", 0}, Row{"w123456", 0}, Row{"", 0}})
+    EXPECT_EQ(ValidatePhoneNumber(row.text), row.valid) << row.text;
+}
+
+// A reinstallation: name and number come back, the password never does, and
+// every byte the fields do not write keeps the earlier file's value.
+TEST_F(ProfileScreen, ReinstallationShowsTheEarlierProfileAndKeepsItsOtherBytes) {
+  std::string earlier(492, 'x');
+  earlier.replace(0, 3, std::string("Li\0", 3));
+  earlier.replace(50, 12, std::string("13912345678\0", 12));
+  earlier.replace(392, 7, std::string("secret\0", 7));
+  machine_->files.WriteFile(kProfileFile, earlier);
+  LoadProfile();
+  EXPECT_EQ(Text(editFieldC), "Li");
+  EXPECT_EQ(Text(editFieldD), "13912345678");
+  EXPECT_EQ(Text(editFieldB), "");
+  ConfirmProfile();
+  EXPECT_EQ(wizardState, 1);
+  SetWindowTextA(editFieldC, "A name of twenty ch.");
+  SetWindowTextA(editFieldB, "twelve chars");
+  ConfirmProfile();
+  EXPECT_EQ(wizardState, 6);
+  EXPECT_FALSE(IsWindow(editFieldB) || IsWindow(editFieldC) || IsWindow(editFieldD));
+  std::string stored;
+  ASSERT_TRUE(machine_->files.ReadFile(kProfileFile, &stored));
+  std::string expected = earlier;
+  expected.replace(0, 14, std::string("A name of twe\0", 14));
+  expected.replace(188, 4, std::string(4, '\0'));
+  expected.replace(392, 10, std::string("twelve ch\0", 10));
+  EXPECT_EQ(stored, expected);
+}
+
+// The installation directory does not exist before the first installation:
+// the profile is kept in the record and written by the install sequence.
+TEST_F(ProfileScreen, FirstInstallationEmptiesTheFieldsAndWritesNoFileYet) {
+  SetWindowTextA(editFieldC, "old text");
+  LoadProfile();
+  EXPECT_EQ(Text(editFieldC) + Text(editFieldD) + Text(editFieldB), "");
+  ConfirmProfile();
+  SetWindowTextA(editFieldD, "12345678901");
+  ConfirmProfile();
+  EXPECT_EQ(wizardState, 6);
+  EXPECT_FALSE(machine_->files.Exists(kProfileFile));
+  EXPECT_EQ(Record(50, 12), std::string("12345678901\0", 12));
+}
+
+TEST_F(ProfileScreen, WithoutTheWizardAWrongNumberOrPasswordKeepsTheProfileScreen) {
+  wizardModeFlag = 0;
+  wizardState = 1;
+  SetWindowTextA(editFieldD, "22345678901");
+  SetWindowTextA(editFieldB, "123456");
+  ConfirmProfile();
+  SetWindowTextA(editFieldD, "13912345678");
+  SetWindowTextA(editFieldB, "12345");
+  ConfirmProfile();
+  EXPECT_EQ(wizardState, 1);
+  SetWindowTextA(editFieldB, "123456");
+  ConfirmProfile();
+  EXPECT_EQ(wizardState, 6);
+  const auto boxes = machine_->events.OfKind("messagebox");
+  ASSERT_EQ(boxes.size(), 2u);
+  EXPECT_EQ(boxes[0].Field("text"), u8"请正确输入你的手机号码！");
+  EXPECT_EQ(boxes[1].Field("text"), u8"请输入6数位你自己的管理密码，并请记住你的密码！");
+}
+
+}  // namespace
