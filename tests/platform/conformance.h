@@ -19,6 +19,9 @@ struct Registration {
 // Called by CHECK on failure.
 void Fail(const char *file, int line, const char *expression);
 void FailValues(const char *file, int line, const char *expression, long long actual, long long expected);
+// Called by a check that cannot run on this host: it reports SKIP with the
+// reason instead of ok, and the check should return right after.
+void Skip(const char *reason);
 
 // A scratch folder for file checks, ending in a backslash: on the simulated
 // machine a folder of its own, under Wine the prefix's temporary folder.
