@@ -14,8 +14,8 @@
 namespace {
 
 using windowless_runs::FreshInstall;
-using windowless_runs::Reinstall;
 using windowless_runs::Installation;
+using windowless_runs::Reinstall;
 
 const std::string kInstallDir = windowless_runs::kInstallDir;
 const char kCurrentVersion[] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion";

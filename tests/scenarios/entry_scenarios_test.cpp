@@ -16,8 +16,8 @@ using testing_support::FreshFolder;
 using testing_support::ReadEventLog;
 using testing_support::RunSetupSim;
 using windowless_runs::FreshInstall;
-using windowless_runs::Reinstall;
 using windowless_runs::Installation;
+using windowless_runs::Reinstall;
 
 std::string ReadHostFile(const std::filesystem::path &path) {
   std::ifstream in(path, std::ios::binary);

@@ -19,8 +19,8 @@ namespace {
 using testing_support::FreshFolder;
 using windowless_runs::Fields;
 using windowless_runs::FreshInstall;
-using windowless_runs::Reinstall;
 using windowless_runs::Installation;
+using windowless_runs::Reinstall;
 using windowless_runs::RunWindowless;
 
 const std::string kInstallDir = windowless_runs::kInstallDir;

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "simmachine/event_log.h"
 #include "simmachine/machine.h"
