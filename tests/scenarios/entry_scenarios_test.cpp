@@ -1,17 +1,23 @@
 // setup-sim on every preset: the wizard window's title and the record files an
-// interactive start leaves, and the windowless run's record.
+// interactive start leaves, and the windowless run's record (read from the
+// shared installations of windowless_runs.h).
 #include <gtest/gtest.h>
 
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "scenarios/windowless_runs.h"
 #include "support/test_machine.h"
 
 namespace {
 
 using testing_support::FreshFolder;
+using testing_support::ReadEventLog;
 using testing_support::RunSetupSim;
+using windowless_runs::FreshInstall;
+using windowless_runs::Installation;
+using windowless_runs::Reinstall;
 
 std::string ReadHostFile(const std::filesystem::path &path) {
   std::ifstream in(path, std::ios::binary);
@@ -34,10 +40,12 @@ TEST_P(InteractiveStartTest, OpensTitledWindowAndWaitsForTheUser) {
   std::filesystem::path root = FreshFolder(std::string("start-") + row.preset);
   std::string output;
   EXPECT_EQ(RunSetupSim("--machine " + std::string(row.preset) + " --root " + root.string(), &output), 3) << output;
-  std::string events = ReadHostFile(root / "events.log");
-  EXPECT_NE(events.find(std::string("window title=\"") + row.title + "\" class=\"installWClass\""), std::string::npos)
-      << events;
-  EXPECT_EQ(events.find("messagebox"), std::string::npos) << events;
+  const sim::EventLog events = ReadEventLog(root);
+  const std::vector<sim::Event> windows = events.OfKind("window");
+  ASSERT_EQ(windows.size(), 1u) << events.Render();
+  EXPECT_EQ(windows[0].Field("title"), row.title);
+  EXPECT_EQ(windows[0].Field("class"), "installWClass");
+  EXPECT_TRUE(events.OfKind("messagebox").empty()) << events.Render();
   auto machine = sim::Machine::Load(root);
   std::string record;
   EXPECT_EQ(machine->files.ReadFile(std::string(row.windowsDir) + "\\vorlpat8.voh", &record), row.probes);
@@ -69,14 +77,9 @@ INSTANTIATE_TEST_SUITE_P(
 class WindowlessRunTest : public ::testing::TestWithParam<const char *> {};
 
 TEST_P(WindowlessRunTest, EndsNormallyAndRecordsTheInstallationDirectory) {
-  std::filesystem::path root = FreshFolder(std::string("windowless-") + GetParam());
-  std::string output;
-  ASSERT_EQ(RunSetupSim("--machine " + std::string(GetParam()) + " --root " + root.string() + " -- setvosrf32", &output),
-            0)
-      << output;
-  EXPECT_NE(output.find("messages shown: 0"), std::string::npos) << output;
-  EXPECT_NE(output.find("windows opened: 0"), std::string::npos) << output;
-  auto machine = sim::Machine::Load(root);
+  const Installation &machine = FreshInstall(GetParam());
+  EXPECT_NE(machine.output.find("messages shown: 0"), std::string::npos) << machine.output;
+  EXPECT_NE(machine.output.find("windows opened: 0"), std::string::npos) << machine.output;
   std::string record;
   ASSERT_TRUE(machine->files.ReadFile(machine->profile.windowsDir + "\\vorlpat8.voh", &record));
   EXPECT_EQ(record, "C:\\Program Files\\morvak8\\");
@@ -109,12 +112,10 @@ TEST(SetupSim, MachineWithoutRightsShowsTheProbeMessageAndInstallsNothing) {
 }
 
 TEST(SetupSim, SecondRunContinuesFromTheSavedMachine) {
-  std::filesystem::path root = FreshFolder("setup-sim-second-run");
+  const Installation &second = Reinstall("win10-x64");
+  EXPECT_NE(second.output.find("machine: win10-x64"), std::string::npos) << second.output;
   std::string output;
-  ASSERT_EQ(RunSetupSim("--machine win7-x64 --root " + root.string() + " -- setvosrf32", &output), 0) << output;
-  ASSERT_EQ(RunSetupSim("--root " + root.string() + " -- setvosrf32", &output), 0) << output;
-  EXPECT_NE(output.find("machine: win7-x64"), std::string::npos) << output;
-  EXPECT_EQ(RunSetupSim("--machine win10-x64 --root " + root.string(), &output), 2) << output;
+  EXPECT_EQ(RunSetupSim("--machine win7-x64 --root " + second.root.string(), &output), 2) << output;
 }
 
 TEST(SetupSim, BadUsageIsRefusedWithAReason) {

@@ -3,21 +3,27 @@
 // in the installation directory and the system folders, the keyboard-layout
 // entry, the preload lists, the uninstall, auto-start and user-agent entries,
 // the commands started and the messages; then a reinstallation, a machine
-// whose IMM32 installer fails and one without administrator rights.
+// whose IMM32 installer fails and one without administrator rights. The
+// installation of each preset and the reinstallation are the shared runs of
+// windowless_runs.h.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <vector>
 
+#include "scenarios/windowless_runs.h"
 #include "support/test_machine.h"
 
 namespace {
 
 using testing_support::FreshFolder;
-using testing_support::RunSetupSim;
+using windowless_runs::Fields;
+using windowless_runs::FreshInstall;
+using windowless_runs::Installation;
+using windowless_runs::Reinstall;
+using windowless_runs::RunWindowless;
 
-const std::string kInstallDir = "C:\\Program Files\\morvak8\\";
+const std::string kInstallDir = windowless_runs::kInstallDir;
 const std::string kLayouts = "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Keyboard Layouts\\";
 const std::string kUserPreload = "HKEY_CURRENT_USER\\Keyboard Layout\\Preload";
 const std::string kDefaultPreload = "HKEY_USERS\\.DEFAULT\\Keyboard Layout\\Preload";
@@ -28,53 +34,6 @@ std::string PresetName(const std::string &preset) {
   for (char &c : name)
     if (c == '-') c = '_';
   return name;
-}
-
-// The machine a run left and what its events.log recorded.
-struct Installed {
-  std::unique_ptr<sim::Machine> machine;
-  std::vector<sim::Event> events;
-
-  const sim::Machine *operator->() const { return machine.get(); }
-  const sim::Machine &operator*() const { return *machine; }
-};
-
-// One events.log line: the kind, then name="value" pairs escaped as in C.
-sim::Event ParseEvent(const std::string &line) {
-  sim::Event event;
-  size_t at = line.find(' ');
-  event.kind = line.substr(0, at);
-  while (at != std::string::npos && at + 1 < line.size()) {
-    const size_t equals = line.find("=\"", at);
-    if (equals == std::string::npos) break;
-    std::string name = line.substr(at + 1, equals - at - 1), value;
-    for (at = equals + 2; at < line.size() && line[at] != '"'; ++at) {
-      if (line[at] != '\\') {
-        value += line[at];
-        continue;
-      }
-      const char escaped = line[++at];
-      if (escaped == 'x') value += static_cast<char>(std::stoi(line.substr(at + 1, 2), nullptr, 16)), at += 2;
-      else value += escaped == 'n' ? '\n' : escaped == 'r' ? '\r' : escaped == 't' ? '\t' : escaped;
-    }
-    event.fields.emplace_back(name, value);
-    ++at;
-  }
-  return event;
-}
-
-// Runs the windowless installation on the machine in `root` (made from
-// `preset` when there is none), expecting the program's exit code
-// `exitCode`, and loads the machine it leaves.
-Installed RunWindowless(const std::filesystem::path &root, const std::string &preset = "", int exitCode = 0) {
-  std::string output;
-  const std::string machine = preset.empty() ? "" : "--machine " + preset + " ";
-  EXPECT_EQ(RunSetupSim(machine + "--root " + root.string() + " -- setvosrf32", &output), 0) << output;
-  EXPECT_NE(output.find("program: ended, exit code " + std::to_string(exitCode) + "\n"), std::string::npos) << output;
-  Installed installed{sim::Machine::Load(root), {}};
-  std::ifstream log(root / "events.log");
-  for (std::string line; std::getline(log, line);) installed.events.push_back(ParseEvent(line));
-  return installed;
 }
 
 // A machine of `preset` saved in a fresh folder, changed by `change` first.
@@ -112,13 +71,6 @@ std::string FileContent(const sim::Machine &machine, const std::string &path) {
   return machine.files.ReadFile(path, &content) ? content : "<missing " + path + ">";
 }
 
-std::vector<std::string> Kinds(const Installed &installed, const std::string &kind, const std::string &field) {
-  std::vector<std::string> values;
-  for (const auto &event : installed.events)
-    if (event.kind == kind) values.push_back(event.Field(field));
-  return values;
-}
-
 // The registry view a 32-bit program writes HKLM\SOFTWARE keys into.
 std::string Software(const sim::Machine &machine) {
   return machine.profile.Is64BitWindows() ? "HKEY_LOCAL_MACHINE\\SOFTWARE\\WOW6432Node\\" : "HKEY_LOCAL_MACHINE\\SOFTWARE\\";
@@ -143,8 +95,8 @@ void ExpectCopy(const sim::Machine &machine, const std::string &copy, const char
 
 // No command names a bare program: each starts with a full path, quoted
 // when it holds a blank.
-void ExpectFullProgramPaths(const Installed &installed) {
-  for (const std::string &command : Kinds(installed, "exec", "command")) {
+void ExpectFullProgramPaths(const Installation &installed) {
+  for (const std::string &command : Fields(installed, "exec", "command")) {
     const bool quoted = command[0] == '"';
     EXPECT_EQ(command.substr(quoted ? 2 : 1, 2), ":\\") << command;
     EXPECT_TRUE(quoted || command.substr(0, command.find(' ')).find("Program Files") == std::string::npos) << command;
@@ -167,10 +119,10 @@ class WindowlessInstall : public ::testing::TestWithParam<InstallCase> {};
 
 TEST_P(WindowlessInstall, LeavesTheWholeInstallationAndShowsNothing) {
   const InstallCase &row = GetParam();
-  auto machine = RunWindowless(FreshFolder("install-" + std::string(row.preset)), row.preset);
+  const Installation &machine = FreshInstall(row.preset);
   const sim::Profile &profile = machine->profile;
-  EXPECT_TRUE(Kinds(machine, "messagebox", "text").empty());
-  EXPECT_TRUE(Kinds(machine, "window", "title").empty());
+  EXPECT_TRUE(Fields(machine, "messagebox", "text").empty());
+  EXPECT_TRUE(Fields(machine, "window", "title").empty());
 
   for (const char *file : {"vorlkelt.exe", "setupw64.exe", "vqjcdir.exe", "morvak88.exe", "vorldel8.exe"})
     EXPECT_TRUE(machine->files.Exists(kInstallDir + file)) << file;
@@ -193,7 +145,7 @@ TEST_P(WindowlessInstall, LeavesTheWholeInstallationAndShowsNothing) {
 
   const bool x64 = profile.Is64BitWindows();
   std::vector<std::string> helpers;
-  for (const std::string &command : Kinds(machine, "exec", "command"))
+  for (const std::string &command : Fields(machine, "exec", "command"))
     if (command.find("setupw64.exe") != std::string::npos) helpers.push_back(command);
   EXPECT_EQ(helpers, x64 ? std::vector<std::string>{kHelper64Command} : std::vector<std::string>{});
   EXPECT_EQ(FileContent(*machine, kInstallDir + "helper-log.txt"),
@@ -224,10 +176,8 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto &info) { return PresetName(info.param.preset); });
 
 TEST(WindowlessReinstall, ReusesTheLayoutAndKeepsOneOfEachEntry) {
-  std::filesystem::path root = FreshFolder("reinstall-win10-x64");
-  RunWindowless(root, "win10-x64");
-  auto machine = RunWindowless(root);
-  EXPECT_TRUE(Kinds(machine, "messagebox", "text").empty());
+  const Installation &machine = Reinstall("win10-x64");
+  EXPECT_TRUE(Fields(machine, "messagebox", "text").empty());
   std::vector<std::string> products;
   for (const std::string &id : machine->registry.SubkeyNames(kLayouts.substr(0, kLayouts.size() - 1)))
     if (Text(*machine, kLayouts + id, "Layout Text") == u8"智能Qelvo输入平台I") products.push_back(id);
@@ -245,8 +195,8 @@ TEST(WindowlessReinstall, ReusesTheLayoutAndKeepsOneOfEachEntry) {
 TEST(WindowlessInstallWithoutImm32, RegistersTheLayoutByHandAboveTheExistingOnes) {
   auto machine = RunWindowless(
       PrepareMachine("imm-fails-win10-x64", "win10-x64", [](sim::Machine &m) { m.profile.imeInstallFails = true; }));
-  EXPECT_TRUE(Kinds(machine, "messagebox", "text").empty());
-  EXPECT_EQ(Kinds(machine, "imm_install", "layout"), std::vector<std::string>{""});
+  EXPECT_TRUE(Fields(machine, "messagebox", "text").empty());
+  EXPECT_EQ(Fields(machine, "imm_install", "layout"), std::vector<std::string>{""});
   EXPECT_EQ(Text(*machine, kLayouts + "E00A0804", "IME file"), "MORVAK4.IME");
   EXPECT_EQ(Text(*machine, kLayouts + "E00A0804", "layout file"), "kbdus.dll");
   EXPECT_EQ(NtPreload(*machine, kUserPreload), "1=00000804,2=e00a0804");
@@ -273,7 +223,7 @@ TEST(WindowlessInstallInChineseProgramFiles, InstallsThereWithoutAMessage) {
     m.profile.programFilesX86Dir = u8"C:\\程序文件 (x86)";
   }));
   const std::string installDir = u8"C:\\程序文件\\morvak8\\";
-  EXPECT_TRUE(Kinds(machine, "messagebox", "text").empty());
+  EXPECT_TRUE(Fields(machine, "messagebox", "text").empty());
   for (const char *file : {"vorlkelt.exe", "setupw64.exe", "morvak4.ime", "morvak88.exe"})
     EXPECT_TRUE(machine->files.Exists(installDir + file)) << file;
   EXPECT_EQ(FileContent(*machine, machine->profile.windowsDir + "\\vorlpat8.voh"), "C:\\程序文件\\morvak8\\");
@@ -286,13 +236,13 @@ TEST(WindowlessInstallWithoutRights, ShowsTheProbeMessageAndChangesNothing) {
                                               [](sim::Machine &m) { m.profile.administrator = false; });
   const std::string registryBefore = sim::Machine::Load(root)->registry.Export();
   auto machine = RunWindowless(root, "", 2);
-  EXPECT_EQ(Kinds(machine, "messagebox", "text"),
+  EXPECT_EQ(Fields(machine, "messagebox", "text"),
             std::vector<std::string>{u8"本安装程序需要以管理员权限运行，请退出后重新以管理员权限运行。（运行方式为：用鼠标右键点击安"
                                      u8"装程序，在弹出菜单中点击“以管理员身份运行”）"});
   EXPECT_EQ(machine->registry.Export(), registryBefore);
   EXPECT_FALSE(machine->files.Exists("C:\\Program Files\\morvak8"));
   EXPECT_FALSE(machine->files.Exists("C:\\Windows\\system32\\morvak4.ime"));
-  EXPECT_TRUE(Kinds(machine, "exec", "command").empty());
+  EXPECT_TRUE(Fields(machine, "exec", "command").empty());
 }
 
 }  // namespace

@@ -3,6 +3,10 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <fstream>
+#include <sstream>
+
+#include "support/program_state_reset.h"
 
 namespace testing_support {
 
@@ -29,6 +33,7 @@ std::string CurrentTestName() {
 ScopedMachine::ScopedMachine(const std::string &preset)
     : machine_(sim::Machine::CreateFromPreset(preset, FreshFolder(CurrentTestName()))) {
   sim::Machine::Install(machine_.get());
+  ResetProgramState();
 }
 
 ScopedMachine::~ScopedMachine() { sim::Machine::Install(nullptr); }
@@ -43,6 +48,16 @@ int RunSetupSim(const std::string &arguments, std::string *output) {
   while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0) output->append(buffer, n);
   int status = pclose(pipe);
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+sim::EventLog ReadEventLog(const std::filesystem::path &root) {
+  std::ifstream file(root / "events.log", std::ios::binary);
+  EXPECT_TRUE(file.is_open()) << root / "events.log";
+  std::ostringstream text;
+  text << file.rdbuf();
+  sim::EventLog log;
+  EXPECT_TRUE(log.Parse(text.str())) << "events.log holds a line the simulation does not write:\n" << text.str();
+  return log;
 }
 
 }  // namespace testing_support

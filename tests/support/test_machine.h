@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "simmachine/event_log.h"
 #include "simmachine/machine.h"
 
 namespace testing_support {
@@ -16,7 +17,8 @@ namespace testing_support {
 std::filesystem::path FreshFolder(const std::string &name);
 
 // Creates a machine from `preset` in a fresh folder named after the running
-// test and installs it; uninstalls it when destroyed.
+// test, installs it and puts the program's state back to its start
+// (ResetProgramState); uninstalls the machine when destroyed.
 class ScopedMachine {
  public:
   explicit ScopedMachine(const std::string &preset = "win10-x64");
@@ -32,5 +34,9 @@ class ScopedMachine {
 // Runs setup-sim with the given arguments; returns its exit code and leaves
 // what it printed in `output`.
 int RunSetupSim(const std::string &arguments, std::string *output);
+
+// The events a setup-sim run recorded in <root>/events.log. A line the
+// simulation cannot have written fails the test.
+sim::EventLog ReadEventLog(const std::filesystem::path &root);
 
 }  // namespace testing_support

@@ -20,14 +20,23 @@ export CONFORMANCE64="$top/build/mingw-x64/platform_conformance.exe"
 export SETUP_SIM="$top/build/native/tools/setup-sim"
 
 # The Chinese locale the program expects (code page 936), compiled into the
-# build folder without touching the system.
+# build folder without touching the system. Without it Wine starts with
+# another code page and every check of Chinese text would test nothing, so a
+# locale that cannot be made or does not load fails the suite.
 export LOCPATH="$work/locale"
-if [ ! -d "$LOCPATH/zh_CN.UTF-8" ]; then
-  mkdir -p "$LOCPATH"
-  localedef -i zh_CN -f UTF-8 "$LOCPATH/zh_CN.UTF-8" 2>/dev/null || true
-  localedef -i zh_TW -f UTF-8 "$LOCPATH/zh_TW.UTF-8" 2>/dev/null || true
-fi
-{ export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8; } 2>/dev/null
+mkdir -p "$LOCPATH"
+for locale in zh_CN zh_TW; do
+  if [ ! -d "$LOCPATH/$locale.UTF-8" ] && ! localedef -i "$locale" -f UTF-8 "$LOCPATH/$locale.UTF-8"; then
+    rm -rf "$LOCPATH/$locale.UTF-8"
+    echo "localedef could not make the $locale.UTF-8 locale" >&2
+    exit 1
+  fi
+  if [ "$(LC_ALL=$locale.UTF-8 locale charmap 2>/dev/null)" != UTF-8 ]; then
+    echo "the $locale.UTF-8 locale in $LOCPATH does not load" >&2
+    exit 1
+  fi
+done
+export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 export WINEDEBUG=-all
 
 # One X server for the run: every Wine process must see the same display.

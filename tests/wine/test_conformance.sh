@@ -14,7 +14,13 @@ done
 folder="$WINEPREFIX/drive_c/安装测试"
 mkdir -p "$folder"
 cp "$CONFORMANCE64" "$folder/platform_conformance.exe"
-output=$(cd "$folder" && "$WINE" platform_conformance.exe)
+output=$(cd "$folder" && "$WINE" platform_conformance.exe | tr -d '\r')
 status=$?
-printf '%s\n' "$output" | tr -d '\r' | grep -v '^ok '
+printf '%s\n' "$output" | grep -v '^ok '
+# The prefix is made for every check (code page 936 among them), so a
+# skipped check is a broken prefix; only the junction check may skip, as
+# Wine cannot make a junction at all.
+if printf '%s\n' "$output" | grep '^SKIP ' | grep -qv '^SKIP AJunctionIsAReparsePointThatLeadsToItsTarget:'; then
+  status=1
+fi
 exit $status

@@ -1,6 +1,7 @@
 // What the program did that a user or the system can see, in order: message
 // boxes, windows created, commands started, pauses, libraries loaded. Written
-// to events.log as one line per event, in UTF-8.
+// to events.log as one line per event, in UTF-8, and read back from it by
+// whoever checks a run.
 #pragma once
 
 #include <string>
@@ -29,6 +30,13 @@ class EventLog {
   // and control characters inside values are escaped as in C.
   std::string Render() const;
   static std::string RenderLine(const Event &event);
+
+  // The inverse of RenderLine: reads one line without its newline. False when
+  // the line is not one that RenderLine writes.
+  static bool ParseLine(const std::string &line, Event *event);
+  // Appends the events of `text` as Render writes it. False at the first line
+  // ParseLine refuses; the events before it are kept.
+  bool Parse(const std::string &text);
 
  private:
   std::vector<Event> events_;
