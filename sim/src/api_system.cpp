@@ -103,7 +103,6 @@ static HGLOBAL AllocateBlock(UINT flags, SIZE_T bytes) {
   auto block = std::make_unique<SimGlobal>();
   block->data.reset(new unsigned char[bytes ? bytes : 1]);
   if (flags & GMEM_ZEROINIT) std::memset(block->data.get(), 0, bytes ? bytes : 1);
-  block->size = bytes;
   HGLOBAL handle = block.get();
   GlobalBlocks()[handle] = std::move(block);
   return handle;

@@ -24,7 +24,6 @@ struct SimInstance {
 // A block of GlobalAlloc or LocalAlloc.
 struct SimGlobal {
   std::unique_ptr<unsigned char[]> data;
-  SIZE_T size = 0;
   int locks = 0;
 };
 
