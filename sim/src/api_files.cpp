@@ -179,13 +179,6 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, void *
   return Transferred(error, done, written);
 }
 
-DWORD GetFileSize(HANDLE file, LPDWORD high) {
-  uint64_t size = 0;
-  if (!Succeeded(M().files.Size(FromHandle(file), &size))) return 0xFFFFFFFFu;  // INVALID_FILE_SIZE
-  if (high) *high = static_cast<DWORD>(size >> 32);
-  return static_cast<DWORD>(size);
-}
-
 // Cuts or extends the file at the handle's position.
 BOOL SetEndOfFile(HANDLE file) { return Succeeded(M().files.SetEnd(FromHandle(file))); }
 

@@ -171,13 +171,12 @@ BOOL sim::ExportSetDefaultDllDirectories(DWORD flags) {
 
 struct SimResource {
   std::string type, name;
-  WORD language;
 };
 
 namespace {
 
-SimResource packageResource{"VOZ", "KELTVOZ", 2052};
-SimResource iconResource{"#14", "MORVAK", 2052};
+SimResource packageResource{"VOZ", "KELTVOZ"};
+SimResource iconResource{"#14", "MORVAK"};
 
 std::string ResourceId(LPCSTR id) {
   if (IS_INTRESOURCE(id)) return "#" + std::to_string(reinterpret_cast<ULONG_PTR>(id));
@@ -203,7 +202,7 @@ const std::string *PackageBytes() {
 
 }  // namespace
 
-HRSRC FindResourceExA(HMODULE module, LPCSTR type, LPCSTR name, WORD language) {
+HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
   if (module && module != &programModule) {
     sim::SetError(ERROR_RESOURCE_TYPE_NOT_FOUND);
     return nullptr;
@@ -211,15 +210,12 @@ HRSRC FindResourceExA(HMODULE module, LPCSTR type, LPCSTR name, WORD language) {
   for (SimResource *resource : {&packageResource, &iconResource}) {
     if (ResourceId(type) != resource->type) continue;
     if (ResourceId(name) != resource->name) continue;
-    if (language != 0 && language != resource->language) continue;
     if (resource == &packageResource && !PackageBytes()) break;
     return resource;
   }
   sim::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
   return nullptr;
 }
-
-HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) { return FindResourceExA(module, type, name, 0); }
 
 HGLOBAL LoadResource(HMODULE, HRSRC resource) { return reinterpret_cast<HGLOBAL>(resource); }
 
@@ -234,5 +230,3 @@ DWORD SizeofResource(HMODULE, HRSRC resource) {
   const std::string *bytes = PackageBytes();
   return bytes ? static_cast<DWORD>(bytes->size()) : 0;
 }
-
-BOOL FreeResource(HGLOBAL) { return FALSE; }

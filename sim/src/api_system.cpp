@@ -1,5 +1,5 @@
 // KERNEL32 and NTDLL: version and architecture, errors, code pages, global
-// memory, time, the console, MD5 and the string helpers.
+// memory, time, MD5 and the string helpers.
 #include <openssl/evp.h>
 
 #include <cstring>
@@ -62,12 +62,6 @@ void GetNativeSystemInfo(LPSYSTEM_INFO info) {
   FillSystemInfo(info, static_cast<WORD>(M().profile.nativeArchitecture));
 }
 
-// A 32-bit program on 64-bit Windows sees an x86 machine here.
-void GetSystemInfo(LPSYSTEM_INFO info) {
-  FillSystemInfo(info, M().profile.processBits == 32 ? PROCESSOR_ARCHITECTURE_INTEL
-                                                       : static_cast<WORD>(M().profile.nativeArchitecture));
-}
-
 UINT GetOEMCP() { return M().profile.oemCodePage; }
 UINT GetACP() { return M().profile.ansiCodePage; }
 HANDLE GetCurrentProcess() { return reinterpret_cast<HANDLE>(static_cast<LONG_PTR>(-1)); }
@@ -109,7 +103,6 @@ static HGLOBAL AllocateBlock(UINT flags, SIZE_T bytes) {
   auto block = std::make_unique<SimGlobal>();
   block->data.reset(new unsigned char[bytes ? bytes : 1]);
   if (flags & GMEM_ZEROINIT) std::memset(block->data.get(), 0, bytes ? bytes : 1);
-  block->size = bytes;
   HGLOBAL handle = block.get();
   GlobalBlocks()[handle] = std::move(block);
   return handle;
@@ -154,11 +147,6 @@ HGLOBAL GlobalFree(HGLOBAL memory) {
   return nullptr;
 }
 
-SIZE_T GlobalSize(HGLOBAL memory) {
-  SimGlobal *block = FindBlock(memory);
-  return block ? block->size : 0;
-}
-
 // Local blocks are fixed: the handle is the address, as LMEM_FIXED gives it.
 HLOCAL LocalAlloc(UINT flags, SIZE_T bytes) {
   HGLOBAL handle = AllocateBlock(flags, bytes);
@@ -172,24 +160,10 @@ HLOCAL LocalAlloc(UINT flags, SIZE_T bytes) {
 
 HLOCAL LocalFree(HLOCAL memory) { return GlobalFree(memory); }
 
-// ---- Time and the console ----
+// ---- Time ----
 
-void Sleep(DWORD milliseconds) {
-  M().process.elapsedMs += milliseconds;
-  M().events.Add("sleep", {{"ms", std::to_string(milliseconds)}});
-}
-
-DWORD GetTickCount() { return static_cast<DWORD>(M().profile.tickCount + M().process.elapsedMs); }
-
-BOOL AllocConsole() {
-  if (M().process.consoleAllocated) {
-    sim::SetError(ERROR_ACCESS_DENIED);
-    return FALSE;
-  }
-  M().process.consoleAllocated = true;
-  M().events.Add("console", {{"action", "allocated"}});
-  return TRUE;
-}
+// Takes no time: the pause is only recorded.
+void Sleep(DWORD milliseconds) { M().events.Add("sleep", {{"ms", std::to_string(milliseconds)}}); }
 
 // ---- MD5, through a well-kept library; the documented context carries the digest ----
 
@@ -301,7 +275,6 @@ LPSTR lstrcpynA(LPSTR target, LPCSTR source, int size) {
 
 LPSTR lstrcatA(LPSTR target, LPCSTR source) { return std::strcat(target, source); }
 int lstrcmpA(LPCSTR a, LPCSTR b) { return std::strcmp(a ? a : "", b ? b : ""); }
-int lstrcmpiA(LPCSTR a, LPCSTR b) { return strcasecmp(a ? a : "", b ? b : ""); }
 
 LPWSTR lstrcpyW(LPWSTR target, LPCWSTR source) {
   int i = 0;

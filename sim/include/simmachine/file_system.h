@@ -199,7 +199,6 @@ class FileSystem {
   Location Resolve(char16_t drive, const std::vector<std::u16string> &names, bool follow, int depth) const;
   bool ReachLink(const std::vector<std::u16string> &names, size_t index, bool follow, int depth,
                  Location *location) const;
-  bool Redirected(char16_t *drive, std::vector<std::u16string> *names) const;
   bool WriteProtected(const Location &location) const;
   uint32_t SharingError(const std::u16string &key, uint32_t data, uint32_t share) const;
   uint32_t StoredAttributes(const Location &location) const;

@@ -60,7 +60,6 @@ typedef SYSTEM_INFO *LPSYSTEM_INFO;
 DWORD GetVersion();
 BOOL GetVersionExA(LPOSVERSIONINFOA info);
 void GetNativeSystemInfo(LPSYSTEM_INFO info);
-void GetSystemInfo(LPSYSTEM_INFO info);
 UINT GetOEMCP();
 UINT GetACP();
 HANDLE GetCurrentProcess();
@@ -124,7 +123,6 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES
                    DWORD flags, HANDLE templateFile);
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, void *overlapped);
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, void *overlapped);
-DWORD GetFileSize(HANDLE file, LPDWORD high);
 BOOL SetEndOfFile(HANDLE file);
 
 struct BY_HANDLE_FILE_INFORMATION {
@@ -171,7 +169,6 @@ HGLOBAL GlobalAlloc(UINT flags, SIZE_T bytes);
 LPVOID GlobalLock(HGLOBAL memory);
 BOOL GlobalUnlock(HGLOBAL memory);
 HGLOBAL GlobalFree(HGLOBAL memory);
-SIZE_T GlobalSize(HGLOBAL memory);
 HLOCAL LocalAlloc(UINT flags, SIZE_T bytes);
 HLOCAL LocalFree(HLOCAL memory);
 
@@ -188,15 +185,11 @@ BOOL SetDllDirectoryA(LPCSTR path);
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
 
 HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type);
-HRSRC FindResourceExA(HMODULE module, LPCSTR type, LPCSTR name, WORD language);
 HGLOBAL LoadResource(HMODULE module, HRSRC resource);
 LPVOID LockResource(HGLOBAL resource);
 DWORD SizeofResource(HMODULE module, HRSRC resource);
-BOOL FreeResource(HGLOBAL resource);
 
-#define MAKELANGID(p, s) ((((WORD)(s)) << 10) | (WORD)(p))
-
-// ---- Processes, console and time ----
+// ---- Processes and time ----
 
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
@@ -205,9 +198,6 @@ BOOL FreeResource(HGLOBAL resource);
 
 UINT WinExec(LPCSTR commandLine, UINT show);
 void Sleep(DWORD milliseconds);
-DWORD GetTickCount();
-BOOL AllocConsole();
-HWND GetConsoleWindow();
 
 struct EXCEPTION_POINTERS;
 typedef LONG (*PTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);
@@ -238,6 +228,5 @@ LPSTR lstrcpyA(LPSTR target, LPCSTR source);
 LPSTR lstrcpynA(LPSTR target, LPCSTR source, int size);
 LPSTR lstrcatA(LPSTR target, LPCSTR source);
 int lstrcmpA(LPCSTR a, LPCSTR b);
-int lstrcmpiA(LPCSTR a, LPCSTR b);
 LPWSTR lstrcpyW(LPWSTR target, LPCWSTR source);
 LPWSTR lstrcatW(LPWSTR target, LPCWSTR source);

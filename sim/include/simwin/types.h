@@ -131,12 +131,3 @@ struct POINT {
   LONG x;
   LONG y;
 };
-
-struct RECT {
-  LONG left;
-  LONG top;
-  LONG right;
-  LONG bottom;
-};
-typedef RECT *LPRECT;
-typedef const RECT *LPCRECT;
