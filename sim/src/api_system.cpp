@@ -1,5 +1,5 @@
 // KERNEL32 and NTDLL: version and architecture, errors, code pages, global
-// memory, time, MD5 and the string helpers.
+// memory, time, the console, MD5 and the string helpers.
 #include <openssl/evp.h>
 
 #include <cstring>
@@ -160,10 +160,25 @@ HLOCAL LocalAlloc(UINT flags, SIZE_T bytes) {
 
 HLOCAL LocalFree(HLOCAL memory) { return GlobalFree(memory); }
 
-// ---- Time ----
+// ---- Time and the console ----
 
-// Takes no time: the pause is only recorded.
-void Sleep(DWORD milliseconds) { M().events.Add("sleep", {{"ms", std::to_string(milliseconds)}}); }
+// Takes no time: the pause is recorded, and the tick count moves on by it.
+void Sleep(DWORD milliseconds) {
+  M().process.elapsedMs += milliseconds;
+  M().events.Add("sleep", {{"ms", std::to_string(milliseconds)}});
+}
+
+DWORD GetTickCount() { return static_cast<DWORD>(M().profile.tickCount + M().process.elapsedMs); }
+
+BOOL AllocConsole() {
+  if (M().process.consoleAllocated) {
+    sim::SetError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  M().process.consoleAllocated = true;
+  M().events.Add("console", {{"action", "allocated"}});
+  return TRUE;
+}
 
 // ---- MD5, through a well-kept library; the documented context carries the digest ----
 

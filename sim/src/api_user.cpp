@@ -180,6 +180,7 @@ BOOL DestroyWindow(HWND window) {
     if (child->parent == window && !child->destroyed) DestroyWindow(child.get());
   w->procedure(window, WM_DESTROY, 0, 0);
   w->destroyed = true;
+  if (M().user.focus == window) M().user.focus = nullptr;
   return TRUE;
 }
 
@@ -218,6 +219,23 @@ HWND FindWindowA(LPCSTR className, LPCSTR title) {
   return nullptr;
 }
 
+static BOOL SetTitle(HWND window, const std::u16string &title) {
+  SimWindow *w = M().user.Find(window);
+  if (!w) {
+    sim::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  w->title = title;
+  if (IsTopLevel(*w)) M().events.Add("title", {{"title", sim::Utf16ToUtf8(title)}});
+  return TRUE;
+}
+
+BOOL SetWindowTextA(HWND window, LPCSTR text) {
+  return SetTitle(window, sim::CodePageToUtf16(sim::AnsiCodePage(), text ? text : ""));
+}
+
+BOOL SetWindowTextW(HWND window, LPCWSTR text) { return SetTitle(window, sim::FromWide(text ? text : L"")); }
+
 int GetWindowTextA(HWND window, LPSTR text, int size) {
   SimWindow *w = M().user.Find(window);
   if (!w || size <= 0) return 0;
@@ -226,6 +244,32 @@ int GetWindowTextA(HWND window, LPSTR text, int size) {
   std::memcpy(text, ansi.data(), n);
   text[n] = '\0';
   return n;
+}
+
+int GetWindowTextW(HWND window, LPWSTR text, int size) {
+  SimWindow *w = M().user.Find(window);
+  if (!w || size <= 0) return 0;
+  int n = std::min<int>(static_cast<int>(w->title.size()), size - 1);
+  std::memcpy(text, w->title.data(), n * 2);
+  text[n] = 0;
+  return n;
+}
+
+HWND SetFocus(HWND window) {
+  HWND previous = M().user.focus;
+  if (window && !M().user.Find(window)) {
+    sim::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  M().user.focus = window;
+  return previous;
+}
+
+BOOL InvalidateRect(HWND window, const RECT *, BOOL) {
+  SimWindow *w = M().user.Find(window);
+  if (!w) return FALSE;
+  w->needsPaint = true;
+  return TRUE;
 }
 
 int GetSystemMetrics(int index) {
@@ -249,10 +293,16 @@ HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
 
 // ---- Messages ----
 
-// The message carries no time (narrower than Windows, which stamps it with the tick count).
-void PostQuitMessage(int exitCode) {
-  M().user.queue.push_back(MSG{nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0, 0, {0, 0}});
+BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (window && !M().user.Find(window)) {
+    sim::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  M().user.queue.push_back(MSG{window, message, wParam, lParam, GetTickCount(), {0, 0}});
+  return TRUE;
 }
+
+void PostQuitMessage(int exitCode) { PostMessageA(nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0); }
 
 // Takes the next posted message. With nothing posted and a visible window
 // still waiting for the user, the run cannot go on without a scripted action.
@@ -312,4 +362,31 @@ LPSTR CharUpperA(LPSTR text) {
     else if (*p >= 'a' && *p <= 'z') *p = static_cast<unsigned char>(*p - 32);
   }
   return text;
+}
+
+LPSTR CharLowerA(LPSTR text) {
+  if (IS_INTRESOURCE(text)) {
+    ULONG_PTR c = reinterpret_cast<ULONG_PTR>(text);
+    return reinterpret_cast<LPSTR>((c >= 'A' && c <= 'Z') ? c + 32 : c);
+  }
+  for (unsigned char *p = reinterpret_cast<unsigned char *>(text); *p; ++p) {
+    if (IsLeadByte(*p) && p[1]) ++p;
+    else if (*p >= 'A' && *p <= 'Z') *p = static_cast<unsigned char>(*p + 32);
+  }
+  return text;
+}
+
+// The console window of AllocConsole: a window of the system's own.
+HWND GetConsoleWindow() {
+  sim::UserState &user = M().user;
+  if (!M().process.consoleAllocated) return nullptr;
+  if (!user.Find(user.console)) {
+    auto window = std::make_unique<SimWindow>();
+    window->className = "ConsoleWindowClass";
+    window->procedure = DefWindowProcA;
+    window->visible = true;
+    user.console = window.get();
+    user.windows.push_back(std::move(window));
+  }
+  return user.console;
 }

@@ -132,6 +132,7 @@ const std::vector<Field> &Fields() {
       Text("profile_dir", &Profile::profileDir),
       Text("app_dir", &Profile::appDir),
       Text("app_name", &Profile::appName),
+      Number("tick_count", &Profile::tickCount),
       Signed("screen_width", &Profile::screenWidth),
       Signed("screen_height", &Profile::screenHeight),
       Flag("special_folder_fails", &Profile::specialFolderFails),

@@ -31,10 +31,12 @@ namespace sim {
 
 struct ProcessState {
   uint32_t lastError = 0;
+  uint64_t elapsedMs = 0;             // virtual time added by Sleep
   bool dllSearchRestricted = false;   // SetDefaultDllDirectories(SYSTEM32) or SetDllDirectoryA("")
   std::set<std::string> librariesLoaded;  // file names LoadLibraryA has loaded
   std::map<std::string, std::unique_ptr<SimInstance>> plantedModules;  // by file name, once loaded
   bool wow64RedirectionDisabled = false;
+  bool consoleAllocated = false;
   std::filesystem::path packagePath;  // host file served as resource VOZ/KELTVOZ
   // Package files read so far, by host path: a locked resource stays mapped
   // for the life of the process.

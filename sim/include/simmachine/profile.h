@@ -42,6 +42,7 @@ struct Profile {
   std::string profileDir = "C:\\Users\\user";                 // the user's profile folder
   std::string appDir = "C:\\Users\\user\\Downloads";          // where the setup program was started
   std::string appName = "setup.exe";
+  unsigned tickCount = 3600000;     // GetTickCount at start, in ms
   int screenWidth = 1920, screenHeight = 1080;
   bool specialFolderFails = false;  // SHGetSpecialFolderPathA answers FALSE
   bool imeInstallFails = false;     // ImmInstallIMEW answers no layout

@@ -1,5 +1,5 @@
 // The windowing side of the simulated machine: registered classes, the
-// program's windows and the message queue.
+// program's windows, the message queue and the focus.
 #pragma once
 
 #include <deque>
@@ -43,6 +43,8 @@ struct UserState {
   std::vector<WindowClass> classes;
   std::vector<std::unique_ptr<SimWindow>> windows;  // every window ever made; destroyed ones stay marked
   std::deque<MSG> queue;
+  HWND focus = nullptr;
+  HWND console = nullptr;  // the console window once GetConsoleWindow made it
   ATOM nextAtom = 0xC000;
   bool otherWindowsOpen = false;  // the profile's other-program windows are among `windows`
 

@@ -189,7 +189,7 @@ HGLOBAL LoadResource(HMODULE module, HRSRC resource);
 LPVOID LockResource(HGLOBAL resource);
 DWORD SizeofResource(HMODULE module, HRSRC resource);
 
-// ---- Processes and time ----
+// ---- Processes, console and time ----
 
 #define SW_HIDE 0
 #define SW_SHOWNORMAL 1
@@ -198,6 +198,9 @@ DWORD SizeofResource(HMODULE module, HRSRC resource);
 
 UINT WinExec(LPCSTR commandLine, UINT show);
 void Sleep(DWORD milliseconds);
+DWORD GetTickCount();
+BOOL AllocConsole();
+HWND GetConsoleWindow();
 
 struct EXCEPTION_POINTERS;
 typedef LONG (*PTOP_LEVEL_EXCEPTION_FILTER)(EXCEPTION_POINTERS *);

@@ -131,3 +131,12 @@ struct POINT {
   LONG x;
   LONG y;
 };
+
+struct RECT {
+  LONG left;
+  LONG top;
+  LONG right;
+  LONG bottom;
+};
+typedef RECT *LPRECT;
+typedef const RECT *LPCRECT;

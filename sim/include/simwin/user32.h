@@ -10,6 +10,7 @@
 int wsprintfA(LPSTR out, LPCSTR format, ...);
 int wsprintfW(LPWSTR out, LPCWSTR format, ...);
 LPSTR CharUpperA(LPSTR text);
+LPSTR CharLowerA(LPSTR text);
 
 // ---- Message boxes ----
 
@@ -84,7 +85,12 @@ BOOL UpdateWindow(HWND window);
 BOOL IsWindow(HWND window);
 BOOL IsWindowVisible(HWND window);
 HWND FindWindowA(LPCSTR className, LPCSTR title);
+BOOL SetWindowTextA(HWND window, LPCSTR text);
+BOOL SetWindowTextW(HWND window, LPCWSTR text);
 int GetWindowTextA(HWND window, LPSTR text, int size);
+int GetWindowTextW(HWND window, LPWSTR text, int size);
+HWND SetFocus(HWND window);
+BOOL InvalidateRect(HWND window, const RECT *rect, BOOL erase);
 int GetSystemMetrics(int index);
 HICON LoadIconA(HINSTANCE instance, LPCSTR name);
 HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name);
@@ -123,6 +129,7 @@ typedef COPYDATASTRUCT *PCOPYDATASTRUCT;
 BOOL GetMessageA(LPMSG msg, HWND window, UINT first, UINT last);
 BOOL TranslateMessage(const MSG *msg);
 LRESULT DispatchMessageA(const MSG *msg);
+BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
