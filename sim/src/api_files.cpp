@@ -198,7 +198,27 @@ BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION inform
 }
 
 // Closes file handles; any other value is ERROR_INVALID_HANDLE.
-BOOL CloseHandle(HANDLE handle) { return Succeeded(M().files.Close(FromHandle(handle))); }
+// Mapping handles are addresses of their own; anything else is a file's.
+BOOL CloseHandle(HANDLE handle) {
+  auto &mappings = M().process.mappingHandles;
+  for (auto it = mappings.begin(); it != mappings.end(); ++it) {
+    if (reinterpret_cast<HANDLE>(it->get()) != handle) continue;
+    mappings.erase(it);
+    return TRUE;
+  }
+  return Succeeded(M().files.Close(FromHandle(handle)));
+}
+
+HANDLE OpenFileMappingA(DWORD, BOOL, LPCSTR name) {
+  const std::string wanted = name ? sim::CodePageToUtf8(sim::AnsiCodePage(), name) : "";
+  for (const std::string &mapping : M().profile.fileMappings) {
+    if (mapping != wanted) continue;
+    M().process.mappingHandles.push_back(std::make_unique<char>());
+    return reinterpret_cast<HANDLE>(M().process.mappingHandles.back().get());
+  }
+  sim::SetError(ERROR_FILE_NOT_FOUND);
+  return nullptr;
+}
 
 // The copy gets the source's attributes but the time of the copy (Windows
 // keeps the source's last-write time).

@@ -219,6 +219,36 @@ HWND FindWindowA(LPCSTR className, LPCSTR title) {
   return nullptr;
 }
 
+BOOL EnumWindows(WNDENUMPROC callback, LPARAM parameter) {
+  sim::OpenOtherProgramWindows(M());
+  std::vector<HWND> topLevel;
+  for (const auto &w : M().user.windows)
+    if (!w->destroyed && IsTopLevel(*w)) topLevel.push_back(w.get());
+  for (HWND window : topLevel)
+    if (!callback(window, parameter)) break;
+  return TRUE;
+}
+
+int GetClassNameA(HWND window, LPSTR name, int size) {
+  SimWindow *w = M().user.Find(window);
+  if (!w) {
+    sim::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  if (!name || size <= 0) return 0;
+  lstrcpynA(name, sim::Utf8ToCodePage(sim::AnsiCodePage(), w->className).c_str(), size);
+  return lstrlenA(name);
+}
+
+HWND GetParent(HWND window) {
+  SimWindow *w = M().user.Find(window);
+  if (!w) {
+    sim::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    return nullptr;
+  }
+  return (w->style & (WS_CHILD | WS_POPUP)) ? w->parent : nullptr;
+}
+
 static BOOL SetTitle(HWND window, const std::u16string &title) {
   SimWindow *w = M().user.Find(window);
   if (!w) {

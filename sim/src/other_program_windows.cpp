@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <memory>
+#include <vector>
 
 #include "api_support.h"
 
@@ -51,6 +52,7 @@ LRESULT FaultingProcedure(HWND, UINT, WPARAM, LPARAM) {
 void OpenOtherProgramWindows(Machine &machine) {
   if (machine.user.otherWindowsOpen) return;
   machine.user.otherWindowsOpen = true;
+  std::vector<HWND> opened;
   for (const OtherWindow &other : machine.profile.otherWindows) {
     auto window = std::make_unique<SimWindow>();
     window->className = other.className;
@@ -58,6 +60,12 @@ void OpenOtherProgramWindows(Machine &machine) {
     window->procedure = other.faults ? FaultingProcedure : OtherProgramProcedure;
     window->visible = true;
     window->needsPaint = false;
+    // An owned window is a popup: GetParent names the owner only for those.
+    if (other.owner > 0 && other.owner <= static_cast<int>(opened.size())) {
+      window->style = WS_POPUP;
+      window->parent = opened[other.owner - 1];
+    }
+    opened.push_back(window.get());
     machine.user.windows.push_back(std::move(window));
   }
 }

@@ -143,15 +143,31 @@ const std::vector<Field> &Fields() {
 }
 
 // [windows]: one "window = CLASS | TITLE" line per window, with " | faults"
-// after the title for a faulting one.
+// after the title for a faulting one and " | owner N" for a popup owned by
+// the Nth window line; one "file_mapping = NAME" line per named shared
+// memory of other programs.
 const char kWindowsSection[] = "[windows]";
 const char kFaultsWord[] = "faults";
+const char kOwnerWord[] = "owner ";
 
 std::string WindowLine(const OtherWindow &window) {
-  return "window = " + window.className + " | " + window.title + (window.faults ? std::string(" | ") + kFaultsWord : "");
+  std::string line = "window = " + window.className + " | " + window.title;
+  if (window.faults) line += std::string(" | ") + kFaultsWord;
+  if (window.owner) line += std::string(" | ") + kOwnerWord + std::to_string(window.owner);
+  return line;
 }
 
-bool ParseWindowLine(const std::string &value, OtherWindow *window) {
+// A part after the title: "faults", or "owner N" naming an earlier window.
+bool ParseWindowPart(const std::string &part, int number, OtherWindow *window) {
+  if (part == kFaultsWord) return !window->faults && (window->faults = true);
+  if (part.compare(0, sizeof kOwnerWord - 1, kOwnerWord) != 0 || window->owner) return false;
+  const std::string digits = part.substr(sizeof kOwnerWord - 1);
+  if (digits.empty() || digits.size() > 4 || digits.find_first_not_of("0123456789") != std::string::npos) return false;
+  window->owner = std::stoi(digits);
+  return window->owner >= 1 && window->owner < number;
+}
+
+bool ParseWindowLine(const std::string &value, int number, OtherWindow *window) {
   std::vector<std::string> parts;
   for (size_t start = 0;;) {
     size_t bar = value.find('|', start);
@@ -159,19 +175,26 @@ bool ParseWindowLine(const std::string &value, OtherWindow *window) {
     if (bar == std::string::npos) break;
     start = bar + 1;
   }
-  if (parts[0].empty() || parts.size() > 3 || (parts.size() == 3 && parts[2] != kFaultsWord)) return false;
+  if (parts[0].empty() || parts.size() > 4) return false;
   window->className = parts[0];
   window->title = parts.size() > 1 ? parts[1] : "";
-  window->faults = parts.size() == 3;
+  for (size_t i = 2; i < parts.size(); ++i)
+    if (!ParseWindowPart(parts[i], number, window)) return false;
   return true;
 }
 
 bool WindowsFromIni(const std::string &text, Profile *profile, std::string *error) {
   profile->otherWindows.clear();
+  profile->fileMappings.clear();
   return ForEachIniEntry(text, kWindowsSection, [&](const std::string &key, const std::string &value, int number) {
     OtherWindow window;
-    if (key == "window" && ParseWindowLine(value, &window)) {
+    const int windowNumber = static_cast<int>(profile->otherWindows.size()) + 1;
+    if (key == "window" && ParseWindowLine(value, windowNumber, &window)) {
       profile->otherWindows.push_back(window);
+      return true;
+    }
+    if (key == "file_mapping" && !value.empty()) {
+      profile->fileMappings.push_back(value);
       return true;
     }
     *error = "machine.ini line " + std::to_string(number) + ": bad line in " + kWindowsSection + ": " + key + " = " + value;
@@ -222,6 +245,7 @@ std::string ProfileToIni(const Profile &profile) {
   for (const auto &field : Fields()) out << field.key << " = " << field.get(profile) << "\n";
   out << "\n" << kWindowsSection << "\n";
   for (const auto &window : profile.otherWindows) out << WindowLine(window) << "\n";
+  for (const auto &name : profile.fileMappings) out << "file_mapping = " << name << "\n";
   return out.str();
 }
 

@@ -53,3 +53,10 @@ extern const WCHAR kEditionDefaultText[];
 // ---- Profile ----
 extern const WCHAR kPhoneNumberRequest[];
 extern const WCHAR kPasswordRequest[];
+
+// ---- Programs holding the input method ----
+extern const WCHAR kConflictHeadingFormat[];  // number of programs
+extern const WCHAR kConflictLineFormat[];     // the count when the window was found
+extern const WCHAR kCloseProgramsText[];
+extern const WCHAR kCannotCloseText[];
+extern const WCHAR kSharedMemoryText[];

@@ -11,6 +11,7 @@
 #include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "simwin/types.h"
 
@@ -37,6 +38,7 @@ struct ProcessState {
   std::map<std::string, std::unique_ptr<SimInstance>> plantedModules;  // by file name, once loaded
   bool wow64RedirectionDisabled = false;
   bool consoleAllocated = false;
+  std::vector<std::unique_ptr<char>> mappingHandles;  // open file-mapping handles, one byte each
   std::filesystem::path packagePath;  // host file served as resource VOZ/KELTVOZ
   // Package files read so far, by host path: a locked resource stays mapped
   // for the life of the process.

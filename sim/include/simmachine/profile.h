@@ -18,6 +18,7 @@ struct OtherWindow {
   std::string className;  // UTF-8
   std::string title;      // UTF-8, may be empty
   bool faults = false;
+  int owner = 0;  // the 1-based number of an earlier window that owns this one (a popup); 0 none
 };
 
 struct Profile {
@@ -48,6 +49,7 @@ struct Profile {
   bool imeInstallFails = false;     // ImmInstallIMEW answers no layout
   std::string keyboardLayout;       // the thread's layout id ("E0200804"); empty: the user's first preload entry
   std::vector<OtherWindow> otherWindows;
+  std::vector<std::string> fileMappings;  // names of other programs' shared memory
 
   bool IsWow64() const { return nativeArchitecture == 9 && processBits == 32; }
   bool Is64BitWindows() const { return nativeArchitecture == 9 || nativeArchitecture == 6; }

@@ -125,6 +125,13 @@ BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, void *overl
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, void *overlapped);
 BOOL SetEndOfFile(HANDLE file);
 
+#define FILE_MAP_WRITE 0x0002
+#define FILE_MAP_READ 0x0004
+// Opens the shared memory another program made under `name` (machine.ini
+// lists them); null with ERROR_FILE_NOT_FOUND when there is none. The
+// program cannot make one here.
+HANDLE OpenFileMappingA(DWORD access, BOOL inherit, LPCSTR name);
+
 struct BY_HANDLE_FILE_INFORMATION {
   DWORD dwFileAttributes;
   FILETIME ftCreationTime;

@@ -85,6 +85,12 @@ BOOL UpdateWindow(HWND window);
 BOOL IsWindow(HWND window);
 BOOL IsWindowVisible(HWND window);
 HWND FindWindowA(LPCSTR className, LPCSTR title);
+typedef BOOL (*WNDENUMPROC)(HWND, LPARAM);
+// Top-level windows in the order they were made (Windows goes by z-order).
+BOOL EnumWindows(WNDENUMPROC callback, LPARAM parameter);
+int GetClassNameA(HWND window, LPSTR name, int size);
+// The parent of a child window, the owner of an owned popup, else null.
+HWND GetParent(HWND window);
 BOOL SetWindowTextA(HWND window, LPCSTR text);
 BOOL SetWindowTextW(HWND window, LPCWSTR text);
 int GetWindowTextA(HWND window, LPSTR text, int size);

@@ -1,0 +1,89 @@
+#include "shell/conflict_detection.h"
+
+#include "common/program_state.h"
+#include "common/texts.h"
+#include "package/package_data.h"
+#include "platform/win32.h"
+
+int conflictCount = 0;
+
+namespace {
+
+// Where the working buffer holds the message, one line, and the list.
+const DWORD kMessageOffset = 0;
+const DWORD kLineOffset = 0x40000;
+const DWORD kListOffset = 0x44200;
+const int kClassNameSize = 101;
+const int kTitleLength = 200;
+// The message is composed below the line area from the list; the list is
+// kept short enough that the message never reaches it. Windows past that
+// are counted but not listed (hundreds of lines fit).
+const int kListLimit = (int)(kLineOffset / sizeof(WCHAR)) - 512;
+
+WCHAR *BufferText(DWORD offset) { return (WCHAR *)(workingBuffer + offset); }
+
+const char *WatchedClass() { return interfaceChoice == 1 ? "STATKELT" : "UIKELT"; }
+
+// The outermost window of the chain above `window`'s parent; null when it
+// has none.
+HWND OutermostParent(HWND window) {
+  HWND parent = GetParent(window);
+  if (!parent) return NULL;
+  for (HWND next = GetParent(parent); next; next = GetParent(parent)) parent = next;
+  return parent;
+}
+
+void AddLine(HWND window) {
+  HWND outermost = OutermostParent(window);
+  if (!outermost) return;
+  WCHAR *line = BufferText(kLineOffset);
+  WCHAR *list = BufferText(kListOffset);
+  wsprintfW(line, kConflictLineFormat, conflictCount);
+  const int numberLength = lstrlenW(line);
+  WCHAR *title = line + numberLength + 1;
+  title[0] = 0;
+  GetWindowTextW(outermost, title, kTitleLength + 1);
+  if (lstrlenW(list) + numberLength + lstrlenW(title) + 2 >= kListLimit) return;
+  lstrcatW(list, line);
+  lstrcatW(list, title);
+  lstrcatW(list, L"\r\n");
+}
+
+BOOL CALLBACK CheckWindow(HWND window, LPARAM) {
+  char className[kClassNameSize] = "";
+  GetClassNameA(window, className, kClassNameSize - 1);
+  if (lstrcmpA(className, WatchedClass()) == 0) {
+    ++conflictCount;
+    AddLine(window);
+  }
+  return TRUE;
+}
+
+void ComposeMessage() {
+  WCHAR *message = BufferText(kMessageOffset);
+  wsprintfW(message, kConflictHeadingFormat, conflictCount);
+  lstrcatW(message, BufferText(kListOffset));
+  lstrcatW(message, L"\r\n");
+  lstrcatW(message, L"\r\n");
+  lstrcatW(message, kCloseProgramsText);
+  lstrcatW(message, L"\r\n");
+  lstrcatW(message, kCannotCloseText);
+}
+
+}  // namespace
+
+void FindConflictingPrograms() {
+  conflictCount = 0;
+  if (!workingBuffer) return;
+  BufferText(kListOffset)[0] = 0;
+  EnumWindows(CheckWindow, 0);
+  if (conflictCount > 0) ComposeMessage();
+}
+
+void ProbeImeSharedMemory() {
+  conflictCount = 0;
+  HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, TRUE, interfaceChoice == 1 ? "morvakkelt80" : "morvakkelt");
+  if (!mapping) return;
+  CloseHandle(mapping);
+  conflictCount = 1;
+}

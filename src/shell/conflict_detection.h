@@ -1,0 +1,18 @@
+// Signs that an earlier copy of the input method is still in use: other
+// programs' windows of its classes, and its shared memory.
+#pragma once
+
+// The number of windows found, or 1/0 for the shared-memory probe.
+extern int conflictCount;
+
+// Counts the top-level windows of the class the chosen interface uses
+// ("STATKELT" for TSF, "UIKELT" for IME, exact letters). Each one with a
+// parent adds a numbered line with the title of its outermost parent; when
+// any were found, the whole message is composed at the start of the working
+// buffer (UTF-16). Without the working buffer nothing is counted.
+void FindConflictingPrograms();
+
+// Sets the conflict count to 1 when the input method's shared memory of the
+// chosen interface ("morvakkelt80" for TSF, "morvakkelt" for IME) exists,
+// else 0. The mapping is closed at once.
+void ProbeImeSharedMemory();
