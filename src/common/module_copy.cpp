@@ -11,7 +11,6 @@
 
 namespace {
 
-
 // What a copy attempt has to tell the user, once redirection is back on.
 enum CopyOutcome { kCopied = 0, kNotUnpacked, kNotCopied };
 

@@ -26,8 +26,6 @@ char nameTable[kNameTableSize][kNameSize];
 
 const int kValueSize = 200;
 
-int IsTraditional() { return codePage == kTraditionalCodePage; }
-
 // Whether the `size` bytes read begin with `prefix` (without its terminator).
 int BeginsWith(const char *data, DWORD size, const char *prefix) {
   const DWORD length = (DWORD)lstrlenA(prefix);
@@ -63,7 +61,7 @@ int IsProductEntry(HKEY layouts, const char *name, HKEY *entry, DWORD *largest) 
     RegCloseKey(key);
     return 0;
   }
-  if (BeginsWith(text, size, IsTraditional() ? kDisplayNameBig5 : kDisplayNameGbk)) {
+  if (BeginsWith(text, size, codePage == kTraditionalCodePage ? kDisplayNameBig5 : kDisplayNameGbk)) {
     *entry = key;
     return 1;
   }
@@ -124,7 +122,7 @@ int EndsInLanguagePart(const char *id) {
 void WriteEntryValues(HKEY entry) {
   SetTextValue(entry, "IME file", "MORVAK4.IME");
   SetTextValue(entry, "layout file", IsWindows9xFamily() ? "kbdus.kbd" : "kbdus.dll");
-  SetTextValue(entry, "layout text", IsTraditional() ? kLayoutTextBig5 : kLayoutTextGbk);
+  SetTextValue(entry, "layout text", codePage == kTraditionalCodePage ? kLayoutTextBig5 : kLayoutTextGbk);
 }
 
 }  // namespace

@@ -11,11 +11,9 @@ const DWORD kLayoutIdFloor = 0xE0000804;
 const DWORD kLayoutIdFloorBig5 = 0xE0000404;
 const DWORD kLayoutIdStep = 0x10000;
 
-int IsTraditional() { return codePage == kTraditionalCodePage; }
-
 }  // namespace
 
-const char *LayoutLanguagePart() { return IsTraditional() ? "404" : "804"; }
+const char *LayoutLanguagePart() { return codePage == kTraditionalCodePage ? "404" : "804"; }
 
 void ReplaceLanguagePart(char *id, int size) {
   const int length = lstrlenA(id);
@@ -24,7 +22,7 @@ void ReplaceLanguagePart(char *id, int size) {
 }
 
 int MakeNewLayoutId(DWORD largest, char *id, int size) {
-  const DWORD floor = IsTraditional() ? kLayoutIdFloorBig5 : kLayoutIdFloor;
+  const DWORD floor = codePage == kTraditionalCodePage ? kLayoutIdFloorBig5 : kLayoutIdFloor;
   const DWORD base = largest < floor ? floor : largest;
   // Past FFFF the sum would wrap to a small id such as 00000804, which
   // names a keyboard of the system.

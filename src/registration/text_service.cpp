@@ -17,8 +17,6 @@ const char kSortOrderKey[] =
     "SOFTWARE\\Microsoft\\CTF\\SortOrder\\AssemblyItem\\0x00000804\\{34745C63-B2F0-4784-8B67-5E12C8701A31}";
 const int kSortOrderEntries = 100;
 
-
-
 const char kTextServiceKey[] = "SOFTWARE\\Microsoft\\CTF\\TIP\\{65653599-5030-4C0F-8871-83F6AFDE5098}";
 // regsvr32 is given this long to register a module before the next start.
 const DWORD kRegistrationPauseMs = 2000;

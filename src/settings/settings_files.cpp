@@ -14,23 +14,24 @@ BYTE inputOptionsRecord[kInputOptionsSize] = {0, 0, 0, 0, 0, 0, 0, 0, 54, 1, 1, 
 namespace {
 
 const int kPathSize = kInstallDirSize + 16;
+const int kFirstAddressOffset = 100;
+const int kSecondAddressOffset = 200;
 
 void SettingsPath(char *path, const char *name) { wsprintfA(path, "%s%s", installDir, name); }
 
-void WriteBytes(const char *name, const void *bytes, UINT length) {
+// `replace`: the earlier file is deleted first, not only truncated.
+void WriteBytes(const char *name, const void *bytes, UINT length, bool replace = false) {
   char path[kPathSize];
   SettingsPath(path, name);
+  if (replace) remove(path);
   HFILE file = _lcreat(path, 0);
   _lwrite(file, (LPCSTR)bytes, length);
   _lclose(file);
 }
 
 void WriteEdition() {
-  char path[kPathSize];
-  SettingsPath(path, "wbpybz.voh");
-  remove(path);
   // Ten characters and their terminator.
-  WriteBytes("wbpybz.voh", editionChoice == 1 ? "VOWBPYBZ=1" : "VOWBPYBZ=0", 11);
+  WriteBytes("wbpybz.voh", editionChoice == 1 ? "VOWBPYBZ=1" : "VOWBPYBZ=0", 11, true);
 }
 
 // The update addresses are never filled; the lines say how often to look.
@@ -38,9 +39,9 @@ void ComposeNetworkText() {
   char *text = (char *)networkRecord + kNetworkTextOffset;
   const int size = kNetworkRecordSize - kNetworkTextOffset;
   CopyText(text, size, "VONETURL1=");
-  AppendText(text, size, (const char *)networkRecord + 100);
+  AppendText(text, size, (const char *)networkRecord + kFirstAddressOffset);
   AppendText(text, size, "\r\nVONETURL2=");
-  AppendText(text, size, (const char *)networkRecord + 200);
+  AppendText(text, size, (const char *)networkRecord + kSecondAddressOffset);
   static const char *const kLines[] = {"\r\nVONETTIME=1", "\r\nVOBJTIME=7",   "\r\nVOWYTIME=3",
                                        "\r\nVOSJOFF=0",   "\r\nVONETTIME0=0", "\r\nVOBJTIME0=0",
                                        "\r\n",            "VONEONE=1",        "\r\n"};
@@ -48,11 +49,8 @@ void ComposeNetworkText() {
 }
 
 void WriteProfile() {
-  char path[kPathSize];
-  SettingsPath(path, "voyhgl0.dat");
   ZeroMemory(profileRecord + kProfileZeroOffset, 4);
-  remove(path);
-  WriteBytes("voyhgl0.dat", profileRecord, kProfileRecordSize);
+  WriteBytes("voyhgl0.dat", profileRecord, kProfileRecordSize, true);
 }
 
 void ReadEarlierOptions(const char *path) {
