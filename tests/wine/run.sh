@@ -61,6 +61,11 @@ echo "wine prefix $WINEPREFIX"
 "$WINE" wineboot -i >/dev/null 2>&1
 "$WINE" winecfg -v win10 >/dev/null 2>&1
 "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+# The wizard asks for the faces 宋体 and 楷体; both sides of a screen
+# comparison draw them with the same two fonts as the simulated machine.
+substitutes='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontSubstitutes'
+"$WINE" reg add "$substitutes" /v 宋体 /d "AR PL UMing CN" /f >/dev/null 2>&1
+"$WINE" reg add "$substitutes" /v 楷体 /d "AR PL UKai CN" /f >/dev/null 2>&1
 ln -sfn "Program Files" "$WINEPREFIX/drive_c/PROGRA~1"
 "$WINESERVER" -w
 mv "$WINEPREFIX" "$WINEPREFIX.template"
