@@ -225,6 +225,8 @@ LPVOID LockResource(HGLOBAL resource) {
   return bytes ? const_cast<char *>(bytes->data()) : nullptr;
 }
 
+BOOL FreeResource(HGLOBAL) { return FALSE; }
+
 DWORD SizeofResource(HMODULE, HRSRC resource) {
   if (resource != &packageResource) return 0;
   const std::string *bytes = PackageBytes();

@@ -4,13 +4,23 @@ int progressStep = 0;
 int progressTotal = 0;
 
 namespace {
-ProgressHook progressHook = 0;
-}
 
-void SetProgressHook(ProgressHook hook) { progressHook = hook; }
+ProgressHook progressHook = 0;
+ProgressScreenHook screenHook = 0;
 
 void ShowProgress() {
   if (progressHook) progressHook(progressStep, progressTotal);
+}
+
+}  // namespace
+
+void SetProgressHooks(ProgressHook progress, ProgressScreenHook screen) {
+  progressHook = progress;
+  screenHook = screen;
+}
+
+void ShowProgressScreen() {
+  if (screenHook) screenHook();
 }
 
 void ResetProgress(int total) {
@@ -21,5 +31,11 @@ void ResetProgress(int total) {
 
 void AdvanceProgress(int steps) {
   progressStep += steps;
+  ShowProgress();
+}
+
+void AdvanceProgressOnFreshScreen(int steps) {
+  progressStep += steps;
+  ShowProgressScreen();
   ShowProgress();
 }

@@ -60,3 +60,44 @@ extern const WCHAR kConflictLineFormat[];     // the count when the window was f
 extern const WCHAR kCloseProgramsText[];
 extern const WCHAR kCannotCloseText[];
 extern const WCHAR kSharedMemoryText[];
+
+// ---- Wizard screens ----
+extern const WCHAR kWizardTitleTraditional[];  // the window title on code page 950
+extern const WCHAR kLoadingText[];
+extern const WCHAR kPinyinEditionName[];
+extern const WCHAR kWubiSlogan[];
+extern const WCHAR kPhraseSlogan[];
+extern const WCHAR kVersionText[];
+extern const WCHAR kConfirmInstallLabel[];
+extern const WCHAR kConfirmQuitLabel[];
+extern const WCHAR kQuitLabel[];
+extern const WCHAR kEditionQuestion[];
+extern const WCHAR kInterfaceQuestion[];
+extern const WCHAR kPinyinChoiceLabel[];
+extern const WCHAR kWubiChoiceLabel[];
+extern const WCHAR kTsfChoiceLabel[];
+extern const WCHAR kImeChoiceLabel[];
+extern const WCHAR kCheckMark[];
+extern const WCHAR kProfileTitle[];
+extern const WCHAR kPinyinEditionLabel[];
+extern const WCHAR kWubiEditionLabel[];
+extern const WCHAR kProfileInstructions1[];
+extern const WCHAR kProfileInstructions2[];
+extern const WCHAR kProfileInstructions3[];
+extern const WCHAR kPhoneRowLabel[];
+extern const WCHAR kUserNameRowLabel[];
+extern const WCHAR kPasswordRowLabel[];
+extern const WCHAR kInstallTitle[];
+extern const WCHAR kInstallSubtitle[];
+extern const WCHAR kDurationNote[];
+extern const WCHAR kCopyingNote[];
+extern const WCHAR kHandsOffNote[];
+extern const char kInstallPathFormat[];  // installation directory
+extern const char kWorkingTitle[];
+extern const char kWorkingSubtitle[];
+extern const char kFinishTitle[];
+extern const char kFinishSubtitle[];
+extern const char kFinishLine1[];
+extern const char kFinishLine2[];
+extern const char kFinishLine3[];
+extern const WCHAR kInstalledText[];

@@ -135,13 +135,13 @@ int CheckPackageUsable() {
 }
 
 int DeployFiles(int pass) {
-  AdvanceProgress(1);
+  AdvanceProgressOnFreshScreen(1);
   Sleep(kStepPause);
   if (pass == kFullPass) {
     RemoveOldHelpers();
     if (!UnpackPackage()) return 0;
   }
-  AdvanceProgress(1);
+  AdvanceProgressOnFreshScreen(1);
   RestorePhraseLists();
   Sleep(kStepPause);
   AdvanceProgress(2);
@@ -160,7 +160,7 @@ int DeployFiles(int pass) {
 }
 
 void DeployImeModule(int pass) {
-  ShowProgress();
+  ShowProgressScreen();
   Sleep(kStepPause);
   ResetProgress(kImeProgressTotal);
   // On 64-bit Windows the 32-bit build goes to syswow64 and the 64-bit build

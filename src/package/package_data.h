@@ -20,6 +20,9 @@ extern BYTE *workingBuffer;
 // Finds, loads and locks the package resource into packageData and
 // packageSize. Returns 1 on success; on failure both stay null and 0.
 int LoadPackageResource();
+// Lets the package resource go; packageData is null and packageSize 0
+// afterwards.
+void ReleasePackageResource();
 // Allocates and locks the working buffer. Returns 1 on success; on failure
 // workingBuffer stays null and nothing is kept.
 int AllocateWorkingBuffer();

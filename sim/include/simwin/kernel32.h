@@ -194,6 +194,9 @@ BOOL SetDllDirectoryA(LPCSTR path);
 HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type);
 HGLOBAL LoadResource(HMODULE module, HRSRC resource);
 LPVOID LockResource(HGLOBAL resource);
+// Resources live as long as their module; freeing one changes nothing, as on
+// every Windows since the 32-bit ones.
+BOOL FreeResource(HGLOBAL resource);
 DWORD SizeofResource(HMODULE module, HRSRC resource);
 
 // ---- Processes, console and time ----

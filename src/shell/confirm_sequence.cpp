@@ -1,0 +1,112 @@
+#include "shell/confirm_sequence.h"
+
+#include "common/module_copy.h"
+#include "common/os_detection.h"
+#include "common/program_state.h"
+#include "common/progress.h"
+#include "common/system_folders.h"
+#include "common/texts.h"
+#include "registration/preload_list.h"
+#include "registration/text_service.h"
+#include "settings/settings_files.h"
+#include "shell/conflict_detection.h"
+#include "shell/install_driver.h"
+#include "shell/stage_code.h"
+#include "package/package_data.h"
+
+namespace {
+
+const int kInstallProgressTotal = 110;
+const UINT kFinishTimerPeriod = 1600;
+
+// 0 when the installation must stop here: the IME that is the default input
+// method refused, and the program ends.
+int PassesDefaultInputMethodCheck(HWND window, int *skipConflicts) {
+  *skipConflicts = 0;
+  if (interfaceChoice == 1) {
+    conflictCount = FindTextServiceInSortOrder();
+    *skipConflicts = conflictCount == 0;
+    return 1;
+  }
+  conflictCount = CheckDefaultInputMethod();
+  if (conflictCount != 0) return 1;
+  PostMessageA(window, WM_DESTROY, 0, 0);
+  return 0;
+}
+
+// 0 when programs hold the input method: they are named and the wizard waits
+// on the install screen for the user to close them.
+int NoProgramHoldsInputMethod() {
+  SetStageCode(1002);
+  FindConflictingPrograms();
+  if (conflictCount > 0) {
+    MessageBoxW(NULL, (const WCHAR *)workingBuffer, kProductCaptionW, MB_OK);
+    wizardState = 6;
+    return 0;
+  }
+  SetStageCode(1003);
+  ProbeImeSharedMemory();
+  if (conflictCount != 0) MessageBoxW(NULL, kSharedMemoryText, kProductCaptionW, MB_OK);
+  return 1;
+}
+
+void StartProductHelper() {
+  ReadWindowsFolder(systemDirString, kSystemDirSize);
+  char command[kInstallDirSize + 32];
+  wsprintfA(command, "%svorlkelt.exe vo", installDir);
+  WinExec(command, SW_SHOW);
+}
+
+void ShowFinishScreen(HWND window) {
+  wizardState = 8;
+  SetWindowTextA(editFieldA, "");
+  InvalidateRect(window, NULL, FALSE);
+}
+
+void FinishInstallation(HWND window) {
+  SetStageCode(1006);
+  if (Is64BitWindows() == 1) {
+    ShowFinishScreen(window);
+    if (interfaceChoice == 0) {
+      SetTimer(window, kFinishTimer, kFinishTimerPeriod, NULL);
+      return;
+    }
+  }
+  RunEnding(window);
+}
+
+}  // namespace
+
+void RunConfirmSequence(HWND window) {
+  wizardState = 7;
+  ResetProgress(kInstallProgressTotal);
+  SetStageCode(1001);
+  int skipConflicts = 0;
+  if (!PassesDefaultInputMethodCheck(window, &skipConflicts)) return;
+  if (!skipConflicts && !NoProgramHoldsInputMethod()) return;
+  SetStageCode(1004);
+  RunInstallDriver();
+  SetStageCode(10141);
+  WriteSettingsFiles();
+  WriteInputOptionsRecord();
+  SetStageCode(1005);
+  WriteInstallStamp();
+  StartProductHelper();
+  FinishInstallation(window);
+}
+
+void RunEnding(HWND window) {
+  KillTimer(window, kFinishTimer);
+  MessageBoxW(NULL, kInstalledText, kProductCaptionW, MB_OK);
+  CheckTextServiceFiles();
+  PostMessageA(window, WM_DESTROY, 0, 0);
+}
+
+void CompleteFinishTimer(HWND window) {
+  KillTimer(window, kFinishTimer);
+  ShowFinishScreen(window);
+  CopyModule("morvak4.ime", "morvak4.ime", kTargetSyswow64);
+  CheckTextServiceFiles();
+  MessageBoxW(NULL, kInstalledText, kProductCaptionW, MB_OK);
+  PostMessageA(window, WM_DESTROY, 0, 0);
+}
