@@ -157,27 +157,44 @@ CONFORMANCE_CHECK(ChineseFontsHaveTheCellAndExtentOfTheWizard) {
   CloseSurface(&s);
 }
 
-// Where the ink of a character falls in its cell and how dark each pixel is:
-// the glyphs are placed and antialiased alike, pixel for pixel.
+// Where the ink of the wizard's fonts falls in the text cell and how dark
+// each pixel is: glyphs are sized, placed, emboldened and antialiased alike,
+// pixel for pixel. The ink box is left, top, right, bottom as four 2-digit
+// numbers.
 CONFORMANCE_CHECK(ChineseTextInkLiesWhereWineDrawsIt) {
-  Surface s = OpenSurface(40, 30);
-  HFONT font = CreateFontA(22, 7, 0, 0, 0, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, "宋体");
-  HGDIOBJ previous = SelectObject(s.dc, font);
-  SetBkMode(s.dc, TRANSPARENT);
-  CHECK(TextOutW(s.dc, 4, 3, L"确定", 2));
-  RECT ink = InkBox(s.dc, 40, 30);
-  CHECK_EQ(ink.left * 1000000 + ink.top * 10000 + ink.right * 100 + ink.bottom, 4043124);
-  long darkness = 0;
-  int shades = 0, seen[256] = {0};
-  for (int y = 0; y < 30; ++y)
-    for (int x = 0; x < 40; ++x) {
-      COLORREF c = GetPixel(s.dc, x, y);
-      darkness += 255 - (long)(c & 0xFF);
-      if (!seen[c & 0xFF]++) ++shades;
-    }
-  CHECK_EQ(darkness, 17588);
-  CHECK_EQ(shades, 16);  // antialiased: white, black and 14 greys between
-  SelectObject(s.dc, previous);
-  DeleteObject(font);
-  CloseSurface(&s);
+  static const struct {
+    int height, width, weight;
+    const char *face;
+    const wchar_t *text;
+    long long inkBox;
+    long darkness;
+  } fonts[] = {
+      {22, 7, 0, "宋体", L"确定", 4043124, 17588},
+      {40, 20, 0, "楷体", L"智能", 6078241, 103922},
+      {30, 15, FW_BOLD, "楷体", L"拼音", 4056831, 116682},
+      {16, 8, FW_BOLD, "宋体", L"五笔", 4033617, 30669},
+  };
+  for (size_t i = 0; i < sizeof fonts / sizeof fonts[0]; ++i) {
+    Surface s = OpenSurface(100, 50);
+    HFONT font = CreateFontA(fonts[i].height, fonts[i].width, 0, 0, fonts[i].weight, 0, 0, 0, GB2312_CHARSET, 0, 0,
+                             0, 0, fonts[i].face);
+    HGDIOBJ previous = SelectObject(s.dc, font);
+    SetBkMode(s.dc, TRANSPARENT);
+    CHECK(TextOutW(s.dc, 4, 3, fonts[i].text, 2));
+    RECT ink = InkBox(s.dc, 100, 50);
+    CHECK_EQ(ink.left * 1000000LL + ink.top * 10000 + ink.right * 100 + ink.bottom, fonts[i].inkBox);
+    long darkness = 0;
+    int shades = 0, seen[256] = {0};
+    for (int y = 0; y < 50; ++y)
+      for (int x = 0; x < 100; ++x) {
+        COLORREF c = GetPixel(s.dc, x, y);
+        darkness += 255 - (long)(c & 0xFF);
+        if (!seen[c & 0xFF]++) ++shades;
+      }
+    CHECK_EQ(darkness, fonts[i].darkness);
+    CHECK(shades > 2);  // antialiased
+    SelectObject(s.dc, previous);
+    DeleteObject(font);
+    CloseSurface(&s);
+  }
 }
