@@ -54,6 +54,32 @@ RECT InkBox(HDC dc, int width, int height) {
 
 }  // namespace
 
+// The wizard's window (an overlapped window with a system menu, 400 x 310)
+// loses its fixed frame and caption to the client area; a popup keeps all
+// of it.
+CONFORMANCE_CHECK(OverlappedWindowClientAreaLeavesOutFrameAndCaption) {
+  WNDCLASSA windowClass;
+  ZeroMemory(&windowClass, sizeof windowClass);
+  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.hInstance = GetModuleHandleA(NULL);
+  windowClass.hbrBackground = (HBRUSH)GetStockObject(WHITE_BRUSH);
+  windowClass.lpszClassName = "ConformanceCanvas";
+  CHECK(RegisterClassA(&windowClass) != 0);
+  static const struct {
+    DWORD style;
+    LONG width, height;
+  } windows[] = {{WS_SYSMENU, 394, 285}, {WS_POPUP, 400, 310}};
+  for (size_t i = 0; i < sizeof windows / sizeof windows[0]; ++i) {
+    HWND window = CreateWindowExA(0, "ConformanceCanvas", "canvas", windows[i].style, 0, 0, 400, 310, NULL, NULL,
+                                  windowClass.hInstance, NULL);
+    RECT client;
+    CHECK(GetClientRect(window, &client));
+    CHECK_EQ(client.right, windows[i].width);
+    CHECK_EQ(client.bottom, windows[i].height);
+    DestroyWindow(window);
+  }
+}
+
 // A line stops short of its end point, the next one starts there; a
 // rectangle's outline lies on its left and top edge and just inside its
 // right and bottom edge, the brush fills the rest; an empty one draws nothing.
