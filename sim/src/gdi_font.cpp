@@ -38,7 +38,7 @@ struct SizedFont {
 struct Glyph {
   int left = 0, top = 0;  // of the bitmap, from the pen position on the baseline
   int advance = 0;
-  int width = 0, height = 0;
+  int width = 0, height = 0;          // of the bitmap: 0 for a glyph without ink
   std::vector<unsigned char> levels;  // 0..16 per pixel, rows top down
 };
 
@@ -187,12 +187,13 @@ FT_Glyph_Metrics CellMetrics(const SizedFont &f, FT_GlyphSlot slot) {
 }
 
 void Rasterize(const SizedFont &f, FT_GlyphSlot slot, const FT_BBox &box, Glyph &glyph) {
-  glyph.width = static_cast<int>((box.xMax - box.xMin) >> 6), glyph.height = static_cast<int>((box.yMax - box.yMin) >> 6);
-  if (glyph.width <= 0 || glyph.height <= 0 || slot->format != FT_GLYPH_FORMAT_OUTLINE) return;
-  int pitch = (glyph.width + 3) / 4 * 4;
-  std::vector<unsigned char> grey(static_cast<size_t>(pitch) * glyph.height);
+  int width = static_cast<int>((box.xMax - box.xMin) >> 6), height = static_cast<int>((box.yMax - box.yMin) >> 6);
+  if (width <= 0 || height <= 0 || slot->format != FT_GLYPH_FORMAT_OUTLINE) return;  // nothing to draw
+  glyph.width = width, glyph.height = height;
+  int pitch = (width + 3) / 4 * 4;
+  std::vector<unsigned char> grey(static_cast<size_t>(pitch) * height);
   FT_Bitmap bitmap = {};
-  bitmap.width = glyph.width, bitmap.rows = glyph.height, bitmap.pitch = pitch;
+  bitmap.width = width, bitmap.rows = height, bitmap.pitch = pitch;
   bitmap.pixel_mode = FT_PIXEL_MODE_GRAY, bitmap.num_grays = 256, bitmap.buffer = grey.data();
   if (f.scaled) FT_Outline_Transform(&slot->outline, &f.matrix);
   FT_Outline_Translate(&slot->outline, -box.xMin, -box.yMin);

@@ -156,15 +156,16 @@ CONFORMANCE_CHECK(BottomUpBitmapLandsRightSideUpAndStretchRepeatsRows) {
 }
 
 // The body font ("宋体", 22 by 7, GB2312) and the title font ("楷体", 40 by 20):
-// cell height, ascent, average width and the extent of a button label.
+// cell height, ascent, average width, the extent of a button label and the
+// cell an opaque background fills.
 CONFORMANCE_CHECK(ChineseFontsHaveTheCellAndExtentOfTheWizard) {
   static const struct {
     int height, width;
     const char *face;
     LONG ascent, labelWidth;
   } fonts[] = {{22, 7, "宋体", 19, 77}, {40, 20, "楷体", 35, 0}};
-  Surface s = OpenSurface(10, 10);
   for (size_t i = 0; i < sizeof fonts / sizeof fonts[0]; ++i) {
+    Surface s = OpenSurface(300, 50);
     HFONT font = CreateFontA(fonts[i].height, fonts[i].width, 0, 0, 0, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0,
                              fonts[i].face);
     HGDIOBJ previous = SelectObject(s.dc, font);
@@ -177,10 +178,17 @@ CONFORMANCE_CHECK(ChineseFontsHaveTheCellAndExtentOfTheWizard) {
     CHECK(GetTextExtentPoint32W(s.dc, L"确 定 安 装", 7, &extent));
     CHECK_EQ(extent.cy, fonts[i].height);
     if (fonts[i].labelWidth) CHECK_EQ(extent.cx, fonts[i].labelWidth);
+    // An opaque background fills exactly the text cell.
+    SetBkColor(s.dc, kRed);
+    CHECK(TextOutW(s.dc, 0, 0, L"确 定 安 装", 7));
+    CHECK_EQ(GetPixel(s.dc, 0, 0), kRed);
+    CHECK_EQ(GetPixel(s.dc, extent.cx - 1, extent.cy - 1), kRed);
+    CHECK_EQ(GetPixel(s.dc, extent.cx, 0), kWhite);
+    CHECK_EQ(GetPixel(s.dc, 0, extent.cy), kWhite);
     SelectObject(s.dc, previous);
     DeleteObject(font);
+    CloseSurface(&s);
   }
-  CloseSurface(&s);
 }
 
 // Where the ink of the wizard's fonts falls in the text cell and how dark
