@@ -64,9 +64,10 @@ BOOL Rectangle(HDC dc, int left, int top, int right, int bottom) {
   return TRUE;
 }
 
-// Each destination pixel takes the source pixel its centre falls on, which
-// repeats rows and columns when enlarging as Windows' default stretch mode
-// does; when shrinking Windows would AND the dropped rows in (narrower here).
+// Destination pixel i takes source pixel i * source size / destination size,
+// so enlarging repeats rows and columns as Windows' default stretch mode
+// does (two rows over seven: the first four, then three); when shrinking
+// Windows would AND the dropped rows in (narrower here).
 BOOL StretchBlt(HDC dst, int xDst, int yDst, int wDst, int hDst, HDC src, int xSrc, int ySrc, int wSrc, int hSrc,
                 DWORD rop) {
   SimDc *to = sim::FindDc(dst), *from = sim::FindDc(src);

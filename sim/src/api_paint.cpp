@@ -1,6 +1,8 @@
 // USER32's side of painting: a window's client area and canvas, the device
 // contexts on it, the edit children drawn over their parent, and the paint
 // observer that setup-sim saves pictures with.
+#include <algorithm>
+
 #include "api_support.h"
 #include "gdi_font.h"
 #include "gdi_internal.h"
