@@ -3,11 +3,13 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "simmachine/canvas.h"
 #include "simwin/types.h"
 #include "simwin/user32.h"
 
@@ -24,9 +26,12 @@ struct SimWindow {
   bool visible = false;
   bool needsPaint = true;
   bool destroyed = false;
+  sim::Canvas canvas;  // the client area, sized on first use
 };
 
 namespace sim {
+
+struct GdiState;  // the program's pens, brushes, fonts, bitmaps and device contexts
 
 struct WindowClass {
   std::string name;  // UTF-8
@@ -47,6 +52,10 @@ struct UserState {
   HWND console = nullptr;  // the console window once GetConsoleWindow made it
   ATOM nextAtom = 0xC000;
   bool otherWindowsOpen = false;  // the profile's other-program windows are among `windows`
+  std::shared_ptr<GdiState> gdi;  // made by the first GDI call
+  // Called after each finished paint of a top-level window (EndPaint, or
+  // ReleaseDC of its device context), once its edit children are drawn.
+  std::function<void(HWND)> paintObserver;
 
   // The live window for a handle, or null for an unknown or destroyed one.
   SimWindow *Find(HWND window) const;

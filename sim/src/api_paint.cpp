@@ -1,0 +1,108 @@
+// USER32's side of painting: a window's client area and canvas, the device
+// contexts on it, the edit children drawn over their parent, and the paint
+// observer that setup-sim saves pictures with.
+#include <algorithm>
+
+#include "api_support.h"
+#include "gdi_font.h"
+#include "gdi_internal.h"
+
+using sim::M;
+
+namespace {
+
+// An overlapped window has a caption and a fixed frame around its client
+// area (3 pixels each side, a 19-pixel caption, as Wine draws an unmanaged
+// window); a child or popup is all client area.
+SIZE ClientSize(const SimWindow &w) {
+  if (w.style & (WS_CHILD | WS_POPUP)) return SIZE{w.width, w.height};
+  return SIZE{std::max(w.width - 6, 0), std::max(w.height - 25, 0)};
+}
+
+COLORREF ClassBackground(const SimWindow &w) {
+  for (const auto &c : M().user.classes)
+    if (sim::EqualNoCase(sim::Utf8ToUtf16(c.name), sim::Utf8ToUtf16(w.className))) return sim::BrushColor(c.background);
+  return RGB(255, 255, 255);
+}
+
+bool IsEdit(const SimWindow &w) { return sim::EqualNoCase(sim::Utf8ToUtf16(w.className), u"EDIT"); }
+
+// Windows repaints the children after their parent, and the parent has no
+// WS_CLIPCHILDREN: each visible edit field ends up over what the parent drew,
+// a white box with its text at (2, 2) in the system font.
+void DrawEditChildren(HWND parent, sim::Canvas &canvas) {
+  for (const auto &child : M().user.windows) {
+    if (child->parent != parent || child->destroyed || !child->visible || !IsEdit(*child)) continue;
+    sim::FillCanvas(canvas, child->x, child->y, child->x + child->width, child->y + child->height, RGB(255, 255, 255));
+    const sim::FontRequest &font = sim::SystemFont();
+    sim::DrawText(canvas, font, child->x + 2, child->y + 2, child->title, RGB(0, 0, 0));
+    canvas.texts.push_back({child->x + 2, child->y + 2, sim::Utf16ToUtf8(child->title), RGB(0, 0, 0), TRANSPARENT,
+                            font.face, font.height, font.width, font.weight});
+  }
+}
+
+// The end of a paint of a top-level window: its children, then the observer.
+void FinishPaint(HWND window) {
+  SimWindow *w = M().user.Find(window);
+  if (!w || (w->style & WS_CHILD)) return;
+  DrawEditChildren(window, *sim::WindowCanvas(window));
+  if (M().user.paintObserver) M().user.paintObserver(window);
+}
+
+}  // namespace
+
+sim::Canvas *sim::WindowCanvas(HWND window) {
+  SimWindow *w = M().user.Find(window);
+  if (!w) return nullptr;
+  SIZE size = ClientSize(*w);
+  if (w->canvas.width != size.cx || w->canvas.height != size.cy)
+    w->canvas = MakeCanvas(size.cx, size.cy, ClassBackground(*w));
+  return &w->canvas;
+}
+
+BOOL GetClientRect(HWND window, LPRECT rect) {
+  SimWindow *w = M().user.Find(window);
+  if (!w) {
+    sim::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  SIZE size = ClientSize(*w);
+  *rect = RECT{0, 0, size.cx, size.cy};
+  return TRUE;
+}
+
+// The whole client area is to be painted; the background is not erased
+// again, as every screen of the program paints all of it.
+HDC BeginPaint(HWND window, LPPAINTSTRUCT paint) {
+  sim::Canvas *canvas = sim::WindowCanvas(window);
+  if (!canvas || !paint) return nullptr;
+  canvas->texts.clear();
+  *paint = PAINTSTRUCT{};
+  paint->hdc = sim::OpenDc(window);
+  paint->rcPaint = RECT{0, 0, canvas->width, canvas->height};
+  return paint->hdc;
+}
+
+BOOL EndPaint(HWND window, const PAINTSTRUCT *paint) {
+  SimWindow *w = M().user.Find(window);
+  if (!w || !paint) return FALSE;
+  w->needsPaint = false;
+  sim::CloseDc(paint->hdc);
+  FinishPaint(window);
+  return TRUE;
+}
+
+// The screen's context (no window) is a memory context here: nothing draws
+// on the simulated screen, but bitmaps can be made compatible with it.
+HDC GetDC(HWND window) {
+  if (window && !sim::WindowCanvas(window)) return nullptr;
+  return sim::OpenDc(window);
+}
+
+int ReleaseDC(HWND window, HDC dc) {
+  SimDc *d = sim::FindDc(dc);
+  if (!d || d->window != window) return 0;
+  sim::CloseDc(dc);
+  FinishPaint(window);
+  return 1;
+}
