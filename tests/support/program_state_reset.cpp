@@ -60,7 +60,7 @@ void ResetInstallationState() {
   ownEntryFoundFlag = 0;
   std::memset(capturedOutput, 0, sizeof capturedOutput);
   std::memset(networkRecord, 0, sizeof networkRecord);
-  SetProgressHook(NULL);
+  SetProgressHooks(NULL, NULL);
   SetEarlierDataQuestion(NULL);
 }
 
