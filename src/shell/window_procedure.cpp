@@ -23,6 +23,9 @@ int endRequested = 0;
 int resourcesReleased = 0;
 
 void CreateWizardResources(HWND window) {
+  installWorkRunning = 0;
+  endRequested = 0;
+  resourcesReleased = 0;
   AllocConsole();
   ShowWindow(GetConsoleWindow(), SW_HIDE);
   editionChoice = 0;

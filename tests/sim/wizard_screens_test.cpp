@@ -1,0 +1,204 @@
+// What the wizard's screens show, read back from the simulated window:
+// background rows, frame lines, the texts and where they stand, the check
+// marks, the banner's Pinyin strip and the progress fills.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "common/os_detection.h"
+#include "common/program_state.h"
+#include "common/progress.h"
+#include "shell/main_window.h"
+#include "simmachine/canvas.h"
+#include "support/test_machine.h"
+#include "ui/progress_bar.h"
+
+namespace {
+
+using testing_support::ScopedMachine;
+
+const COLORREF kBlack = RGB(0, 0, 0);
+const COLORREF kWhite = RGB(255, 255, 255);
+const COLORREF kProgressBlue = RGB(30, 144, 255);
+
+class WizardScreens : public testing::Test {
+ protected:
+  void SetUp() override {
+    machine_->process.packagePath = VOZ_PACKAGE_FILE;
+    DetectWindows();
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    ASSERT_TRUE(RegisterMainWindowClass(instance));
+    ASSERT_TRUE(CreateMainWindow(instance, SW_SHOWNORMAL));
+  }
+
+  // Paints the screen of `state` as a paint message does.
+  void Show(int state) {
+    wizardState = state;
+    InvalidateRect(mainWindow, nullptr, FALSE);
+    UpdateWindow(mainWindow);
+  }
+
+  COLORREF Pixel(int x, int y) { return sim::CanvasPixel(mainWindow, x, y); }
+
+  // The last text drawn at (x, y), or null.
+  const sim::DrawnText *TextAt(int x, int y) {
+    const sim::DrawnText *found = nullptr;
+    for (const auto &text : sim::WindowCanvas(mainWindow)->texts)
+      if (text.x == x && text.y == y) found = &text;
+    return found;
+  }
+
+  ScopedMachine machine_;
+};
+
+// The banner as the package carries it: the colour at (x, y), top-down.
+COLORREF BannerPixel(int x, int y) {
+  std::ifstream file(std::string(VOZ_PAYLOAD_FILES) + "/kelt1.bmp", std::ios::binary);
+  std::string bmp((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  auto read32 = [&](size_t at) {
+    uint32_t value = 0;
+    for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bmp[at + i]);
+    return value;
+  };
+  const uint32_t width = read32(18), height = read32(22), stride = (width * 3 + 3) & ~3u;
+  const unsigned char *p =
+      reinterpret_cast<const unsigned char *>(bmp.data()) + read32(10) + (height - 1 - y) * stride + x * 3;
+  return RGB(p[2], p[1], p[0]);
+}
+
+TEST_F(WizardScreens, BackgroundsRunTheirColoursRowByRow) {
+  // x = 392 lies right of every text and frame; the intro's banner covers
+  // rows above 190.
+  for (int y : {190, 200, 233, 284}) {
+    Show(0);
+    EXPECT_EQ(Pixel(392, y), RGB(0, (2 * y - 112) % 256, 250 - 140 * y / 310)) << "intro row " << y;
+    Show(1);
+    EXPECT_EQ(Pixel(392, y), RGB(150 * y / 310, 255 * y / 310, 250 - 150 * y / 310)) << "profile row " << y;
+  }
+  Show(6);
+  EXPECT_EQ(Pixel(392, 0), RGB(0, 0, 250));
+}
+
+TEST_F(WizardScreens, ButtonFramesAreRaisedAndLeaveOutTheirLastPoints) {
+  Show(1);
+  // Black bottom and right, drawn first; white top and left over them.
+  EXPECT_EQ(Pixel(40, 270), kBlack);
+  EXPECT_EQ(Pixel(90, 270), kBlack);
+  EXPECT_EQ(Pixel(140, 270), kBlack);
+  EXPECT_EQ(Pixel(140, 258), kBlack);
+  EXPECT_EQ(Pixel(140, 245), kWhite);
+  EXPECT_EQ(Pixel(90, 245), kWhite);
+  EXPECT_EQ(Pixel(40, 245), kWhite);
+  EXPECT_EQ(Pixel(40, 258), kWhite);
+  // Nothing beyond the corners.
+  EXPECT_NE(Pixel(141, 270), kBlack);
+  EXPECT_NE(Pixel(40, 271), kBlack);
+  // The profile rows are framed the same way.
+  EXPECT_EQ(Pixel(200, 157), kBlack);
+  EXPECT_EQ(Pixel(365, 140), kBlack);
+  EXPECT_EQ(Pixel(200, 132), kWhite);
+}
+
+TEST_F(WizardScreens, EveryScreenLabelsItsButtonsInButtonText) {
+  const struct {
+    int state;
+    const char *confirm;
+  } screens[] = {{0, u8"确 定 安 装"}, {1, u8"确 定 安 装"}, {6, u8"确 定 安 装"}, {8, u8"确 定 退 出"}, {9, u8"确 定 退 出"}};
+  for (const auto &screen : screens) {
+    Show(screen.state);
+    const sim::DrawnText *confirm = TextAt(45, 247), *quit = TextAt(265, 247);
+    ASSERT_TRUE(confirm && quit) << "state " << screen.state;
+    EXPECT_EQ(confirm->text, screen.confirm) << "state " << screen.state;
+    EXPECT_EQ(quit->text, u8"放 弃 退 出") << "state " << screen.state;
+    EXPECT_EQ(confirm->color, RGB(255, 128, 128));
+    EXPECT_EQ(confirm->face, u8"宋体");
+    EXPECT_EQ(confirm->height, 22);
+  }
+  Show(7);
+  EXPECT_EQ(TextAt(45, 247), nullptr) << "the working screen has no buttons";
+}
+
+TEST_F(WizardScreens, CheckMarksFollowTheChoicesOverTheirSquares) {
+  Show(0);
+  ASSERT_NE(TextAt(272, 190), nullptr);
+  EXPECT_EQ(TextAt(272, 190)->text, u8"√") << "Wubi is the first choice";
+  EXPECT_EQ(TextAt(157, 215)->text, u8"√") << "TSF is the first choice";
+  EXPECT_EQ(TextAt(157, 190), nullptr);
+  EXPECT_EQ(TextAt(272, 190)->color, RGB(255, 0, 0));
+  SendMessageA(mainWindow, WM_LBUTTONDOWN, 0, MAKELPARAM(200, 200));
+  SendMessageA(mainWindow, WM_RBUTTONDOWN, 0, MAKELPARAM(300, 225));
+  UpdateWindow(mainWindow);
+  EXPECT_EQ(TextAt(157, 190)->text, u8"√");
+  EXPECT_EQ(TextAt(272, 215)->text, u8"√");
+  EXPECT_EQ(TextAt(272, 190), nullptr);
+  EXPECT_EQ(TextAt(160, 190)->text, u8"■ 拼音专版") << "every square stays";
+  EXPECT_EQ(TextAt(275, 190)->text, u8"■ 五笔专版");
+}
+
+TEST_F(WizardScreens, PinyinBlanksTheBannerWithItsStretchedStrip) {
+  Show(0);
+  // Left of the edition name, inside the strip, and right of the strip.
+  EXPECT_EQ(Pixel(73, 100), BannerPixel(73, 100));
+  EXPECT_EQ(Pixel(73, 124), BannerPixel(73, 124));
+  editionChoice = 1;
+  Show(0);
+  EXPECT_EQ(Pixel(73, 90), BannerPixel(73, 90));
+  EXPECT_EQ(Pixel(73, 100), BannerPixel(73, 90));
+  EXPECT_EQ(Pixel(73, 124), BannerPixel(73, 91));
+  EXPECT_EQ(Pixel(73, 125), BannerPixel(73, 125)) << "the strip ends at row 124";
+  EXPECT_EQ(Pixel(72, 100), BannerPixel(72, 100)) << "the strip starts at column 73";
+  ASSERT_NE(TextAt(83, 93), nullptr);
+  EXPECT_EQ(TextAt(83, 93)->text, u8"Qelvo拼音");
+  EXPECT_EQ(TextAt(83, 93)->color, RGB(33, 205, 173));
+}
+
+TEST_F(WizardScreens, ProgressFillsHoldBackFifteenStepsOfTheTotal) {
+  wizardState = 7;
+  const struct {
+    int step, total, fillEnd;  // the last filled column inside the outline
+  } cases[] = {{95, 110, 321}, {109, 110, 321}, {200, 110, 321}, {49, 64, 288}, {64, 64, 288}, {10, 110, 58}};
+  for (const auto &c : cases) {
+    progressStep = c.step, progressTotal = c.total;
+    RepaintInstallScreen();
+    UpdateProgress(c.step, c.total);
+    EXPECT_EQ(Pixel(31, 200), kProgressBlue) << c.step << "/" << c.total;
+    EXPECT_EQ(Pixel(c.fillEnd, 200), kProgressBlue) << c.step << "/" << c.total;
+    EXPECT_EQ(Pixel(c.fillEnd + 1, 200), kBlack) << "outline " << c.step << "/" << c.total;
+    EXPECT_EQ(Pixel(c.fillEnd + 2, 200), kWhite) << "the empty bar behind " << c.step << "/" << c.total;
+  }
+}
+
+TEST_F(WizardScreens, InstallScreenShowsThePathUntilTheInstallCounts) {
+  Show(6);
+  ASSERT_NE(TextAt(35, 196), nullptr);
+  EXPECT_EQ(TextAt(35, 196)->text, u8"安装路径：c:\\Program Files\\morvak8\\");
+  EXPECT_EQ(TextAt(30, 155)->text, u8"请不要进行其它操作！");
+  EXPECT_EQ(Pixel(360, 210), RGB(150 * 210 / 310, 255 * 210 / 310, 250 - 150 * 210 / 310)) << "no bar while nothing counts";
+  progressStep = 3, progressTotal = 110;
+  Show(7);
+  RepaintInstallScreen();
+  EXPECT_EQ(TextAt(30, 155)->text, u8"正在复制文件，请耐心等待……！！");
+  EXPECT_EQ(Pixel(360, 210), kWhite) << "the empty bar covers the path";
+  EXPECT_EQ(Pixel(30, 191), kWhite) << "its outline in the painter's white pen";
+  // Painting the install screen hides the focus field.
+  ShowWindow(editFieldA, SW_SHOW);
+  RepaintInstallScreen();
+  EXPECT_FALSE(IsWindowVisible(editFieldA));
+}
+
+TEST_F(WizardScreens, WorkingAndFinishScreensDifferInTheBlackCopyOfTheirSecondLine) {
+  Show(7);
+  ASSERT_NE(TextAt(80, 80), nullptr);
+  EXPECT_EQ(TextAt(80, 80)->text, u8"智能Qelvo正在处理有关数据……");
+  EXPECT_EQ(TextAt(80, 80)->color, kBlack);
+  EXPECT_EQ(TextAt(92, 91)->color, RGB(255, 187, 187));
+  Show(8);
+  EXPECT_EQ(TextAt(80, 80), nullptr);
+  EXPECT_EQ(TextAt(91, 91)->text, u8"欢迎使用Qelvo输入系统");
+  EXPECT_EQ(TextAt(30, 20)->text, u8"欢迎使用Qelvo系统");
+  EXPECT_EQ(TextAt(30, 20)->face, u8"楷体");
+}
+
+}  // namespace
