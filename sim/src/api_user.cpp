@@ -1,9 +1,10 @@
 // USER32: message boxes answered from the user's script, window classes and
-// windows, the message queue, and character case.
+// windows, the focus, and character case.
 #include <algorithm>
 #include <cstring>
 
 #include "api_support.h"
+#include "message_loop.h"
 #include "other_program_windows.h"
 
 using sim::M;
@@ -28,14 +29,20 @@ const char *ButtonsName(UINT type) {
   }
 }
 
-// An OK box is answered OK; a Yes/No box takes the next scripted answer. Any
-// other box, or a Yes/No box without an answer left, stops the run.
+// While the box is open its modal loop serves the program's windows; a quit
+// message ends it with 0. Then an OK box is answered OK and a Yes/No box
+// takes the next scripted answer; any other box, or a Yes/No box without an
+// answer left, stops the run. The box is logged when it closes, after what
+// happened while it was open.
 int ShowMessageBox(HWND owner, const std::string &text, const std::string &caption, UINT type) {
   sim::Machine &m = M();
   const char *buttons = ButtonsName(type);
+  const bool quit = sim::RunMessageBoxLoop();
   std::string answer;
   int result = 0;
-  if ((type & 0xF) == MB_OK) {
+  if (quit) {
+    answer = "quit";
+  } else if ((type & 0xF) == MB_OK) {
     answer = "OK", result = IDOK;
   } else if ((type & 0xF) == MB_YESNO && !m.script.yesNoAnswers.empty()) {
     bool yes = m.script.yesNoAnswers.front();
@@ -47,7 +54,7 @@ int ShowMessageBox(HWND owner, const std::string &text, const std::string &capti
                               {"buttons", buttons},
                               {"answer", answer.empty() ? "none" : answer},
                               {"owner", owner ? "window" : "none"}});
-  if (result == 0)
+  if (result == 0 && !quit)
     throw sim::ScriptExhausted(std::string("a message box with buttons ") + buttons + " needs an answer that was not given: \"" +
                                caption + "\" " + text);
   return result;
@@ -83,9 +90,13 @@ const sim::WindowClass *FindClass(const std::string &name) {
   return nullptr;
 }
 
-// The system's EDIT class keeps its text; everything else is default handling.
+// The system's EDIT class keeps its text as its title, takes the focus when
+// clicked and adds what is typed; everything else is default handling.
 LRESULT EditProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  return DefWindowProcA(window, message, wParam, lParam);
+  if (message == WM_CHAR) sim::TypeIntoEdit(window, static_cast<BYTE>(wParam));
+  else if (message == WM_LBUTTONDOWN) SetFocus(window);
+  else return DefWindowProcA(window, message, wParam, lParam);
+  return 0;
 }
 
 }  // namespace
@@ -137,6 +148,7 @@ HWND CreateWindowUtf16(DWORD exStyle, const std::string &className, const std::u
   window->parent = parent, window->menu = menu, window->instance = instance;
   window->procedure = procedure;
   window->visible = (style & WS_VISIBLE) != 0;
+  window->createdByProgram = true;
   HWND handle = window.get();
   m.user.windows.push_back(std::move(window));
   if (IsTopLevel(*handle))
@@ -180,16 +192,23 @@ BOOL DestroyWindow(HWND window) {
     if (child->parent == window && !child->destroyed) DestroyWindow(child.get());
   w->procedure(window, WM_DESTROY, 0, 0);
   w->destroyed = true;
+  sim::DropTimers(window);
   if (M().user.focus == window) M().user.focus = nullptr;
   return TRUE;
 }
 
+// A top-level window of the program that appears is activated, and default
+// activation gives it the focus (WM_SETFOCUS). Narrower than Windows: every
+// show command but SW_HIDE shows and activates.
 BOOL ShowWindow(HWND window, int show) {
   SimWindow *w = M().user.Find(window);
   if (!w) return FALSE;
   BOOL wasVisible = w->visible;
   w->visible = show != SW_HIDE;
-  if (w->visible && !wasVisible) w->needsPaint = true;
+  if (w->visible && !wasVisible) {
+    w->needsPaint = true;
+    if (w->createdByProgram && IsTopLevel(*w)) SetFocus(window);
+  }
   return wasVisible;
 }
 
@@ -291,7 +310,10 @@ HWND SetFocus(HWND window) {
     sim::SetError(ERROR_INVALID_WINDOW_HANDLE);
     return nullptr;
   }
+  if (window == previous) return previous;
   M().user.focus = window;
+  if (previous) SendMessageA(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(window), 0);
+  if (window) SendMessageA(window, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
   return previous;
 }
 
@@ -319,57 +341,6 @@ HCURSOR LoadCursorA(HINSTANCE instance, LPCSTR name) {
   static int arrow;
   if (instance || name != IDC_ARROW) return nullptr;
   return reinterpret_cast<HCURSOR>(&arrow);
-}
-
-// ---- Messages ----
-
-BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (window && !M().user.Find(window)) {
-    sim::SetError(ERROR_INVALID_WINDOW_HANDLE);
-    return FALSE;
-  }
-  M().user.queue.push_back(MSG{window, message, wParam, lParam, GetTickCount(), {0, 0}});
-  return TRUE;
-}
-
-void PostQuitMessage(int exitCode) { PostMessageA(nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0); }
-
-// Takes the next posted message. With nothing posted and a visible window
-// still waiting for the user, the run cannot go on without a scripted action.
-BOOL GetMessageA(LPMSG msg, HWND, UINT, UINT) {
-  auto &queue = M().user.queue;
-  if (queue.empty()) {
-    M().events.Add("wait", {{"for", "user action"}});
-    throw sim::ScriptExhausted("the program waits for a user action (a click or key) that was not given");
-  }
-  *msg = queue.front();
-  queue.pop_front();
-  return msg->message != WM_QUIT;
-}
-
-BOOL TranslateMessage(const MSG *) { return FALSE; }
-
-LRESULT DispatchMessageA(const MSG *msg) {
-  SimWindow *w = M().user.Find(msg->hwnd);
-  if (!w) return 0;
-  return w->procedure(msg->hwnd, msg->message, msg->wParam, msg->lParam);
-}
-
-LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  SimWindow *w = M().user.Find(window);
-  if (!w) {
-    sim::SetError(ERROR_INVALID_WINDOW_HANDLE);
-    return 0;
-  }
-  return w->procedure(window, message, wParam, lParam);
-}
-
-// Closing destroys the window; painting validates it; everything else is 0.
-LRESULT DefWindowProcA(HWND window, UINT message, WPARAM, LPARAM) {
-  SimWindow *w = M().user.Find(window);
-  if (message == WM_CLOSE) DestroyWindow(window);
-  if (message == WM_PAINT && w) w->needsPaint = false;
-  return 0;
 }
 
 // ---- Character case: ASCII letters only (narrower than Windows, which also

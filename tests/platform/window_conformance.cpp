@@ -1,6 +1,7 @@
 // Conformance of the window calls the search for programs holding the input
 // method relies on: top-level enumeration, class names, and which windows
-// name a parent.
+// name a parent; and of the message loop and edit fields the wizard relies
+// on: the order of the quit message, timers, typing into an edit field.
 #include <string.h>
 
 #include "platform/conformance.h"
@@ -23,7 +24,75 @@ BOOL CALLBACK NoteWindow(HWND window, LPARAM parameter) {
   return TRUE;
 }
 
+// A hidden top-level window of a plain class, registered on first use.
+HWND MakePlainWindow() {
+  WNDCLASSA windowClass;
+  ZeroMemory(&windowClass, sizeof windowClass);
+  windowClass.lpfnWndProc = PlainProcedure;
+  windowClass.hInstance = GetModuleHandleA(NULL);
+  windowClass.lpszClassName = "ConformancePlain";
+  RegisterClassA(&windowClass);
+  return CreateWindowExA(0, "ConformancePlain", "plain", WS_OVERLAPPED, 0, 0, 300, 100, NULL, NULL,
+                         windowClass.hInstance, NULL);
+}
+
+void SendCharacters(HWND window, const char *bytes) {
+  for (const char *p = bytes; *p; ++p) SendMessageA(window, WM_CHAR, (BYTE)*p, 1);
+}
+
 }  // namespace
+
+// PostQuitMessage only flags the queue: a message posted after it still
+// comes first, so a modal loop that posts the quit message again does not
+// overtake what the program posted.
+CONFORMANCE_CHECK(QuitMessageComesAfterMessagesPostedLater) {
+  HWND window = MakePlainWindow();
+  CHECK(window != NULL);
+  PostQuitMessage(7);
+  CHECK(PostMessageA(window, WM_CLOSE, 0, 0));
+  MSG msg;
+  int closes = 0;
+  while (GetMessageA(&msg, NULL, 0, 0)) closes += msg.message == WM_CLOSE;
+  CHECK_EQ(closes, 1);
+  CHECK_EQ(msg.wParam, 7);
+  DestroyWindow(window);
+}
+
+// A window's timer arrives as WM_TIMER with its id; killing it once works.
+CONFORMANCE_CHECK(TimerArrivesWithItsIdAndIsKilledOnce) {
+  HWND window = MakePlainWindow();
+  CHECK(window != NULL);
+  CHECK_EQ(SetTimer(window, 2, 10, NULL), 2);
+  MSG msg;
+  for (int i = 0; i < 100 && GetMessageA(&msg, NULL, 0, 0) && msg.message != WM_TIMER; ++i) DispatchMessageA(&msg);
+  CHECK_EQ(msg.message, WM_TIMER);
+  CHECK(msg.hwnd == window);
+  CHECK_EQ(msg.wParam, 2);
+  CHECK(KillTimer(window, 2));
+  CHECK(!KillTimer(window, 2));
+  DestroyWindow(window);
+}
+
+// An edit field adds each character it is sent; a two-byte character of the
+// ANSI code page arrives as two messages, lead byte first; a backspace
+// removes a whole character.
+CONFORMANCE_CHECK(EditFieldAddsTypedCharactersAndBackspaceRemovesOne) {
+  if (GetACP() != 936) {  // the text below is GBK
+    conformance::Skip("the ANSI code page is not 936");
+    return;
+  }
+  HWND parent = MakePlainWindow();
+  HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD, 10, 10, 230, 20, parent, NULL, GetModuleHandleA(NULL), NULL);
+  CHECK(edit != NULL);
+  SendCharacters(edit, "ab\b中x\b");
+  char text[16];
+  CHECK_EQ(GetWindowTextA(edit, text, sizeof text), 3);
+  CHECK(strcmp(text, "a中") == 0);
+  SendCharacters(edit, "\b");
+  CHECK_EQ(GetWindowTextA(edit, text, sizeof text), 1);
+  CHECK(strcmp(text, "a") == 0);
+  DestroyWindow(parent);
+}
 
 // An owned popup names its owner; an owned overlapped window names none.
 // Both are top-level windows that the enumeration visits once.

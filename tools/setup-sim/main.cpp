@@ -1,12 +1,17 @@
 // setup-sim: the setup program run on a simulated Windows machine.
 //
-//   setup-sim [--machine PRESET] --root DIR [--answer yes|no]... [--package FILE]
-//             [-- PROGRAM ARGUMENTS]
+//   setup-sim [--machine PRESET] --root DIR [--answer yes|no]... [ACTION]...
+//             [--package FILE] [-- PROGRAM ARGUMENTS]
+//
+// ACTION is --click X,Y, --right-click X,Y, --type TEXT, --close or --wait MS,
+// done in the order given; --during-box before one marks it for a message box.
 //
 // A new DIR is made from the preset; an existing one is loaded, so a second
 // run is a reinstallation. After the run DIR holds the machine's state and
 // events.log, and a summary is printed.
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -20,8 +25,8 @@
 namespace {
 
 const char kUsage[] =
-    "usage: setup-sim [--machine PRESET] --root DIR [--answer yes|no]... [--package FILE]\n"
-    "                 [-- PROGRAM ARGUMENTS]\n"
+    "usage: setup-sim [--machine PRESET] --root DIR [--answer yes|no]... [ACTION]...\n"
+    "                 [--package FILE] [-- PROGRAM ARGUMENTS]\n"
     "\n"
     "Runs the setup program on a simulated Windows machine kept in DIR.\n"
     "  --machine PRESET  preset for a new machine (default win10-x64); one of:\n"
@@ -32,6 +37,16 @@ const char kUsage[] =
     "  --package FILE    the package archive served as the program's resource\n"
     "  -- ARGUMENTS      the program's command line (\"setvosrf32\" runs without window)\n"
     "\n"
+    "Actions, done in the order given when the program waits in its message loop:\n"
+    "  --click X,Y        left click at client coordinates of the program's main window\n"
+    "  --right-click X,Y  right click there\n"
+    "  --type TEXT        types TEXT (UTF-8) into the window with the focus; a byte 8\n"
+    "                     ($'\\b' in bash) is a backspace\n"
+    "  --close            presses the close box of the main window\n"
+    "  --wait MS          lets MS milliseconds pass; the program's timers run\n"
+    "  --during-box ACTION  does ACTION while a message box is open, in the box's own\n"
+    "                     message loop, instead of in the main loop\n"
+    "\n"
     "Exit status: 0 when the program ended normally, 2 on bad usage, an unreadable\n"
     "package or an unreadable machine, 3 when the program waited for an answer or\n"
     "action that was not given.\n";
@@ -40,9 +55,60 @@ struct Options {
   std::string preset;
   std::string root;
   std::vector<bool> answers;
+  std::vector<sim::UserAction> actions;
   std::string package;
   std::string commandLine;
 };
+
+// A whole decimal number from 0 to `max`.
+bool ParseNumber(const std::string &text, unsigned long max, unsigned long *number) {
+  if (text.empty() || text[0] < '0' || text[0] > '9') return false;
+  char *end = nullptr;
+  errno = 0;
+  *number = std::strtoul(text.c_str(), &end, 10);
+  return errno == 0 && *end == '\0' && *number <= max;
+}
+
+// "X,Y" in client coordinates, each from 0 to 32767.
+bool ParsePoint(const std::string &text, int *x, int *y) {
+  size_t comma = text.find(',');
+  unsigned long a = 0, b = 0;
+  if (comma == std::string::npos || !ParseNumber(text.substr(0, comma), 32767, &a) ||
+      !ParseNumber(text.substr(comma + 1), 32767, &b))
+    return false;
+  *x = static_cast<int>(a), *y = static_cast<int>(b);
+  return true;
+}
+
+bool IsActionOption(const std::string &arg) {
+  return arg == "--click" || arg == "--right-click" || arg == "--type" || arg == "--close" || arg == "--wait";
+}
+
+// The action option at argv[*i] with its value, or --during-box and the
+// action after it; false with the reason when the value is wrong.
+bool ParseAction(int argc, char **argv, int *i, sim::UserAction *action, std::string *error) {
+  using Kind = sim::UserAction::Kind;
+  std::string arg = argv[*i];
+  if (arg == "--during-box") {
+    if (*i + 1 >= argc || !IsActionOption(argv[*i + 1])) return *error = "--during-box must come before an action", false;
+    action->duringMessageBox = true;
+    arg = argv[++*i];
+  }
+  if (arg == "--close") return action->kind = Kind::kClose, true;
+  if (*i + 1 >= argc) return *error = arg + " needs a value", false;
+  const std::string value = argv[++*i];
+  unsigned long ms = 0;
+  if (arg == "--type") {
+    action->kind = Kind::kType, action->text = value;
+  } else if (arg == "--wait") {
+    if (!ParseNumber(value, 86400000, &ms)) return *error = "--wait takes milliseconds up to a day, not " + value, false;
+    action->kind = Kind::kWait, action->ms = static_cast<unsigned>(ms);
+  } else {
+    if (!ParsePoint(value, &action->x, &action->y)) return *error = arg + " takes X,Y from 0 to 32767, not " + value, false;
+    action->kind = arg == "--click" ? Kind::kClick : Kind::kRightClick;
+  }
+  return true;
+}
 
 void PrintUsage(FILE *out) {
   std::string presets;
@@ -71,6 +137,10 @@ bool ParseOptions(int argc, char **argv, Options *options, std::string *error) {
       if (!value(&answer)) return false;
       if (answer != "yes" && answer != "no") return *error = "--answer takes yes or no, not " + answer, false;
       options->answers.push_back(answer == "yes");
+    } else if (IsActionOption(arg) || arg == "--during-box") {
+      sim::UserAction action;
+      if (!ParseAction(argc, argv, &i, &action, error)) return false;
+      options->actions.push_back(action);
     } else {
       return *error = "unknown argument " + arg, false;
     }
@@ -155,6 +225,7 @@ int main(int argc, char **argv) {
   }
   machine->events.Clear();
   for (bool answer : options.answers) machine->script.yesNoAnswers.push_back(answer);
+  for (const sim::UserAction &action : options.actions) machine->script.actions.push_back(action);
   machine->process.packagePath = options.package.empty() ? VOZ_DEFAULT_PACKAGE : options.package;
   MachineSnapshot before = TakeSnapshot(*machine);
   sim::Machine::Install(machine.get());

@@ -26,9 +26,23 @@ class ScriptExhausted : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-// The user's side of the run: answers to Yes/No message boxes, in order.
+// One thing the user does with the program's windows.
+struct UserAction {
+  enum class Kind { kClick, kRightClick, kType, kClose, kWait };
+  Kind kind = Kind::kClick;
+  int x = 0, y = 0;      // clicks: client coordinates of the program's main window
+  std::string text;      // typing: UTF-8, typed as the ANSI code page's characters
+  unsigned ms = 0;       // waiting
+  // Done while a message box is open (the box's own message loop delivers
+  // it); an unmarked action waits for the program's main message loop.
+  bool duringMessageBox = false;
+};
+
+// The user's side of the run: answers to Yes/No message boxes, in order, and
+// a separate list of actions on the windows, in order.
 struct UserScript {
   std::deque<bool> yesNoAnswers;  // true = Yes
+  std::deque<UserAction> actions;
 };
 
 class Machine {

@@ -1,11 +1,13 @@
 // The windowing side of the simulated machine: registered classes, the
-// program's windows, the message queue and the focus.
+// program's windows, the message queue, the timers and the focus.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,6 +29,8 @@ struct SimWindow {
   bool needsPaint = true;
   bool destroyed = false;
   sim::Canvas canvas;  // the client area, sized on first use
+  bool createdByProgram = false;  // not another program's window nor the console
+  BYTE pendingLeadByte = 0;       // an EDIT's first byte of a two-byte character being typed
 };
 
 namespace sim {
@@ -44,10 +48,23 @@ struct WindowClass {
   ATOM atom = 0;
 };
 
+// A window's timer of SetTimer, in the process's virtual time.
+struct Timer {
+  HWND window = nullptr;
+  UINT_PTR id = 0;
+  UINT intervalMs = 0;
+  uint64_t dueMs = 0;  // the process's elapsedMs at which it fires next
+};
+
 struct UserState {
   std::vector<WindowClass> classes;
   std::vector<std::unique_ptr<SimWindow>> windows;  // every window ever made; destroyed ones stay marked
-  std::deque<MSG> queue;
+  std::deque<MSG> queue;  // posted messages
+  std::deque<MSG> input;  // the mouse and keyboard messages of the scripted action being delivered
+  std::vector<Timer> timers;
+  std::optional<uint64_t> waitUntilMs;  // a wait in progress ends at this elapsedMs
+  bool idleWaitSpent = false;           // the idle while after the script ran out has passed
+  std::optional<int> quitCode;          // PostQuitMessage was called and its WM_QUIT not yet taken
   HWND focus = nullptr;
   HWND console = nullptr;  // the console window once GetConsoleWindow made it
   ATOM nextAtom = 0xC000;

@@ -1,5 +1,6 @@
 // USER32 as the simulated machine provides it: message boxes answered from a
-// script, window classes and windows, the message queue, text formatting and
+// script, window classes and windows, the message queue fed by the user's
+// scripted actions and by timers in virtual time, text formatting and
 // keyboard-layout queries.
 #pragma once
 
@@ -27,6 +28,10 @@ LPSTR CharLowerA(LPSTR text);
 #define IDYES 6
 #define IDNO 7
 
+// Before the answer is taken, the box's modal loop serves the program's
+// windows: posted messages, paints, due timers and the scripted actions
+// marked to happen while a box is open. A WM_QUIT ends the box at once with
+// 0 and is posted again for the main loop.
 int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 int MessageBoxW(HWND owner, LPCWSTR text, LPCWSTR caption, UINT type);
 
@@ -95,6 +100,7 @@ BOOL SetWindowTextA(HWND window, LPCSTR text);
 BOOL SetWindowTextW(HWND window, LPCWSTR text);
 int GetWindowTextA(HWND window, LPSTR text, int size);
 int GetWindowTextW(HWND window, LPWSTR text, int size);
+// Sends WM_KILLFOCUS to the window losing the focus, then WM_SETFOCUS.
 HWND SetFocus(HWND window);
 BOOL InvalidateRect(HWND window, const RECT *rect, BOOL erase);
 int GetSystemMetrics(int index);
@@ -123,15 +129,28 @@ typedef COPYDATASTRUCT *PCOPYDATASTRUCT;
 #define WM_CREATE 0x0001
 #define WM_DESTROY 0x0002
 #define WM_SETFOCUS 0x0007
+#define WM_KILLFOCUS 0x0008
 #define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
 #define WM_QUIT 0x0012
 #define WM_COPYDATA 0x004A
+#define WM_CHAR 0x0102
 #define WM_TIMER 0x0113
 #define WM_MOUSEMOVE 0x0200
 #define WM_LBUTTONDOWN 0x0201
 #define WM_RBUTTONDOWN 0x0204
 
+#define MK_LBUTTON 0x0001
+#define MK_RBUTTON 0x0002
+#define MAKELPARAM(l, h) ((LPARAM)(DWORD)MAKELONG(l, h))
+
+// Takes one message: posted ones first, then the mouse and keyboard input of
+// the scripted action under way, paints of shown windows, due timers, and
+// then the user's next scripted action; with nothing left, virtual time runs
+// on to the next timer. Throws sim::ScriptExhausted when the program would
+// wait for a user who has no action left. A window procedure that never
+// validates its window gets WM_PAINT again, as on Windows. The window and
+// range filters are ignored.
 BOOL GetMessageA(LPMSG msg, HWND window, UINT first, UINT last);
 BOOL TranslateMessage(const MSG *msg);
 LRESULT DispatchMessageA(const MSG *msg);
@@ -139,6 +158,14 @@ BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 LRESULT SendMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
 LRESULT DefWindowProcA(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+typedef void (*TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
+#define USER_TIMER_MINIMUM 0x0000000A
+// A repeating timer of the window, in virtual time: WM_TIMER with the id
+// every `ms` (at least USER_TIMER_MINIMUM); an existing id is reset. Narrower
+// than Windows: a timer without window or with a callback is refused (0).
+UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT ms, TIMERPROC callback);
+BOOL KillTimer(HWND window, UINT_PTR id);
 
 // ---- Keyboard layouts ----
 
