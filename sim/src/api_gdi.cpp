@@ -1,6 +1,7 @@
 // GDI32: stock and created objects, memory device contexts, selection and
 // the drawing state of a device context.
 #include <algorithm>
+#include <cstring>
 #include <iterator>
 #include <utility>
 
@@ -166,12 +167,15 @@ HBITMAP CreateCompatibleBitmap(HDC dc, int width, int height) {
   return AddObject(std::move(bitmap));
 }
 
-HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER *header, DWORD init, const void *bits, const BITMAPINFO *info,
+// The header may lie at any address, as a bitmap file's does in memory.
+HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER *headerAt, DWORD init, const void *bits, const BITMAPINFO *info,
                        UINT usage) {
-  if (!sim::FindDc(dc) || !header || header->biBitCount != 24 || header->biWidth <= 0 || header->biHeight == 0 ||
-      usage != DIB_RGB_COLORS)
+  if (!sim::FindDc(dc) || !headerAt) return nullptr;
+  BITMAPINFOHEADER header;
+  std::memcpy(&header, headerAt, sizeof header);
+  if (header.biBitCount != 24 || header.biWidth <= 0 || header.biHeight == 0 || usage != DIB_RGB_COLORS)
     return nullptr;
-  int width = header->biWidth, height = header->biHeight < 0 ? -header->biHeight : header->biHeight;
+  int width = header.biWidth, height = header.biHeight < 0 ? -header.biHeight : header.biHeight;
   SimGdiObject bitmap;
   bitmap.kind = GdiKind::Bitmap;
   bitmap.bitmap = sim::MakeCanvas(width, height, RGB(0, 0, 0));
@@ -179,7 +183,7 @@ HBITMAP CreateDIBitmap(HDC dc, const BITMAPINFOHEADER *header, DWORD init, const
     const BYTE *data = static_cast<const BYTE *>(bits);
     size_t stride = (static_cast<size_t>(width) * 3 + 3) & ~static_cast<size_t>(3);  // rows padded to 4 bytes
     for (int y = 0; y < height; ++y) {
-      const BYTE *row = data + stride * (header->biHeight < 0 ? y : height - 1 - y);
+      const BYTE *row = data + stride * (header.biHeight < 0 ? y : height - 1 - y);
       for (int x = 0; x < width; ++x)
         sim::PutPixel(bitmap.bitmap, x, y, RGB(row[3 * x + 2], row[3 * x + 1], row[3 * x]));
     }

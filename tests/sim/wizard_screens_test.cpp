@@ -173,7 +173,7 @@ TEST_F(WizardScreens, ProgressFillsHoldBackFifteenStepsOfTheTotal) {
 TEST_F(WizardScreens, InstallScreenShowsThePathUntilTheInstallCounts) {
   Show(6);
   ASSERT_NE(TextAt(35, 196), nullptr);
-  EXPECT_EQ(TextAt(35, 196)->text, u8"安装路径：c:\\Program Files\\morvak8\\");
+  EXPECT_EQ(TextAt(35, 196)->text, u8"安装路径：C:\\Program Files\\morvak8\\");
   EXPECT_EQ(TextAt(30, 155)->text, u8"请不要进行其它操作！");
   EXPECT_EQ(Pixel(360, 210), RGB(150 * 210 / 310, 255 * 210 / 310, 250 - 150 * 210 / 310)) << "no bar while nothing counts";
   progressStep = 3, progressTotal = 110;
