@@ -42,11 +42,11 @@ void DrawEditChildren(HWND parent, sim::Canvas &canvas) {
 }
 
 // The end of a paint of a top-level window: its children, then the observer.
-void FinishPaint(HWND window) {
+void FinishPaint(HWND window, bool paintMessage) {
   SimWindow *w = M().user.Find(window);
   if (!w || (w->style & WS_CHILD)) return;
   DrawEditChildren(window, *sim::WindowCanvas(window));
-  if (M().user.paintObserver) M().user.paintObserver(window);
+  if (M().user.paintObserver) M().user.paintObserver(window, paintMessage);
 }
 
 }  // namespace
@@ -88,7 +88,7 @@ BOOL EndPaint(HWND window, const PAINTSTRUCT *paint) {
   if (!w || !paint) return FALSE;
   w->needsPaint = false;
   sim::CloseDc(paint->hdc);
-  FinishPaint(window);
+  FinishPaint(window, true);
   return TRUE;
 }
 
@@ -103,6 +103,6 @@ int ReleaseDC(HWND window, HDC dc) {
   SimDc *d = sim::FindDc(dc);
   if (!d || d->window != window) return 0;
   sim::CloseDc(dc);
-  FinishPaint(window);
+  FinishPaint(window, false);
   return 1;
 }

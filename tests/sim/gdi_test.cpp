@@ -89,7 +89,7 @@ TEST(GdiPaint, EditFieldsAreDrawnOverTheFinishedParentAndSaved) {
   ASSERT_TRUE(shown);
   std::filesystem::path png = testing_support::FreshFolder("gdi-paint") / "wizard.png";
   std::vector<COLORREF> seen;
-  machine->user.paintObserver = [&](HWND painted) {
+  machine->user.paintObserver = [&](HWND painted, bool) {
     seen.push_back(sim::CanvasPixel(painted, 131, 137));
     EXPECT_TRUE(sim::WritePng(painted, png));
   };

@@ -18,8 +18,11 @@
 #include <string>
 #include <vector>
 
+#include "common/program_state.h"
+#include "common/progress.h"
 #include "machine_diff.h"
 #include "shell/program_entry.h"
+#include "simmachine/canvas.h"
 #include "simmachine/machine.h"
 
 namespace {
@@ -173,12 +176,52 @@ std::unique_ptr<sim::Machine> OpenMachine(const Options &options) {
   return sim::Machine::CreateFromPreset(options.preset.empty() ? "win10-x64" : options.preset, root);
 }
 
+// Keeps a picture of the window after each of its paints in DIR/screens,
+// named by sequence number and the wizard state it shows; the folder holds
+// only this run's pictures. Paints drawn straight into the window in one
+// state and against one progress total (the progress bar moving between
+// install steps) are kept as one picture, the last of them.
+class ScreenRecorder {
+ public:
+  explicit ScreenRecorder(const std::filesystem::path &folder) : folder_(folder) {
+    std::filesystem::remove_all(folder_);
+    std::filesystem::create_directories(folder_);
+  }
+  ~ScreenRecorder() { Flush(); }
+  void Record(HWND window, bool paintMessage) {
+    const sim::Canvas *canvas = sim::WindowCanvas(window);
+    if (!canvas) return;
+    if (paintMessage || !pending_ || pendingState_ != wizardState || pendingTotal_ != progressTotal) Flush();
+    pending_ = std::make_unique<sim::Canvas>(*canvas);
+    pendingState_ = wizardState;
+    pendingTotal_ = progressTotal;
+    if (paintMessage) Flush();
+  }
+  // Writes the picture held back, if any.
+  void Flush() {
+    if (!pending_) return;
+    char name[64];
+    std::snprintf(name, sizeof name, "%04d-state-%d.png", ++count_, pendingState_);
+    sim::WritePng(*pending_, folder_ / name);
+    pending_.reset();
+  }
+  int count() const { return count_; }
+
+ private:
+  std::filesystem::path folder_;
+  std::unique_ptr<sim::Canvas> pending_;
+  int pendingState_ = 0;
+  int pendingTotal_ = 0;
+  int count_ = 0;
+};
+
 void PrintChanges(const char *title, const std::vector<sim::Event> &events, const char *field) {
   std::printf("%s: %zu\n", title, events.size());
   for (const auto &event : events) std::printf("  %s\n", event.Field(field).c_str());
 }
 
-void PrintSummary(const sim::Machine &machine, const MachineSnapshot &before, int exitCode, bool stopped) {
+void PrintSummary(const sim::Machine &machine, const MachineSnapshot &before, int exitCode, bool stopped,
+                  const ScreenRecorder &screens) {
   MachineSnapshot after = TakeSnapshot(machine);
   std::printf("machine: %s (%s)\n", machine.profile.preset.c_str(), machine.root().c_str());
   if (stopped) std::printf("program: stopped, waiting for the user\n");
@@ -189,6 +232,8 @@ void PrintSummary(const sim::Machine &machine, const MachineSnapshot &before, in
     std::printf("  [%s -> %s] %s: %s\n", box.Field("buttons").c_str(), box.Field("answer").c_str(),
                 box.Field("caption").c_str(), box.Field("text").c_str());
   PrintChanges("windows opened", machine.events.OfKind("window"), "title");
+  if (screens.count() > 0)
+    std::printf("screens painted: %d, pictures in %s\n", screens.count(), (machine.root() / "screens").c_str());
   PrintChanges("commands started", machine.events.OfKind("exec"), "command");
   auto files = FileChanges(before, after);
   std::printf("files changed: %zu\n", files.size());
@@ -228,6 +273,8 @@ int main(int argc, char **argv) {
   for (const sim::UserAction &action : options.actions) machine->script.actions.push_back(action);
   machine->process.packagePath = options.package.empty() ? VOZ_DEFAULT_PACKAGE : options.package;
   MachineSnapshot before = TakeSnapshot(*machine);
+  ScreenRecorder screens(machine->root() / "screens");
+  machine->user.paintObserver = [&screens](HWND window, bool paintMessage) { screens.Record(window, paintMessage); };
   sim::Machine::Install(machine.get());
 
   std::vector<char> commandLine(options.commandLine.begin(), options.commandLine.end());
@@ -240,8 +287,9 @@ int main(int argc, char **argv) {
     stopped = true;
     error = e.what();
   }
+  screens.Flush();
   machine->Save();
-  PrintSummary(*machine, before, exitCode, stopped);
+  PrintSummary(*machine, before, exitCode, stopped, screens);
   sim::Machine::Install(nullptr);
   if (stopped) {
     std::fprintf(stderr, "setup-sim: the run stopped: %s\n", error.c_str());

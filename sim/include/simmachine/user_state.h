@@ -71,8 +71,9 @@ struct UserState {
   bool otherWindowsOpen = false;  // the profile's other-program windows are among `windows`
   std::shared_ptr<GdiState> gdi;  // made by the first GDI call
   // Called after each finished paint of a top-level window (EndPaint, or
-  // ReleaseDC of its device context), once its edit children are drawn.
-  std::function<void(HWND)> paintObserver;
+  // ReleaseDC of its device context), once its edit children are drawn; told
+  // whether the paint answered a paint message (EndPaint).
+  std::function<void(HWND, bool)> paintObserver;
 
   // The live window for a handle, or null for an unknown or destroyed one.
   SimWindow *Find(HWND window) const;
