@@ -1,0 +1,138 @@
+// The wizard window's clicks: which rectangle a point hits, edges included,
+// both mouse buttons alike, the choices fixed from the first confirm on, the
+// quit button in every state, and the close box pressed while the
+// installation shows a message.
+#include <gtest/gtest.h>
+
+
+#include "common/os_detection.h"
+#include "common/program_state.h"
+#include "package/package_data.h"
+#include "shell/main_window.h"
+#include "shell/program_entry.h"
+#include "support/test_machine.h"
+#include "ui/wizard_layout.h"
+
+namespace {
+
+using testing_support::ScopedMachine;
+
+class WizardWindow : public testing::Test {
+ protected:
+  void SetUp() override {
+    machine_->process.packagePath = VOZ_PACKAGE_FILE;
+    DetectWindows();
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    ASSERT_TRUE(RegisterMainWindowClass(instance));
+    ASSERT_TRUE(CreateMainWindow(instance, SW_SHOWNORMAL));
+  }
+
+  void Click(UINT button, int x, int y) { SendMessageA(mainWindow, button, 0, MAKELPARAM(x, y)); }
+
+  bool DestroyPosted() {
+    for (const MSG &msg : machine_->user.queue)
+      if (msg.hwnd == mainWindow && msg.message == WM_DESTROY) return true;
+    return false;
+  }
+
+  size_t CompletionMessages() {
+    size_t count = 0;
+    for (const auto &box : machine_->events.OfKind("messagebox"))
+      count += box.Field("text") == u8"安装完毕，如不能使用，请重新启动计算机！";
+    return count;
+  }
+
+  ScopedMachine machine_;
+};
+
+sim::UserAction Action(sim::UserAction::Kind kind, int x = 0, int y = 0) {
+  sim::UserAction action;
+  action.kind = kind, action.x = x, action.y = y;
+  return action;
+}
+
+TEST_F(WizardWindow, RectanglesHoldTheirEdgesForBothButtons) {
+  const struct {
+    int x, y;
+    int edition, interface, state;  // after the click, from Wubi, TSF, state 0
+  } cases[] = {
+      {160, 190, 1, 1, 0}, {255, 210, 1, 1, 0}, {256, 210, 0, 1, 0}, {159, 200, 0, 1, 0},
+      {275, 215, 0, 0, 0}, {370, 235, 0, 0, 0}, {371, 235, 0, 1, 0}, {370, 236, 0, 1, 0},
+      {40, 245, 0, 1, 1},  {140, 270, 0, 1, 1}, {141, 270, 0, 1, 0}, {40, 244, 0, 1, 0},
+  };
+  for (UINT button : {WM_LBUTTONDOWN, WM_RBUTTONDOWN}) {
+    for (const auto &c : cases) {
+      editionChoice = 0, interfaceChoice = 1, wizardState = 0;
+      SetWizardLayout();
+      Click(button, c.x, c.y);
+      EXPECT_EQ(editionChoice, c.edition) << button << " at " << c.x << "," << c.y;
+      EXPECT_EQ(interfaceChoice, c.interface) << button << " at " << c.x << "," << c.y;
+      EXPECT_EQ(wizardState, c.state) << button << " at " << c.x << "," << c.y;
+    }
+  }
+}
+
+TEST_F(WizardWindow, ChoicesAreFixedFromTheFirstConfirmOn) {
+  Click(WM_LBUTTONDOWN, 200, 200);
+  Click(WM_LBUTTONDOWN, 90, 257);
+  ASSERT_EQ(wizardState, 1);
+  for (POINT p : {POINT{300, 200}, POINT{200, 225}, POINT{300, 225}, POINT{0, 0}})
+    Click(WM_LBUTTONDOWN, p.x, p.y);
+  EXPECT_EQ(editionChoice, 1);
+  EXPECT_EQ(interfaceChoice, 1);
+  EXPECT_EQ(wizardState, 1);
+  EXPECT_TRUE(IsWindowVisible(editFieldB) && IsWindowVisible(editFieldC) && IsWindowVisible(editFieldD));
+}
+
+TEST_F(WizardWindow, QuitEndsEveryStateButTheInstallingOne) {
+  for (int state : {0, 1, 6, 7, 8, 9}) {
+    machine_->user.queue.clear();
+    wizardState = state;
+    const size_t endings = CompletionMessages();
+    Click(WM_RBUTTONDOWN, 360, 270);
+    EXPECT_EQ(DestroyPosted(), state != 7) << "state " << state;
+    // From state 8 on the quit button runs the ending with its message.
+    EXPECT_EQ(CompletionMessages() - endings, state >= 8 ? 1u : 0u) << "state " << state;
+  }
+  EXPECT_FALSE(machine_->files.Exists("C:\\Program Files\\morvak8\\vorlkelt.exe")) << "nothing installed";
+}
+
+TEST_F(WizardWindow, ConfirmOnTheFinishScreenFirstRepaintsThenEnds) {
+  wizardState = 8;
+  Click(WM_LBUTTONDOWN, 90, 257);
+  EXPECT_EQ(wizardState, 9);
+  EXPECT_FALSE(DestroyPosted());
+  Click(WM_LBUTTONDOWN, 90, 257);
+  EXPECT_TRUE(DestroyPosted());
+}
+
+// The close box pressed while the installation shows a message: the window
+// stays, the installation runs to its end and the program then ends, its
+// resources let go once.
+TEST(WizardClose, CloseBoxWaitsForTheInstallationToEnd) {
+  ScopedMachine machine;
+  machine->process.packagePath = VOZ_PACKAGE_FILE;
+  machine->profile.fileMappings = {"morvakkelt"};
+  using Kind = sim::UserAction::Kind;
+  // The IME, then confirm on the intro, profile and install screens.
+  for (sim::UserAction action : {Action(Kind::kClick, 300, 225), Action(Kind::kClick, 90, 257),
+                                 Action(Kind::kClick, 90, 257), Action(Kind::kClick, 90, 257)})
+    machine->script.actions.push_back(action);
+  sim::UserAction close = Action(Kind::kClose);
+  close.duringMessageBox = true;
+  machine->script.actions.push_back(close);
+  char commandLine[] = "";
+  const int exitCode = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL);
+  EXPECT_EQ(exitCode, 0);
+  auto boxes = machine->events.OfKind("messagebox");
+  ASSERT_GE(boxes.size(), 2u);
+  EXPECT_EQ(boxes.front().Field("text"), u8"检测到内存中有智能Qelvo数据没有退出，请安装后重新启动机器再使用！");
+  EXPECT_EQ(boxes.front().Field("answer"), "OK");
+  EXPECT_EQ(machine->events.OfKind("close").size(), 1u);
+  EXPECT_TRUE(machine->files.Exists("C:\\Program Files\\morvak8\\vorlkelt.exe")) << "the installation ran on";
+  EXPECT_EQ(workingBuffer, nullptr);
+  EXPECT_EQ(packageData, nullptr);
+  EXPECT_TRUE(machine->process.memoryBlocks.empty()) << "the working buffer freed";
+}
+
+}  // namespace
