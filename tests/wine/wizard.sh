@@ -39,19 +39,21 @@ wizard_find_window() {
   return 1
 }
 
-# wizard_client_pixels: the client area's raw pixels on stdout.
-wizard_client_pixels() {
-  timeout 5 import -window "$WIZARD_WINDOW" -crop "$WIZARD_CLIENT_SIZE+$WIZARD_CLIENT_X+$WIZARD_CLIENT_Y" -depth 8 rgb:-
+# wizard_screenshot FILE: the client area as a picture, 8 bits a colour, in
+# the format FILE's name asks for (rgb:- gives the bare pixels on stdout).
+wizard_screenshot() {
+  timeout 5 import -window "$WIZARD_WINDOW" -crop "$WIZARD_CLIENT_SIZE+$WIZARD_CLIENT_X+$WIZARD_CLIENT_Y" +repage \
+    -depth 8 "$1"
 }
 
 # wizard_settle: waits until the client area stays the same for 0.15 s, so
 # that a screenshot shows a finished paint, not one under way.
 wizard_settle() {
   local deadline=$((SECONDS + 5)) previous current
-  previous=$(wizard_client_pixels | md5sum)
+  previous=$(wizard_screenshot rgb:- | md5sum)
   while [ "$SECONDS" -lt "$deadline" ]; do
     sleep 0.15
-    current=$(wizard_client_pixels | md5sum)
+    current=$(wizard_screenshot rgb:- | md5sum)
     [ "$current" != "$previous" ] || return 0
     previous=$current
   done
@@ -60,18 +62,21 @@ wizard_settle() {
 }
 
 # wizard_start: starts setup64.exe in the background and waits for its
-# window; sets WIZARD_PID and WIZARD_WINDOW.
+# window, which must have the size the client offsets above are made for;
+# sets WIZARD_PID and WIZARD_WINDOW.
 wizard_start() {
+  local size
   "$WINE" "$SETUP64" &
   WIZARD_PID=$!
   WIZARD_WINDOW=$(wizard_find_window "$WIZARD_TITLE" 15) || return 1
+  size=$(timeout 5 xdotool getwindowgeometry "$WIZARD_WINDOW" | sed -n 's/^ *Geometry: //p')
+  if [ "$size" != 400x310 ]; then
+    echo "the wizard window is $size, not 400x310" >&2
+    return 1
+  fi
   wizard_settle
 }
 
-# wizard_screenshot FILE: the client area as a PNG.
-wizard_screenshot() {
-  timeout 5 import -window "$WIZARD_WINDOW" -crop "$WIZARD_CLIENT_SIZE+$WIZARD_CLIENT_X+$WIZARD_CLIENT_Y" +repage "$1"
-}
 
 # wizard_press X Y: a left click at client coordinates (X, Y).
 wizard_press() {
