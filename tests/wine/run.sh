@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Runs the real Windows executables under Wine: makes one fresh prefix for
 # this run (Windows 10, zh_CN locale, PROGRA~1 resolving, an X server), then
-# every tests/wine/test_*.sh in order. A missing Wine is a failure, never a skip.
+# every tests/wine/test_*.sh in order (or those WINE_TESTS names). A missing Wine is a failure, never a skip.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/../.." && pwd)
@@ -70,8 +70,15 @@ ln -sfn "Program Files" "$WINEPREFIX/drive_c/PROGRA~1"
 "$WINESERVER" -w
 mv "$WINEPREFIX" "$WINEPREFIX.template"
 
+# WINE_TESTS="test_a test_b" runs only the tests of those names.
+if [ -n "${WINE_TESTS:-}" ]; then
+  tests=()
+  for name in $WINE_TESTS; do tests+=("$here/$name.sh"); done
+else
+  tests=("$here"/test_*.sh)
+fi
 status=0
-for test in "$here"/test_*.sh; do
+for test in "${tests[@]}"; do
   name=$(basename "$test" .sh)
   cp -a "$WINEPREFIX.template" "$WINEPREFIX"
   if bash "$test"; then
