@@ -1,0 +1,97 @@
+#!/usr/bin/env bash
+# The wizard walked to its end under Wine: the Pinyin edition and the IME
+# chosen, the profile screen shown empty and then typed into, the install
+# screen, and the installation confirmed; on this 64-bit system the IME path
+# shows the finish screen while its timer runs and then the completion
+# message. setup-sim walks the same clicks and typing, and each Wine screen
+# is compared with the simulated machine's picture of it: the backgrounds,
+# frames and painted texts exactly, the edit fields (drawn by each system's
+# own default font) and the message box's place left out. The pairs are
+# kept side by side in build/screens/.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+top=$(cd "$here/../.." && pwd)
+# shellcheck source=tests/wine/wizard.sh
+. "$here/wizard.sh"
+out="$WINE_WORK/wizard-walk"
+screens="$top/build/screens"
+rm -rf "$out"
+mkdir -p "$out" "$screens"
+trap wizard_stop EXIT
+
+confirm=(90 257)
+phone=(200 140)
+user_name=(200 170)
+password=(200 200)
+# The three edit fields, x,y,w,h in client coordinates.
+fields=("130,135,230,20" "130,165,230,20" "130,195,230,20")
+
+# wizard_type TEXT: types ASCII TEXT into the field with the focus.
+wizard_type() {
+  timeout 10 xdotool type --window "$WIZARD_WINDOW" --delay 20 "$1"
+  wizard_settle
+}
+
+wizard_start
+wizard_click 200 200
+wizard_click 300 225
+wizard_click "${confirm[@]}"
+wizard_screenshot "$out/wine-profile-empty.png"
+wizard_click "${phone[@]}"
+wizard_type 13800138000
+wizard_click "${user_name[@]}"
+wizard_type zhang
+wizard_click "${password[@]}"
+wizard_type 123456
+wizard_screenshot "$out/wine-profile-typed.png"
+wizard_click "${confirm[@]}"
+wizard_screenshot "$out/wine-install.png"
+wizard_press "${confirm[@]}"
+# The finish timer's completion message opens over the finish screen.
+box=$(wizard_find_window '^智能Qelvo$' 60)
+sleep 0.3
+wizard_screenshot "$out/wine-finish.png"
+read -r box_x box_y box_w box_h < <(timeout 5 xdotool getwindowgeometry --shell "$box" |
+  sed -n 's/^[XYWIDTHEG]*=//p' | paste -sd' ')
+read -r window_x window_y < <(timeout 5 xdotool getwindowgeometry --shell "$WIZARD_WINDOW" |
+  sed -n 's/^[XY]=//p' | paste -sd' ')
+wizard_press_return '^智能Qelvo$'
+if ! wizard_wait_exit 10; then
+  echo "the program did not end after the completion message" >&2
+  exit 1
+fi
+
+# The box's place in client coordinates, cut to the client area.
+left=$((box_x - window_x - WIZARD_CLIENT_X)) top=$((box_y - window_y - WIZARD_CLIENT_Y))
+right=$((left + box_w)) bottom=$((top + box_h))
+((left < 0)) && left=0
+((top < 0)) && top=0
+((right > 394)) && right=394
+((bottom > 285)) && bottom=285
+box_region=$left,$top,$((right - left)),$((bottom - top))
+
+timeout 30 "$SETUP_SIM" --root "$out/sim" --click 200,200 --click 300,225 --click "${confirm[0]},${confirm[1]}" \
+  --click "${phone[0]},${phone[1]}" --type 13800138000 --click "${user_name[0]},${user_name[1]}" --type zhang \
+  --click "${password[0]},${password[1]}" --type 123456 --click "${confirm[0]},${confirm[1]}" \
+  --click "${confirm[0]},${confirm[1]}" >"$out/sim-summary.txt"
+# sim_picture first|last STATE: the simulated machine's first or last picture of a state.
+sim_picture() {
+  local pictures=("$out"/sim/screens/*-state-"$2".png)
+  if [ "$1" = first ]; then echo "${pictures[0]}"; else echo "${pictures[-1]}"; fi
+}
+
+field_regions=()
+for box in "${fields[@]}"; do field_regions+=(--tolerance "$box" 100 0); done
+status=0
+compare_screen() {
+  local name=$1 sim=$2
+  shift 2
+  echo "screen $name: Wine against $(basename "$sim")"
+  python3 "$here/compare_screens.py" "$out/wine-$name.png" "$sim" "$@" --equal 0,0,394,285 \
+    --side-by-side "$screens/wizard-$name.png" || status=1
+}
+compare_screen profile-empty "$(sim_picture first 1)" "${field_regions[@]}"
+compare_screen profile-typed "$(sim_picture last 1)" "${field_regions[@]}"
+compare_screen install "$(sim_picture last 6)"
+compare_screen finish "$(sim_picture last 8)" --tolerance "$box_region" 100 0
+exit $status
