@@ -34,10 +34,19 @@ const char *ButtonsName(UINT type) {
 // takes the next scripted answer; any other box, or a Yes/No box without an
 // answer left, stops the run. The box is logged when it closes, after what
 // happened while it was open.
+// Before Windows Vista the desktop does not keep the windows' pictures: what
+// a message box covered is painted again by its windows once the box goes.
+void UncoverProgramWindows() {
+  if (M().profile.major >= 6) return;
+  for (const auto &w : M().user.windows)
+    if (w->createdByProgram && !w->destroyed && w->visible && !(w->style & WS_CHILD)) w->needsPaint = true;
+}
+
 int ShowMessageBox(HWND owner, const std::string &text, const std::string &caption, UINT type) {
   sim::Machine &m = M();
   const char *buttons = ButtonsName(type);
   const bool quit = sim::RunMessageBoxLoop();
+  UncoverProgramWindows();
   std::string answer;
   int result = 0;
   if (quit) {

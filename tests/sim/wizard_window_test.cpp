@@ -135,4 +135,25 @@ TEST(WizardClose, CloseBoxWaitsForTheInstallationToEnd) {
   EXPECT_TRUE(machine->process.memoryBlocks.empty()) << "the working buffer freed";
 }
 
+// Before Vista the desktop keeps no picture of a covered window: once the
+// first message box of the installation goes, the next box's message loop
+// paints the working screen.
+TEST(WizardWorkingScreen, PaintedBehindALaterBoxWhereTheDesktopKeepsNoPictures) {
+  for (const char *preset : {"winxp-x86", "win10-x64"}) {
+    ScopedMachine machine(preset);
+    machine->process.packagePath = VOZ_PACKAGE_FILE;
+    machine->profile.fileMappings = {"morvakkelt"};
+    for (sim::UserAction action : {Action(sim::UserAction::Kind::kClick, 300, 225),
+                                   Action(sim::UserAction::Kind::kClick, 90, 257),
+                                   Action(sim::UserAction::Kind::kClick, 90, 257),
+                                   Action(sim::UserAction::Kind::kClick, 90, 257)})
+      machine->script.actions.push_back(action);
+    int workingScreens = 0;
+    machine->user.paintObserver = [&](HWND, bool paintMessage) { workingScreens += paintMessage && wizardState == 7; };
+    char commandLine[] = "";
+    ASSERT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL), 0) << preset;
+    EXPECT_EQ(workingScreens, std::string(preset) == "winxp-x86" ? 1 : 0) << preset;
+  }
+}
+
 }  // namespace
