@@ -94,3 +94,8 @@ const char kFinishLine1[] = "智能Qelvo已经安装在你的系统中!";
 const char kFinishLine2[] = "智能Qelvo数据处理模块正在处理数据，你可";
 const char kFinishLine3[] = "等待处理完毕后退出。";
 const WCHAR kInstalledText[] = L"安装完毕，如不能使用，请重新启动计算机！";
+
+const char kPackageFilesFailedLine[] = "上述文件没有成功复制，请重新下载安装！\r\n";
+const char kSkinFilesFailedLine[] = "皮肤文件没有成功复制，请重新安装皮肤文件！\r\n";
+const char kEarlierDataFailedLine[] = "原有数据文件没有成功复制，原有数据不能使用！\r\n";
+const WCHAR kEarlierDataRestoredFormat[] = L"成功恢复了%d个原有数据文件！";

@@ -101,3 +101,9 @@ extern const char kFinishLine1[];
 extern const char kFinishLine2[];
 extern const char kFinishLine3[];
 extern const WCHAR kInstalledText[];
+
+// ---- Skins and the user's earlier data ----
+extern const char kPackageFilesFailedLine[];
+extern const char kSkinFilesFailedLine[];
+extern const char kEarlierDataFailedLine[];
+extern const WCHAR kEarlierDataRestoredFormat[];  // number of files restored

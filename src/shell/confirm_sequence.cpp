@@ -6,13 +6,16 @@
 #include "common/progress.h"
 #include "common/system_folders.h"
 #include "common/texts.h"
+#include "package/package_data.h"
 #include "registration/preload_list.h"
 #include "registration/text_service.h"
 #include "settings/settings_files.h"
 #include "shell/conflict_detection.h"
 #include "shell/install_driver.h"
 #include "shell/stage_code.h"
-#include "package/package_data.h"
+#include "userdata/backup_state.h"
+#include "userdata/skin_installation.h"
+#include "userdata/user_data_restore.h"
 
 namespace {
 
@@ -87,10 +90,12 @@ void RunConfirmSequence(HWND window) {
   SetStageCode(1004);
   RunInstallDriver();
   SetStageCode(10141);
+  InstallSkin();
   WriteSettingsFiles();
   WriteInputOptionsRecord();
   SetStageCode(1005);
   WriteInstallStamp();
+  if (backupState == 2) RestoreUserData();
   StartProductHelper();
   FinishInstallation(window);
 }

@@ -11,6 +11,7 @@
 #include "ui/wizard_layout.h"
 #include "ui/wizard_screens.h"
 #include "userdata/backup_state.h"
+#include "userdata/user_data_backup.h"
 
 namespace {
 
@@ -42,6 +43,7 @@ void CreateWizardResources(HWND window) {
   LoadPackageResource();
   if (!AllocateWorkingBuffer()) return;
   backupState = 0;
+  if (BackupUserData()) backupState = 1;
   installDir[0] = '\0';
   ComputeInstallDir();
 }
