@@ -41,7 +41,7 @@ PY
 final_stat() { grep -o "stat::$2: *[0-9]*" "$1" | grep -o '[0-9]*$'; }
 
 status=0
-for target in archive_walk_fuzzer archive_append_fuzzer phrase_list_fuzzer; do
+for target in archive_walk_fuzzer archive_append_fuzzer phrase_list_fuzzer restore_fuzzer; do
   corpus="$work/$target"
   mkdir -p "$corpus"
   cp "$work/seeds/"* "$corpus/"
