@@ -1,0 +1,243 @@
+// Reinstallations through the wizard over an earlier installation whose
+// user has data of their own: the messages in order and the user's files
+// afterwards, byte for byte; and runs that end at every stage between the
+// package overwriting the user's files and the restore, each followed by
+// an installation that keeps the data.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <cstring>
+
+#include "common/program_state.h"
+#include "package/phrase_list.h"
+#include "shell/program_entry.h"
+#include "support/program_state_reset.h"
+#include "support/test_machine.h"
+
+// A run that ends at a stage: the program stops there as if its process were
+// killed, leaving the machine as it was at that moment.
+namespace {
+int endAtStage = 0;
+struct RunEnded : std::runtime_error {
+  RunEnded() : std::runtime_error("the run ended at a stage") {}
+};
+}  // namespace
+
+extern "C" void __real__Z12SetStageCodei(int code);
+extern "C" void __wrap__Z12SetStageCodei(int code) {
+  __real__Z12SetStageCodei(code);
+  if (code == endAtStage) throw RunEnded();
+}
+
+namespace {
+
+const char kDir[] = "C:\\Program Files\\morvak8\\";
+const char kProductCaption[] = u8"智能Qelvo";
+const char kKeepQuestion[] = u8"检测到安装目录下有智能Qelvo以前的词组等数据文件，是否保留？";
+const char kInstalled[] = u8"安装完毕，如不能使用，请重新启动计算机！";
+
+using Kind = sim::UserAction::Kind;
+
+sim::UserAction Click(int x, int y) {
+  sim::UserAction action;
+  action.kind = Kind::kClick, action.x = x, action.y = y;
+  return action;
+}
+
+sim::UserAction DialogClick(int id) {
+  sim::UserAction action;
+  action.kind = Kind::kDialogClick, action.id = id;
+  return action;
+}
+
+// Confirm on the intro, profile and install screens (the IME: on a 64-bit
+// machine its finish timer ends the run), then OK in the skin dialog.
+std::vector<sim::UserAction> Walk() {
+  return {Click(300, 225), Click(90, 257), Click(90, 257), Click(90, 257), DialogClick(105)};
+}
+
+// What a run of the program left.
+struct Run {
+  int exitCode = -1;
+  bool stopped = false;  // it waited for an answer or action not given
+  bool ended = false;    // it ended at the stage asked for
+  std::vector<std::string> messages;
+};
+
+class Reinstallation : public testing::Test {
+ protected:
+  void SetUp() override { root_ = testing_support::FreshFolder(testing::UnitTest::GetInstance()->current_test_info()->name()); }
+
+  // Runs the program once on the machine kept in the root.
+  Run RunProgram(const char *commandLine, const std::vector<sim::UserAction> &actions,
+                 const std::vector<bool> &answers, int endAt = 0) {
+    std::unique_ptr<sim::Machine> machine = std::filesystem::exists(root_ / "machine.ini")
+                                                ? sim::Machine::Load(root_)
+                                                : sim::Machine::CreateFromPreset("win10-x64", root_);
+    machine->process.packagePath = VOZ_PACKAGE_FILE;
+    for (const auto &action : actions) machine->script.actions.push_back(action);
+    for (bool answer : answers) machine->script.yesNoAnswers.push_back(answer);
+    sim::Machine::Install(machine.get());
+    testing_support::ResetProgramState();
+    endAtStage = endAt;
+    Run run;
+    std::vector<char> line(commandLine, commandLine + strlen(commandLine) + 1);
+    try {
+      run.exitCode = WinMain(GetModuleHandleA(nullptr), nullptr, line.data(), SW_SHOWNORMAL);
+    } catch (const sim::ScriptExhausted &) {
+      run.stopped = true;
+    } catch (const RunEnded &) {
+      run.ended = true;
+    }
+    endAtStage = 0;
+    testing_support::ResetProgramState();
+    for (const auto &box : machine->events.OfKind("messagebox")) run.messages.push_back(box.Field("text"));
+    machine->Save();
+    sim::Machine::Install(nullptr);
+    return run;
+  }
+
+  // A first installation, then the user's own data in every file the
+  // backup keeps; returns what they wrote, by file name.
+  std::map<std::string, std::string> InstallAndUse() {
+    EXPECT_EQ(RunProgram("setvosrf32", {}, {}).exitCode, 0);
+    std::map<std::string, std::string> data;
+    for (const char *name : {"voszsj43.voh", "cfontset.voh", "cwbzlcz1.voh", "vowbcmxz.voh", "vodhzcm.voh",
+                             "vorldhz.voh", "vogbkhz.voh", "vorldwdw.txt", "vorlzdym.voh", "vopyzdym.voh",
+                             "vowbpy.txt", "vorlynhz.txt", "vorlzdfh.voh", "userck.txt", "delck.txt"})
+      data[name] = std::string("the user's own ") + name + std::string(300, 'x');
+    data["voszsj43.voh"] = std::string(200, '\x02');
+    data["vorlcyzk.voh"] = "\xb0\xa1\xb0\xa2; \xb0\xa3; \xb0\xa4\xb0\xa5; ";  // without trailer
+    for (const auto &[name, content] : data) WriteFile(name, content);
+    return data;
+  }
+
+  void WriteFile(const std::string &name, const std::string &content) {
+    std::ofstream(HostPath(name), std::ios::binary | std::ios::trunc) << content;
+  }
+  std::string ReadFile(const std::string &name) {
+    std::ifstream in(HostPath(name), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  std::filesystem::path HostPath(const std::string &name) {
+    return root_ / "drives" / "c" / "Program Files" / "morvak8" / name;
+  }
+
+  // Every file of the user's is back: the ones archived through a ".bak"
+  // copy as that copy (the phrase list compacted), the others as themselves.
+  void ExpectUserDataBack(const std::map<std::string, std::string> &data, const std::string &context) {
+    for (const auto &[name, content] : data) {
+      std::string expected = content;
+      std::string restored = name;
+      const bool copied = name != "vorldwdw.txt" && name != "vorlzdym.voh" && name != "vopyzdym.voh" &&
+                          name != "vowbpy.txt" && name != "vorlynhz.txt" && name != "vorlzdfh.voh" &&
+                          name != "userck.txt" && name != "delck.txt";
+      if (copied) restored = name.substr(0, name.size() - 3) + "bak";
+      if (name == "vorlcyzk.voh") {
+        expected.resize(content.size() + kPhraseListTrailerSize);
+        expected.resize(CompactPhraseList(reinterpret_cast<uint8_t *>(&expected[0]), content.size()) +
+                        kPhraseListTrailerSize);
+      }
+      EXPECT_EQ(ReadFile(restored), expected) << restored << " " << context;
+    }
+    EXPECT_EQ(ReadFile("voszsj43.voh"), data.at("voszsj43.voh")) << "the options as the user left them " << context;
+  }
+
+  std::filesystem::path root_;
+};
+
+TEST_F(Reinstallation, KeepingTheDataBringsBackEveryFile) {
+  const auto data = InstallAndUse();
+  Run run = RunProgram("", Walk(), {true});
+  ASSERT_FALSE(run.stopped || run.ended);
+  EXPECT_EQ(run.exitCode, 0);
+  ASSERT_EQ(run.messages.size(), 3u);
+  EXPECT_EQ(run.messages[0], kKeepQuestion);
+  EXPECT_EQ(run.messages[1], u8"成功恢复了17个原有数据文件！");
+  EXPECT_EQ(run.messages[2], kInstalled);
+  ExpectUserDataBack(data, "after keeping the data");
+  EXPECT_FALSE(std::filesystem::exists(HostPath("vorlback.pnd")));
+}
+
+TEST_F(Reinstallation, LettingTheDataGoKeepsTheDefaults) {
+  const auto data = InstallAndUse();
+  Run run = RunProgram("", Walk(), {false});
+  EXPECT_EQ(run.exitCode, 0);
+  ASSERT_EQ(run.messages.size(), 2u);
+  EXPECT_EQ(run.messages[0], kKeepQuestion);
+  EXPECT_EQ(run.messages[1], kInstalled);
+  EXPECT_NE(ReadFile("vorldwdw.txt"), data.at("vorldwdw.txt"));
+  EXPECT_FALSE(std::filesystem::exists(HostPath("vorlback.pnd")));
+}
+
+TEST_F(Reinstallation, AnEarlierInstallationWithoutAnEssentialFileAsksNothing) {
+  InstallAndUse();
+  std::filesystem::remove(HostPath("vorlzdfh.voh"));
+  Run run = RunProgram("", Walk(), {});
+  EXPECT_EQ(run.exitCode, 0);
+  ASSERT_EQ(run.messages.size(), 1u);
+  EXPECT_EQ(run.messages[0], kInstalled);
+}
+
+TEST_F(Reinstallation, AnEarlierInstallationRecordedElsewhereIsRestoredIntoTheNewDirectory) {
+  const auto data = InstallAndUse();
+  const std::filesystem::path earlier = root_ / "drives" / "c" / "old" / "morvak8";
+  std::filesystem::create_directories(earlier.parent_path());
+  std::filesystem::rename(HostPath(""), earlier);
+  std::ofstream(root_ / "drives" / "c" / "Windows" / "vorlpat8.voh", std::ios::binary | std::ios::trunc)
+      << "C:\\old\\morvak8\\";
+  Run run = RunProgram("", Walk(), {true});
+  EXPECT_EQ(run.exitCode, 0);
+  ASSERT_GE(run.messages.size(), 2u);
+  EXPECT_EQ(run.messages[0], u8"检测到有智能Qelvo以前的词组等数据文件，是否保留？");
+  ExpectUserDataBack(data, "restored from the earlier directory");
+}
+
+// An earlier interactive installation left a whole skin: keeping the data
+// keeps it, without the dialog.
+TEST_F(Reinstallation, KeptDataWithACompleteSkinShowsNoDialog) {
+  InstallAndUse();
+  ASSERT_EQ(RunProgram("", Walk(), {false}).exitCode, 0);
+  std::vector<sim::UserAction> withoutDialog = Walk();
+  withoutDialog.pop_back();
+  Run run = RunProgram("", withoutDialog, {true});
+  EXPECT_FALSE(run.stopped) << "the skin dialog was shown";
+  EXPECT_EQ(run.exitCode, 0);
+}
+
+// The run ends after the package went over the user's files and before the
+// restore; the next installation that keeps the data brings all of it back.
+TEST_F(Reinstallation, ARunEndedAtAnyStageBeforeTheRestoreLosesNothing) {
+  const auto data = InstallAndUse();
+  const struct {
+    const char *stage;
+    int endAt;
+    std::vector<bool> answers;
+    bool dialogAnswered;
+  } stages[] = {
+      {"at the keep-data question", 0, {}, false},
+      {"at the registration", 10043, {true}, true},
+      {"at the registry entries", 10044, {true}, true},
+      {"at the skin dialog", 0, {true}, false},
+      {"before the restore", 1005, {true}, true},
+  };
+  for (const auto &stage : stages) {
+    std::vector<sim::UserAction> actions = Walk();
+    if (!stage.dialogAnswered) actions.pop_back();
+    Run ended = RunProgram("", actions, stage.answers, stage.endAt);
+    ASSERT_TRUE(ended.stopped || ended.ended) << stage.stage;
+    EXPECT_NE(ReadFile("vorldwdw.txt"), data.at("vorldwdw.txt")) << "the defaults went over it " << stage.stage;
+    EXPECT_TRUE(std::filesystem::exists(HostPath("vorlback.pnd"))) << stage.stage;
+    Run kept = RunProgram("", Walk(), {true});
+    EXPECT_EQ(kept.exitCode, 0) << stage.stage;
+    ExpectUserDataBack(data, stage.stage);
+  }
+}
+
+}  // namespace
