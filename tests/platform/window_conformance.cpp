@@ -75,7 +75,9 @@ CONFORMANCE_CHECK(TimerArrivesWithItsIdAndIsKilledOnce) {
 
 // An edit field adds each character it is sent; a two-byte character of the
 // ANSI code page arrives as two messages, lead byte first; a backspace
-// removes a whole character.
+// removes the last character. (A backspace right after a two-byte character
+// removes all of it on Windows; Wine 8 leaves a byte of it behind in an
+// ANSI edit field, so that case is the simulation's own test.)
 CONFORMANCE_CHECK(EditFieldAddsTypedCharactersAndBackspaceRemovesOne) {
   if (GetACP() != 936) {  // the text below is GBK
     conformance::Skip("the ANSI code page is not 936");
@@ -88,9 +90,6 @@ CONFORMANCE_CHECK(EditFieldAddsTypedCharactersAndBackspaceRemovesOne) {
   char text[16];
   CHECK_EQ(GetWindowTextA(edit, text, sizeof text), 3);
   CHECK(strcmp(text, "a中") == 0);
-  SendCharacters(edit, "\b");
-  CHECK_EQ(GetWindowTextA(edit, text, sizeof text), 1);
-  CHECK(strcmp(text, "a") == 0);
   DestroyWindow(parent);
 }
 
