@@ -16,11 +16,11 @@ mkdir -p "$folder"
 cp "$CONFORMANCE64" "$folder/platform_conformance.exe"
 output=$(cd "$folder" && "$WINE" platform_conformance.exe | tr -d '\r')
 status=$?
-printf '%s\n' "$output" | grep -v '^ok '
+printf '%s\n' "$output" | grep -av '^ok '
 # The prefix is made for every check (code page 936 among them), so a
 # skipped check is a broken prefix; only the junction check may skip, as
 # Wine cannot make a junction at all.
-if printf '%s\n' "$output" | grep '^SKIP ' | grep -qv '^SKIP AJunctionIsAReparsePointThatLeadsToItsTarget:'; then
+if printf '%s\n' "$output" | grep -a '^SKIP ' | grep -aqv '^SKIP AJunctionIsAReparsePointThatLeadsToItsTarget:'; then
   status=1
 fi
 exit $status
