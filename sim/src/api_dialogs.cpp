@@ -134,7 +134,10 @@ INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC pro
   if (owner) EnableWindow(owner, FALSE);
   HWND focus = FirstTabStop(dialog);
   if (procedure(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(focus), param) && focus) SetFocus(focus);
+  // Activated, the dialog hands the focus to its first tab stop unless a
+  // control already has it.
   ShowWindow(dialog, SW_SHOW);
+  if (M().user.focus == dialog && focus) SetFocus(focus);
   const bool quit = sim::RunDialogLoop(dialog);
   M().user.dialogs.pop_back();
   SimWindow *w = M().user.Find(dialog);

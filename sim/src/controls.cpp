@@ -3,8 +3,6 @@
 // each drawn as Wine draws it without a theme.
 #include "controls.h"
 
-#include <cmath>
-
 #include "api_support.h"
 #include "gdi_font.h"
 #include "message_loop.h"
@@ -13,14 +11,22 @@ using sim::M;
 
 namespace {
 
+// The 3-D colours of Wine's default theme.
 const COLORREF kHighlight = RGB(255, 255, 255);
 const COLORREF kLight = RGB(227, 227, 227);
-const COLORREF kShadow = RGB(160, 160, 160);
-const COLORREF kDarkShadow = RGB(105, 105, 105);
+const COLORREF kShadow = RGB(166, 166, 166);
+const COLORREF kDarkShadow = RGB(106, 106, 106);
+const COLORREF kWindowFrame = RGB(158, 158, 158);
 const COLORREF kText = RGB(0, 0, 0);
-// The box of a radio button: 13 pixels at 96 dpi, its text 4 pixels after it.
-const int kRadioBox = 13;
-const int kRadioTextGap = 4;
+// A radio button's circle as Wine draws it at 96 dpi, 12 x 12 pixels one
+// pixel in from the left: S shadow, D dark shadow, W white, L light, K the
+// dot of a checked button (white otherwise), '.' the background.
+const char *const kRadioCircle[] = {
+    "....SSSS....", "..SSDDDDSS..", ".SSDWWWWD.W.", ".SDWWWWWWLW.", "SDWWWKKWWWLW", "SDWWKKKKWWLW",
+    "SDWWKKKKWWLW", "SDWWWKKWWWLW", ".SDWWWWWWLW.", ".WWLWWWWLWW.", "..WWLLLLWW..", "....WWWW....",
+};
+const int kRadioCircleSize = 12;
+const int kRadioTextLeft = 18;
 
 bool IsClass(const SimWindow &w, const char16_t *name) { return sim::EqualNoCase(sim::Utf8ToUtf16(w.className), name); }
 DWORD ButtonType(const SimWindow &w) { return w.style & BS_TYPEMASK; }
@@ -44,8 +50,9 @@ bool HandleFont(SimWindow &w, UINT message, WPARAM wParam, LRESULT *result) {
 }
 
 // A changed check mark shows at the parent's next paint, where the
-// controls are drawn.
+// controls are drawn. A radio button is a tab stop while it is checked.
 void SetCheck(SimWindow &w, UINT state) {
+  if (ButtonType(w) == BS_AUTORADIOBUTTON) w.style = state ? (w.style | WS_TABSTOP) : (w.style & ~WS_TABSTOP);
   if (w.checked == state) return;
   w.checked = state;
   if (SimWindow *parent = M().user.Find(w.parent)) parent->needsPaint = true;
@@ -135,19 +142,33 @@ void Edge(sim::Canvas &c, int left, int top, int right, int bottom, COLORREF top
   VerticalLine(c, right - 1, top, bottom, bottomRight);
 }
 
-// A raised button, the default one framed in black; the text centred.
-void DrawPushButton(sim::Canvas &c, const SimWindow &w) {
+// The dotted rectangle of the focus: every other pixel of its edges
+// inverted, in a checkerboard fixed to the client area as Wine's is.
+void FocusRectangle(sim::Canvas &c, int left, int top, int right, int bottom) {
+  auto invert = [&c](int x, int y) {
+    if ((x + y) % 2 == 0) return;
+    COLORREF p = sim::PixelAt(c, x, y);
+    sim::PutPixel(c, x, y, RGB(255 - (p & 0xFF), 255 - ((p >> 8) & 0xFF), 255 - ((p >> 16) & 0xFF)));
+  };
+  for (int x = left; x < right; ++x) invert(x, top), invert(x, bottom - 1);
+  for (int y = top + 1; y < bottom - 1; ++y) invert(left, y), invert(right - 1, y);
+}
+
+// A raised button, the default one framed; the text centred, the focus
+// dotted around it.
+void DrawPushButton(sim::Canvas &c, HWND window, const SimWindow &w) {
   int left = w.x, top = w.y, right = w.x + w.width, bottom = w.y + w.height;
   sim::FillCanvas(c, left, top, right, bottom, sim::kButtonFace);
   if (ButtonType(w) == BS_DEFPUSHBUTTON) {
-    Edge(c, left, top, right, bottom, kText, kText);
+    Edge(c, left, top, right, bottom, kWindowFrame, kWindowFrame);
     ++left, ++top, --right, --bottom;
   }
   Edge(c, left, top, right, bottom, kHighlight, kDarkShadow);
   Edge(c, left + 1, top + 1, right - 1, bottom - 1, kLight, kShadow);
+  if (M().user.focus == window) FocusRectangle(c, left + 2, top + 2, right - 2, bottom - 2);
   const sim::FontRequest &font = ControlFont(w);
   int textWidth = sim::MeasureText(font, w.title);
-  DrawLabel(c, font, w.x + (w.width - textWidth) / 2, w.y + (w.height - TextHeight(font)) / 2, w.title);
+  DrawLabel(c, font, w.x + (w.width - textWidth) / 2, w.y + (w.height - TextHeight(font) - 1) / 2, w.title);
 }
 
 // An etched frame from half the text's height down, the text over it 8
@@ -162,30 +183,24 @@ void DrawGroupBox(sim::Canvas &c, const SimWindow &w) {
   DrawLabel(c, font, w.x + 8, w.y, w.title);
 }
 
-// The sunken circle of a radio button: shadow rings on the upper left,
-// light ones on the lower right, a white inside and a dot when checked.
 void DrawRadioCircle(sim::Canvas &c, int left, int top, bool checked) {
-  const double centre = (kRadioBox - 1) / 2.0;
-  for (int y = 0; y < kRadioBox - 1; ++y)
-    for (int x = 0; x < kRadioBox - 1; ++x) {
-      double d = std::hypot(x - centre + 0.5, y - centre + 0.5);
-      bool upperLeft = x + y < kRadioBox - 2;
-      COLORREF color;
-      if (d > centre) continue;
-      else if (d > centre - 1) color = upperLeft ? kShadow : kHighlight;
-      else if (d > centre - 2) color = upperLeft ? kDarkShadow : kLight;
-      else color = (checked && d <= 2) ? kText : kHighlight;
-      sim::PutPixel(c, left + x, top + y, color);
+  for (int y = 0; y < kRadioCircleSize; ++y)
+    for (int x = 0; x < kRadioCircleSize; ++x) {
+      const char shade = kRadioCircle[y][x];
+      COLORREF color = shade == 'S' ? kShadow : shade == 'D' ? kDarkShadow : shade == 'L' ? kLight : kHighlight;
+      if (shade == 'K' && checked) color = kText;
+      if (shade != '.') sim::PutPixel(c, left + x, top + y, color);
     }
 }
 
+// The circle centred on the height, the text after it.
 void DrawRadioButton(sim::Canvas &c, const SimWindow &w) {
   const sim::FontRequest &font = ControlFont(w);
-  DrawRadioCircle(c, w.x, w.y + (w.height - kRadioBox) / 2, w.checked == BST_CHECKED);
-  DrawLabel(c, font, w.x + kRadioBox + kRadioTextGap, w.y + (w.height - TextHeight(font)) / 2, w.title);
+  DrawRadioCircle(c, w.x + 1, w.y + (w.height - kRadioCircleSize) / 2, w.checked == BST_CHECKED);
+  DrawLabel(c, font, w.x + kRadioTextLeft, w.y + (w.height - TextHeight(font)) / 2, w.title);
 }
 
-void DrawControl(sim::Canvas &canvas, const SimWindow &w) {
+void DrawControl(sim::Canvas &canvas, HWND window, const SimWindow &w) {
   if (IsClass(w, u"EDIT")) {
     // A white box with the text at (2, 2) in the system font.
     sim::FillCanvas(canvas, w.x, w.y, w.x + w.width, w.y + w.height, RGB(255, 255, 255));
@@ -196,7 +211,7 @@ void DrawControl(sim::Canvas &canvas, const SimWindow &w) {
     DWORD type = ButtonType(w);
     if (type == BS_GROUPBOX) DrawGroupBox(canvas, w);
     else if (type == BS_AUTORADIOBUTTON) DrawRadioButton(canvas, w);
-    else DrawPushButton(canvas, w);
+    else DrawPushButton(canvas, window, w);
   }
 }
 
@@ -214,5 +229,5 @@ WNDPROC sim::SystemClassProcedure(const std::string &className) {
 void sim::DrawChildControls(HWND parent, Canvas &canvas) {
   for (const auto &child : M().user.windows)
     if (child->parent == parent && !child->destroyed && child->visible && (child->style & WS_CHILD))
-      DrawControl(canvas, *child);
+      DrawControl(canvas, child.get(), *child);
 }

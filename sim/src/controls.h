@@ -11,9 +11,9 @@
 
 namespace sim {
 
-// The button face colour of dialogs and their controls (COLOR_BTNFACE as Wine
-// sets it).
-constexpr COLORREF kButtonFace = RGB(240, 240, 240);
+// The button face colour of dialogs and their controls (COLOR_BTNFACE as
+// Wine's default theme sets it).
+constexpr COLORREF kButtonFace = RGB(245, 245, 245);
 
 // The procedure of a system class by name (case-insensitive), or null.
 WNDPROC SystemClassProcedure(const std::string &className);

@@ -69,6 +69,7 @@ void LookAtDialog(HWND dialog) {
 INT_PTR CALLBACK TestDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_INITDIALOG) {
     SendDlgItemMessageA(dialog, 106, BM_SETCHECK, BST_CHECKED, 0);
+    SendDlgItemMessageA(dialog, 110, BM_SETCHECK, BST_CHECKED, 0);
     ownerEnabledInside = IsWindowEnabled(GetParent(dialog)) != FALSE;
     if (endAtInit) LookAtDialog(dialog), EndDialog(dialog, lParam);
     return FALSE;
@@ -177,6 +178,101 @@ TEST(SkinDialog, TemplatesMakeElevenControlsWithIdsStylesAndPixelRectangles) {
       EXPECT_EQ(got.rect.bottom, want.rect.bottom) << where;
     }
   }
+}
+
+// Radios send their id and check themselves, unchecking the other auto radio
+// buttons of the dialog (no WS_GROUP makes it one group); Esc and the close
+// box send IDCANCEL and the dialog stays; a click on the disabled owner is
+// lost; OK's EndDialog ends the loop with its result.
+TEST(SkinDialog, ClicksEscAndCloseBoxReachTheProcedureUntilOkEndsIt) {
+  ScopedMachine machine;
+  HWND owner = OpenOwner();
+  sim::UserAction ownerClick;
+  ownerClick.kind = Kind::kClick, ownerClick.x = 50, ownerClick.y = 50;
+  machine->script.actions = {DialogAction(Kind::kDialogClick, 102), DialogAction(Kind::kDialogClick, 112),
+                             ownerClick, DialogAction(Kind::kDialogEscape), DialogAction(Kind::kDialogClose),
+                             DialogAction(Kind::kDialogClick, 105)};
+  ASSERT_EQ(DialogBoxParamA(GetModuleHandleA(NULL), "PYKEY", owner, TestDialogProc, 0), 5);
+  EXPECT_FALSE(ownerEnabledInside);
+  EXPECT_TRUE(IsWindowEnabled(owner));
+  struct Expected {
+    WPARAM wParam;
+    bool fromControl;
+    LRESULT checked102, checked106, checked112;
+  };
+  const Expected expected[] = {
+      {MAKEWPARAM(102, BN_CLICKED), true, BST_CHECKED, BST_UNCHECKED, BST_UNCHECKED},
+      {MAKEWPARAM(112, BN_CLICKED), true, BST_UNCHECKED, BST_UNCHECKED, BST_CHECKED},
+      {IDCANCEL, false, BST_UNCHECKED, BST_UNCHECKED, BST_CHECKED},  // Esc
+      {IDCANCEL, false, BST_UNCHECKED, BST_UNCHECKED, BST_CHECKED},  // close box
+      {MAKEWPARAM(105, BN_CLICKED), true, BST_UNCHECKED, BST_UNCHECKED, BST_CHECKED},
+  };
+  ASSERT_EQ(commands.size(), 5u);
+  for (size_t i = 0; i < commands.size(); ++i) {
+    EXPECT_EQ(commands[i].wParam, expected[i].wParam) << i;
+    EXPECT_EQ(commands[i].control != nullptr, expected[i].fromControl) << i;
+    EXPECT_EQ(commands[i].checked102, expected[i].checked102) << i;
+    EXPECT_EQ(commands[i].checked106, expected[i].checked106) << i;
+    EXPECT_EQ(commands[i].checked112, expected[i].checked112) << i;
+  }
+  auto dialogs = machine->events.OfKind("dialog");
+  ASSERT_EQ(dialogs.size(), 2u);
+  EXPECT_EQ(dialogs[0].Field("state"), "open");
+  EXPECT_EQ(dialogs[1].Field("state"), "ended");
+  EXPECT_EQ(dialogs[1].Field("result"), "5");
+  EXPECT_EQ(machine->events.OfKind("click")[0].Field("loop"), "dialog");
+}
+
+// The picture of the dialog: the button face, every control's text in the
+// template font, the check marks of BM_SETCHECK drawn in their radios'
+// circles. It is kept next to the tests' machines as skin-dialog-NAME.png,
+// where the Wine test finds it to compare with Wine's picture.
+TEST(SkinDialog, PaintsItsControlsWithTheCheckedRadiosDotted) {
+  struct Row {
+    const char *preset, *name, *face;
+    int width;
+    POINT radio101, radio106;  // top-left corners
+  };
+  const Row rows[] = {{"win10-x64", "PYKEY", u8"宋体", 438, {30, 50}, {226, 50}},
+                      {"win10-x64-cp950", "PYKEYB", "System", 383, {26, 47}, {198, 47}}};
+  static sim::Canvas picture;
+  for (const Row &row : rows) {
+    ScopedMachine machine(row.preset);
+    HWND owner = OpenOwner();
+    picture = sim::Canvas{};
+    machine->user.paintObserver = [](HWND window, bool) {
+      char className[16] = "";
+      GetClassNameA(window, className, sizeof className);
+      if (std::string(className) == "#32770") picture = *sim::WindowCanvas(window);
+    };
+    machine->script.actions = {DialogAction(Kind::kDialogClick, 105)};
+    ASSERT_EQ(DialogBoxParamA(GetModuleHandleA(NULL), row.name, owner, TestDialogProc, 0), 5);
+    sim::WritePng(picture, machine->root().parent_path() / (std::string("skin-dialog-") + row.name + ".png"));
+    ASSERT_EQ(picture.width, row.width) << row.name;
+    ASSERT_EQ(picture.texts.size(), 11u) << row.name;
+    for (const sim::DrawnText &text : picture.texts) EXPECT_EQ(text.face, row.face) << text.text;
+    auto pixel = [](POINT corner) { return picture.pixels[(corner.y + 10) * picture.width + corner.x + 6]; };
+    EXPECT_EQ(picture.pixels[2 * picture.width + 2], RGB(245, 245, 245)) << row.name;
+    EXPECT_EQ(pixel(row.radio106), RGB(0, 0, 0)) << row.name;
+    EXPECT_EQ(pixel(row.radio101), RGB(255, 255, 255)) << row.name;
+  }
+}
+
+// A dialog waiting for an action the script does not hold stops the run;
+// actions for a dialog wait for one, so the main loop stops too.
+TEST(SkinDialog, RunStopsWhenTheScriptRunsOutWhileItIsOpen) {
+  ScopedMachine machine;
+  HWND owner = OpenOwner();
+  machine->script.actions = {DialogAction(Kind::kDialogClick, 102)};
+  EXPECT_THROW(DialogBoxParamA(GetModuleHandleA(NULL), "PYKEY", owner, TestDialogProc, 0), sim::ScriptExhausted);
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(machine->events.OfKind("stopped")[0].Field("for"), "dialog action");
+
+  commands.clear();
+  machine->script.actions = {DialogAction(Kind::kDialogEscape)};
+  MSG msg;
+  EXPECT_THROW(GetMessageA(&msg, NULL, 0, 0), sim::ScriptExhausted);
+  EXPECT_EQ(machine->script.actions.size(), 1u);
 }
 
 }  // namespace
