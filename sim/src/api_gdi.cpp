@@ -149,13 +149,19 @@ HBRUSH CreateSolidBrush(COLORREF color) {
 
 HFONT CreateFontA(int height, int width, int, int, int weight, DWORD, DWORD, DWORD, DWORD charSet, DWORD, DWORD,
                   DWORD, DWORD, LPCSTR face) {
-  SimGdiObject font;
-  font.kind = GdiKind::Font;
-  font.font.height = height, font.font.width = width, font.font.weight = weight;
-  font.font.charSet = charSet;
+  sim::FontRequest font;
+  font.height = height, font.width = width, font.weight = weight;
+  font.charSet = charSet;
   // The face name of an 8-bit call is in the ANSI code page, whatever the
   // character set the font asks for.
-  font.font.face = sim::AnsiToUtf8(face);
+  font.face = sim::AnsiToUtf8(face);
+  return sim::MakeFont(font);
+}
+
+HFONT sim::MakeFont(const FontRequest &request) {
+  SimGdiObject font;
+  font.kind = GdiKind::Font;
+  font.font = request;
   return AddObject(std::move(font));
 }
 

@@ -86,19 +86,19 @@ bool StartIdleWait() {
   return true;
 }
 
-// The next message for the main loop or a message box's loop, in Windows'
-// order; false when a message box's loop has nothing left to do.
-bool NextMessage(bool messageBoxOpen, MSG *msg) {
+// The next message for the loop, in Windows' order; false when a message
+// box's loop has nothing left to do.
+bool NextMessage(sim::Loop loop, MSG *msg) {
   sim::UserState &user = M().user;
   for (;;) {
     if (TakeFrom(&user.queue, msg) || TakeQuit(msg) || TakeFrom(&user.input, msg) || TakePaint(msg) ||
         TakeTimer(Now(), msg) || TakeTimerWhileWaiting(msg))
       return true;
-    if (sim::StartScriptedAction(messageBoxOpen)) continue;
-    if (messageBoxOpen) return false;
+    if (sim::StartScriptedAction(loop)) continue;
+    if (loop == sim::Loop::kMessageBox) return false;
     if (StartIdleWait()) continue;
-    M().events.Add("stopped", {{"for", "user action"}});
-    throw sim::ScriptExhausted(sim::WhyNoActionForMainLoop());
+    M().events.Add("stopped", {{"for", loop == sim::Loop::kDialog ? "dialog action" : "user action"}});
+    throw sim::ScriptExhausted(sim::WhyNoAction(loop));
   }
 }
 
@@ -108,12 +108,34 @@ bool NextMessage(bool messageBoxOpen, MSG *msg) {
 // outside ends too.
 bool sim::RunMessageBoxLoop() {
   MSG msg;
-  while (NextMessage(true, &msg)) {
+  while (NextMessage(sim::Loop::kMessageBox, &msg)) {
     if (msg.message == WM_QUIT) {
       PostQuitMessage(static_cast<int>(msg.wParam));
       return true;
     }
     DispatchMessageA(&msg);
+  }
+  return false;
+}
+
+// IsDialogMessage's part that the dialog needs: Esc pressed in the dialog
+// is its cancel command.
+static bool IsDialogEscape(HWND dialog, const MSG &msg) {
+  if (msg.message != WM_KEYDOWN || msg.wParam != VK_ESCAPE) return false;
+  if (msg.hwnd != dialog && GetParent(msg.hwnd) != dialog) return false;
+  SendMessageA(dialog, WM_COMMAND, IDCANCEL, reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDCANCEL)));
+  return true;
+}
+
+bool sim::RunDialogLoop(HWND dialog) {
+  MSG msg;
+  for (SimWindow *w = M().user.Find(dialog); w && !w->dialogResult; w = M().user.Find(dialog)) {
+    NextMessage(sim::Loop::kDialog, &msg);
+    if (msg.message == WM_QUIT) {
+      PostQuitMessage(static_cast<int>(msg.wParam));
+      return true;
+    }
+    if (!IsDialogEscape(dialog, msg)) DispatchMessageA(&msg);
   }
   return false;
 }
@@ -130,7 +152,7 @@ BOOL PostMessageA(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
 void PostQuitMessage(int exitCode) { M().user.quitCode = exitCode; }
 
 BOOL GetMessageA(LPMSG msg, HWND, UINT, UINT) {
-  NextMessage(false, msg);
+  NextMessage(sim::Loop::kMain, msg);
   return msg->message != WM_QUIT;
 }
 

@@ -8,6 +8,7 @@
 
 #include "api_support.h"
 #include "exports.h"
+#include "program_resources.h"
 
 using sim::M;
 
@@ -167,15 +168,19 @@ BOOL sim::ExportSetDefaultDllDirectories(DWORD flags) {
   return TRUE;
 }
 
-// ---- Resources: the package archive VOZ/KELTVOZ and the icon group MORVAK ----
+// ---- Resources: the package archive VOZ/KELTVOZ, the icon group MORVAK and
+// the compiled resource file's entries (the dialog templates) ----
 
 struct SimResource {
   std::string type, name;
+  WORD language = 0;
+  const BYTE *data = nullptr;  // null for the package, whose bytes come from its file
+  DWORD size = 0;
 };
 
 namespace {
 
-SimResource packageResource{"VOZ", "KELTVOZ"};
+SimResource packageResource{"VOZ", "KELTVOZ", 0x0804};
 SimResource iconResource{"#14", "MORVAK"};
 
 std::string ResourceId(LPCSTR id) {
@@ -200,35 +205,64 @@ const std::string *PackageBytes() {
   return &(loaded[path.string()] = bytes.str());
 }
 
-}  // namespace
+std::vector<SimResource *> &ProgramResources() {
+  static std::vector<SimResource> compiled = [] {
+    std::vector<SimResource> list;
+    for (const sim::ResourceEntry &e : sim::ProgramResourceEntries())
+      list.push_back(SimResource{e.type, e.name, e.language, e.data, e.size});
+    return list;
+  }();
+  static std::vector<SimResource *> all = [] {
+    std::vector<SimResource *> list{&packageResource, &iconResource};
+    for (SimResource &r : compiled) list.push_back(&r);
+    return list;
+  }();
+  return all;
+}
 
-HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) {
+// Language 0 takes the first resource of that type and name, as FindResourceA
+// does for a program that carries one language of each.
+HRSRC FindProgramResource(HMODULE module, LPCSTR name, LPCSTR type, WORD language) {
   if (module && module != &programModule) {
     sim::SetError(ERROR_RESOURCE_TYPE_NOT_FOUND);
     return nullptr;
   }
-  for (SimResource *resource : {&packageResource, &iconResource}) {
-    if (ResourceId(type) != resource->type) continue;
-    if (ResourceId(name) != resource->name) continue;
+  bool nameFound = false;
+  for (SimResource *resource : ProgramResources()) {
+    if (ResourceId(type) != resource->type || ResourceId(name) != resource->name) continue;
     if (resource == &packageResource && !PackageBytes()) break;
-    return resource;
+    nameFound = true;
+    if (language == 0 || language == resource->language) return resource;
   }
-  sim::SetError(ERROR_RESOURCE_NAME_NOT_FOUND);
+  sim::SetError(nameFound ? ERROR_RESOURCE_LANG_NOT_FOUND : ERROR_RESOURCE_NAME_NOT_FOUND);
   return nullptr;
+}
+
+}  // namespace
+
+HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type) { return FindProgramResource(module, name, type, 0); }
+
+HRSRC FindResourceExA(HMODULE module, LPCSTR type, LPCSTR name, WORD language) {
+  return FindProgramResource(module, name, type, language);
 }
 
 HGLOBAL LoadResource(HMODULE, HRSRC resource) { return reinterpret_cast<HGLOBAL>(resource); }
 
-LPVOID LockResource(HGLOBAL resource) {
-  if (resource != reinterpret_cast<HGLOBAL>(&packageResource)) return nullptr;
-  const std::string *bytes = PackageBytes();
-  return bytes ? const_cast<char *>(bytes->data()) : nullptr;
+LPVOID LockResource(HGLOBAL handle) {
+  auto *resource = reinterpret_cast<SimResource *>(handle);
+  if (resource == &packageResource) {
+    const std::string *bytes = PackageBytes();
+    return bytes ? const_cast<char *>(bytes->data()) : nullptr;
+  }
+  return resource ? const_cast<BYTE *>(resource->data) : nullptr;
 }
 
 BOOL FreeResource(HGLOBAL) { return FALSE; }
 
 DWORD SizeofResource(HMODULE, HRSRC resource) {
-  if (resource != &packageResource) return 0;
-  const std::string *bytes = PackageBytes();
-  return bytes ? static_cast<DWORD>(bytes->size()) : 0;
+  if (resource == &packageResource) {
+    const std::string *bytes = PackageBytes();
+    return bytes ? static_cast<DWORD>(bytes->size()) : 0;
+  }
+  return resource ? resource->size : 0;
 }

@@ -1,9 +1,10 @@
 // USER32's side of painting: a window's client area and canvas, the device
-// contexts on it, the edit children drawn over their parent, and the paint
+// contexts on it, the controls drawn over their parent, and the paint
 // observer that setup-sim saves pictures with.
 #include <algorithm>
 
 #include "api_support.h"
+#include "controls.h"
 #include "gdi_font.h"
 #include "gdi_internal.h"
 
@@ -11,45 +12,45 @@ using sim::M;
 
 namespace {
 
-// An overlapped window has a caption and a fixed frame around its client
-// area (3 pixels each side, a 19-pixel caption, as Wine draws an unmanaged
-// window); a child or popup is all client area.
-SIZE ClientSize(const SimWindow &w) {
-  if (w.style & (WS_CHILD | WS_POPUP)) return SIZE{w.width, w.height};
-  return SIZE{std::max(w.width - 6, 0), std::max(w.height - 25, 0)};
+// An overlapped window, and a popup with a caption, has a caption and a
+// fixed frame around its client area (3 pixels each side, a 19-pixel
+// caption, as Wine draws an unmanaged window; a dialog's modal frame is as
+// wide); a child or a bare popup is all client area.
+const int kFrameX = 3, kCaptionY = 22, kFrameWidth = 6, kFrameHeight = 25;
+
+bool IsFramed(DWORD style) {
+  if (style & WS_CHILD) return false;
+  return !(style & WS_POPUP) || (style & WS_CAPTION) == WS_CAPTION;
 }
 
+SIZE ClientSize(const SimWindow &w) {
+  if (!IsFramed(w.style)) return SIZE{w.width, w.height};
+  return SIZE{std::max(w.width - kFrameWidth, 0), std::max(w.height - kFrameHeight, 0)};
+}
+
+// The system's dialog class paints the button face.
 COLORREF ClassBackground(const SimWindow &w) {
   for (const auto &c : M().user.classes)
     if (sim::EqualNoCase(sim::Utf8ToUtf16(c.name), sim::Utf8ToUtf16(w.className))) return sim::BrushColor(c.background);
-  return RGB(255, 255, 255);
-}
-
-bool IsEdit(const SimWindow &w) { return sim::EqualNoCase(sim::Utf8ToUtf16(w.className), u"EDIT"); }
-
-// Windows repaints the children after their parent, and the parent has no
-// WS_CLIPCHILDREN: each visible edit field ends up over what the parent drew,
-// a white box with its text at (2, 2) in the system font.
-void DrawEditChildren(HWND parent, sim::Canvas &canvas) {
-  for (const auto &child : M().user.windows) {
-    if (child->parent != parent || child->destroyed || !child->visible || !IsEdit(*child)) continue;
-    sim::FillCanvas(canvas, child->x, child->y, child->x + child->width, child->y + child->height, RGB(255, 255, 255));
-    const sim::FontRequest &font = sim::SystemFont();
-    sim::DrawText(canvas, font, child->x + 2, child->y + 2, child->title, RGB(0, 0, 0));
-    canvas.texts.push_back({child->x + 2, child->y + 2, sim::Utf16ToUtf8(child->title), RGB(0, 0, 0), TRANSPARENT,
-                            font.face, font.height, font.width, font.weight});
-  }
+  return sim::SystemClassProcedure(w.className) ? sim::kButtonFace : RGB(255, 255, 255);
 }
 
 // The end of a paint of a top-level window: its children, then the observer.
 void FinishPaint(HWND window, bool paintMessage) {
   SimWindow *w = M().user.Find(window);
   if (!w || (w->style & WS_CHILD)) return;
-  DrawEditChildren(window, *sim::WindowCanvas(window));
+  sim::DrawChildControls(window, *sim::WindowCanvas(window));
   if (M().user.paintObserver) M().user.paintObserver(window, paintMessage);
 }
 
 }  // namespace
+
+POINT sim::ClientOffset(DWORD style) { return IsFramed(style) ? POINT{kFrameX, kCaptionY} : POINT{0, 0}; }
+
+SIZE sim::WindowSizeForClient(DWORD style, SIZE client) {
+  if (!IsFramed(style)) return client;
+  return SIZE{client.cx + kFrameWidth, client.cy + kFrameHeight};
+}
 
 sim::Canvas *sim::WindowCanvas(HWND window) {
   SimWindow *w = M().user.Find(window);

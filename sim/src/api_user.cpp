@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "api_support.h"
+#include "controls.h"
 #include "message_loop.h"
 #include "other_program_windows.h"
 
@@ -29,24 +30,28 @@ const char *ButtonsName(UINT type) {
   }
 }
 
-// While the box is open its modal loop serves the program's windows; a quit
-// message ends it with 0. Then an OK box is answered OK and a Yes/No box
-// takes the next scripted answer; any other box, or a Yes/No box without an
-// answer left, stops the run. The box is logged when it closes, after what
-// happened while it was open.
+}  // namespace
+
 // Before Windows Vista the desktop does not keep the windows' pictures: what
-// a message box covered is painted again by its windows once the box goes.
-void UncoverProgramWindows() {
+// a message box or dialog covered is painted again by its windows once it goes.
+void sim::UncoverProgramWindows() {
   if (M().profile.major >= 6) return;
   for (const auto &w : M().user.windows)
     if (w->createdByProgram && !w->destroyed && w->visible && !(w->style & WS_CHILD)) w->needsPaint = true;
 }
 
+namespace {
+
+// While the box is open its modal loop serves the program's windows; a quit
+// message ends it with 0. Then an OK box is answered OK and a Yes/No box
+// takes the next scripted answer; any other box, or a Yes/No box without an
+// answer left, stops the run. The box is logged when it closes, after what
+// happened while it was open.
 int ShowMessageBox(HWND owner, const std::string &text, const std::string &caption, UINT type) {
   sim::Machine &m = M();
   const char *buttons = ButtonsName(type);
   const bool quit = sim::RunMessageBoxLoop();
-  UncoverProgramWindows();
+  sim::UncoverProgramWindows();
   std::string answer;
   int result = 0;
   if (quit) {
@@ -99,15 +104,6 @@ const sim::WindowClass *FindClass(const std::string &name) {
   return nullptr;
 }
 
-// The system's EDIT class keeps its text as its title, takes the focus when
-// clicked and adds what is typed; everything else is default handling.
-LRESULT EditProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_CHAR) sim::TypeIntoEdit(window, static_cast<BYTE>(wParam));
-  else if (message == WM_LBUTTONDOWN) SetFocus(window);
-  else return DefWindowProcA(window, message, wParam, lParam);
-  return 0;
-}
-
 }  // namespace
 
 ATOM RegisterClassA(const WNDCLASSA *windowClass) {
@@ -140,7 +136,7 @@ HWND CreateWindowUtf16(DWORD exStyle, const std::string &className, const std::u
   sim::Machine &m = M();
   WNDPROC procedure = nullptr;
   if (const sim::WindowClass *c = FindClass(className)) procedure = c->procedure;
-  else if (SameName(className, "EDIT")) procedure = EditProcedure;
+  else procedure = sim::SystemClassProcedure(className);
   if (!procedure) {
     sim::SetError(1407);  // ERROR_CANNOT_FIND_WND_CLASS
     return nullptr;
@@ -324,6 +320,51 @@ HWND SetFocus(HWND window) {
   if (previous) SendMessageA(previous, WM_KILLFOCUS, reinterpret_cast<WPARAM>(window), 0);
   if (window) SendMessageA(window, WM_SETFOCUS, reinterpret_cast<WPARAM>(previous), 0);
   return previous;
+}
+
+// A child's position is relative to its parent's client area, which for a
+// framed window starts after its left border and caption.
+BOOL GetWindowRect(HWND window, LPRECT rect) {
+  SimWindow *w = M().user.Find(window);
+  if (!w || !rect) {
+    sim::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  POINT origin{0, 0};
+  if (w->style & WS_CHILD) {
+    RECT parent{};
+    GetWindowRect(w->parent, &parent);
+    POINT client = sim::ClientOffset(M().user.Find(w->parent)->style);
+    origin = POINT{parent.left + client.x, parent.top + client.y};
+  }
+  *rect = RECT{origin.x + w->x, origin.y + w->y, origin.x + w->x + w->width, origin.y + w->y + w->height};
+  return TRUE;
+}
+
+BOOL SetWindowPos(HWND window, HWND, int x, int y, int cx, int cy, UINT flags) {
+  SimWindow *w = M().user.Find(window);
+  if (!w) {
+    sim::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    return FALSE;
+  }
+  if (!(flags & SWP_NOMOVE)) w->x = x, w->y = y;
+  if (!(flags & SWP_NOSIZE)) w->width = cx, w->height = cy, w->needsPaint = true;
+  if (flags & SWP_SHOWWINDOW) ShowWindow(window, SW_SHOW);
+  if (flags & SWP_HIDEWINDOW) ShowWindow(window, SW_HIDE);
+  return TRUE;
+}
+
+BOOL EnableWindow(HWND window, BOOL enable) {
+  SimWindow *w = M().user.Find(window);
+  if (!w) return FALSE;
+  BOOL wasDisabled = !w->enabled;
+  w->enabled = enable != FALSE;
+  return wasDisabled;
+}
+
+BOOL IsWindowEnabled(HWND window) {
+  SimWindow *w = M().user.Find(window);
+  return w && w->enabled;
 }
 
 BOOL InvalidateRect(HWND window, const RECT *, BOOL) {

@@ -54,6 +54,8 @@ SimDc *FindDc(HDC dc);
 // A device context with the default objects; on `window`'s client area, or a
 // memory one (null window) with the 1 x 1 default bitmap.
 HDC OpenDc(HWND window);
+// A font object of the program, as CreateFont makes one.
+HFONT MakeFont(const FontRequest &font);
 // Deselects the context's objects (finishing their pending deletes) and frees it.
 void CloseDc(HDC dc);
 // What the context draws on: the window's canvas or the selected bitmap.

@@ -5,6 +5,7 @@
 //
 // ACTION is --click X,Y, --right-click X,Y, --type TEXT, --close or --wait MS,
 // done in the order given; --during-box before one marks it for a message box.
+// --dialog-click ID, --dialog-escape and --dialog-close act on the open dialog.
 //
 // A new DIR is made from the preset; an existing one is loaded, so a second
 // run is a reinstallation. After the run DIR holds the machine's state and
@@ -49,6 +50,11 @@ const char kUsage[] =
     "  --wait MS          lets MS milliseconds pass; the program's timers run\n"
     "  --during-box ACTION  does ACTION while a message box is open, in the box's own\n"
     "                     message loop, instead of in the main loop\n"
+    "  --dialog-click ID  clicks the control with this id in the open dialog\n"
+    "  --dialog-escape    presses Esc in the open dialog\n"
+    "  --dialog-close     presses the open dialog's close box\n"
+    "Actions on a dialog wait for one to open; while it is open the other actions\n"
+    "happen too, and the dialog's owner takes no clicks.\n"
     "\n"
     "Exit status: 0 when the program ended normally, 2 on bad usage, an unreadable\n"
     "package or an unreadable machine, 3 when the program waited for an answer or\n"
@@ -87,11 +93,30 @@ bool IsActionOption(const std::string &arg) {
   return arg == "--click" || arg == "--right-click" || arg == "--type" || arg == "--close" || arg == "--wait";
 }
 
+bool IsDialogActionOption(const std::string &arg) {
+  return arg == "--dialog-click" || arg == "--dialog-escape" || arg == "--dialog-close";
+}
+
+// --dialog-click ID (an id from 0 to 65535), --dialog-escape or --dialog-close.
+bool ParseDialogAction(int argc, char **argv, int *i, sim::UserAction *action, std::string *error) {
+  using Kind = sim::UserAction::Kind;
+  const std::string arg = argv[*i];
+  if (arg == "--dialog-escape") return action->kind = Kind::kDialogEscape, true;
+  if (arg == "--dialog-close") return action->kind = Kind::kDialogClose, true;
+  unsigned long id = 0;
+  if (*i + 1 >= argc) return *error = arg + " needs a value", false;
+  const std::string value = argv[++*i];
+  if (!ParseNumber(value, 65535, &id)) return *error = arg + " takes a control id from 0 to 65535, not " + value, false;
+  action->kind = Kind::kDialogClick, action->controlId = static_cast<int>(id);
+  return true;
+}
+
 // The action option at argv[*i] with its value, or --during-box and the
 // action after it; false with the reason when the value is wrong.
 bool ParseAction(int argc, char **argv, int *i, sim::UserAction *action, std::string *error) {
   using Kind = sim::UserAction::Kind;
   std::string arg = argv[*i];
+  if (IsDialogActionOption(arg)) return ParseDialogAction(argc, argv, i, action, error);
   if (arg == "--during-box") {
     if (*i + 1 >= argc || !IsActionOption(argv[*i + 1])) return *error = "--during-box must come before an action", false;
     action->duringMessageBox = true;
@@ -140,7 +165,7 @@ bool ParseOptions(int argc, char **argv, Options *options, std::string *error) {
       if (!value(&answer)) return false;
       if (answer != "yes" && answer != "no") return *error = "--answer takes yes or no, not " + answer, false;
       options->answers.push_back(answer == "yes");
-    } else if (IsActionOption(arg) || arg == "--during-box") {
+    } else if (IsActionOption(arg) || IsDialogActionOption(arg) || arg == "--during-box") {
       sim::UserAction action;
       if (!ParseAction(argc, argv, &i, &action, error)) return false;
       options->actions.push_back(action);
@@ -177,7 +202,8 @@ std::unique_ptr<sim::Machine> OpenMachine(const Options &options) {
 }
 
 // Keeps a picture of the window after each of its paints in DIR/screens,
-// named by sequence number and the wizard state it shows; the folder holds
+// named by sequence number and the wizard state it shows, with "-dialog"
+// for a dialog's picture; the folder holds
 // only this run's pictures. Paints drawn straight into the window in one
 // state and against one progress total (the progress bar moving between
 // install steps) are kept as one picture, the last of them.
@@ -191,8 +217,12 @@ class ScreenRecorder {
   void Record(HWND window, bool paintMessage) {
     const sim::Canvas *canvas = sim::WindowCanvas(window);
     if (!canvas) return;
-    if (paintMessage || !pending_ || pendingState_ != wizardState || pendingTotal_ != progressTotal) Flush();
+    const bool dialog = IsDialog(window);
+    if (paintMessage || !pending_ || pendingDialog_ != dialog || pendingState_ != wizardState ||
+        pendingTotal_ != progressTotal)
+      Flush();
     pending_ = std::make_unique<sim::Canvas>(*canvas);
+    pendingDialog_ = dialog;
     pendingState_ = wizardState;
     pendingTotal_ = progressTotal;
     if (paintMessage) Flush();
@@ -201,15 +231,21 @@ class ScreenRecorder {
   void Flush() {
     if (!pending_) return;
     char name[64];
-    std::snprintf(name, sizeof name, "%04d-state-%d.png", ++count_, pendingState_);
+    std::snprintf(name, sizeof name, "%04d-state-%d%s.png", ++count_, pendingState_, pendingDialog_ ? "-dialog" : "");
     sim::WritePng(*pending_, folder_ / name);
     pending_.reset();
   }
   int count() const { return count_; }
 
  private:
+  static bool IsDialog(HWND window) {
+    char className[16] = "";
+    GetClassNameA(window, className, sizeof className);
+    return std::strcmp(className, "#32770") == 0;
+  }
   std::filesystem::path folder_;
   std::unique_ptr<sim::Canvas> pending_;
+  bool pendingDialog_ = false;
   int pendingState_ = 0;
   int pendingTotal_ = 0;
   int count_ = 0;

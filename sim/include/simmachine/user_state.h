@@ -31,6 +31,11 @@ struct SimWindow {
   sim::Canvas canvas;  // the client area, sized on first use
   bool createdByProgram = false;  // not another program's window nor the console
   BYTE pendingLeadByte = 0;       // an EDIT's first byte of a two-byte character being typed
+  bool enabled = true;            // EnableWindow
+  HFONT font = nullptr;           // a control's font of WM_SETFONT
+  UINT checked = BST_UNCHECKED;   // a button's check state
+  DLGPROC dialogProcedure = nullptr;  // a dialog's procedure
+  std::optional<INT_PTR> dialogResult;  // EndDialog was called with it
 };
 
 namespace sim {
@@ -66,6 +71,7 @@ struct UserState {
   bool idleWaitSpent = false;           // the idle while after the script ran out has passed
   std::optional<int> quitCode;          // PostQuitMessage was called and its WM_QUIT not yet taken
   HWND focus = nullptr;
+  std::vector<HWND> dialogs;  // the modal dialogs open, innermost last
   HWND console = nullptr;  // the console window once GetConsoleWindow made it
   ATOM nextAtom = 0xC000;
   bool otherWindowsOpen = false;  // the profile's other-program windows are among `windows`

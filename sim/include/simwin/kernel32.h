@@ -191,7 +191,11 @@ BOOL SetDllDirectoryA(LPCSTR path);
 
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
 
+// The program's own resources: the package, the icon group and the
+// compiled dialog templates; any other module has none (narrower than
+// Windows). FindResourceA takes the first language of a type and name.
 HRSRC FindResourceA(HMODULE module, LPCSTR name, LPCSTR type);
+HRSRC FindResourceExA(HMODULE module, LPCSTR type, LPCSTR name, WORD language);
 HGLOBAL LoadResource(HMODULE module, HRSRC resource);
 LPVOID LockResource(HGLOBAL resource);
 // Resources live as long as their module; freeing one changes nothing, as on

@@ -72,6 +72,9 @@ struct CREATESTRUCTA {
 #define WS_CAPTION 0x00C00000L
 #define WS_SYSMENU 0x00080000L
 #define WS_BORDER 0x00800000L
+#define WS_DISABLED 0x08000000L
+#define WS_GROUP 0x00020000L
+#define WS_TABSTOP 0x00010000L
 
 #define SM_CXSCREEN 0
 #define SM_CYSCREEN 1
@@ -132,13 +135,21 @@ typedef COPYDATASTRUCT *PCOPYDATASTRUCT;
 #define WM_KILLFOCUS 0x0008
 #define WM_PAINT 0x000F
 #define WM_CLOSE 0x0010
+#define WM_SETFONT 0x0030
+#define WM_GETFONT 0x0031
 #define WM_QUIT 0x0012
 #define WM_COPYDATA 0x004A
+#define WM_KEYDOWN 0x0100
 #define WM_CHAR 0x0102
+#define WM_INITDIALOG 0x0110
+#define WM_COMMAND 0x0111
 #define WM_TIMER 0x0113
 #define WM_MOUSEMOVE 0x0200
 #define WM_LBUTTONDOWN 0x0201
+#define WM_LBUTTONUP 0x0202
 #define WM_RBUTTONDOWN 0x0204
+
+#define VK_ESCAPE 0x1B
 
 #define MK_LBUTTON 0x0001
 #define MK_RBUTTON 0x0002
@@ -166,6 +177,60 @@ typedef void (*TIMERPROC)(HWND, UINT, UINT_PTR, DWORD);
 // than Windows: a timer without window or with a callback is refused (0).
 UINT_PTR SetTimer(HWND window, UINT_PTR id, UINT ms, TIMERPROC callback);
 BOOL KillTimer(HWND window, UINT_PTR id);
+
+// ---- Window placement and input state ----
+
+#define SWP_NOSIZE 0x0001
+#define SWP_NOMOVE 0x0002
+#define SWP_NOZORDER 0x0004
+#define SWP_NOACTIVATE 0x0010
+#define SWP_SHOWWINDOW 0x0040
+#define SWP_HIDEWINDOW 0x0080
+
+// Screen coordinates; a child's from its parent's client area.
+BOOL GetWindowRect(HWND window, LPRECT rect);
+// Moves and sizes; the insertion order and activation flags are ignored
+// (narrower than Windows, which also changes the z-order).
+BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+// A disabled window and its children get no mouse input and its close box
+// does nothing. Returns whether the window was disabled before.
+BOOL EnableWindow(HWND window, BOOL enable);
+BOOL IsWindowEnabled(HWND window);
+
+// ---- Dialogs and their controls ----
+
+#define RT_DIALOG MAKEINTRESOURCEA(5)
+#define DS_SETFONT 0x40L
+#define DS_MODALFRAME 0x80L
+
+#define BS_PUSHBUTTON 0x0L
+#define BS_DEFPUSHBUTTON 0x1L
+#define BS_GROUPBOX 0x7L
+#define BS_AUTORADIOBUTTON 0x9L
+#define BS_TYPEMASK 0xFL
+#define SS_LEFT 0x0L
+
+#define BM_GETCHECK 0x00F0
+#define BM_SETCHECK 0x00F1
+#define BST_UNCHECKED 0x0000
+#define BST_CHECKED 0x0001
+#define BN_CLICKED 0
+
+// Creates the dialog of the program's RT_DIALOG resource `name` (the
+// extended template: a popup window of class "#32770" and its controls as
+// child windows, sized in dialog units of the template's font), sends it
+// WM_INITDIALOG with `param`, and runs its modal loop with `owner` disabled:
+// the owner's paints and timers are served, the scripted actions delivered
+// (those for the dialog only here), Esc and the close box become
+// WM_COMMAND IDCANCEL. Returns the result given to EndDialog, -1 when the
+// resource is missing or not a dialog template. Throws sim::ScriptExhausted
+// when the dialog waits for an action that was not given. A WM_QUIT ends
+// the loop with 0 and is posted again.
+INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC procedure, LPARAM param);
+// Ends the modal loop of the dialog once the current message is handled.
+BOOL EndDialog(HWND dialog, INT_PTR result);
+HWND GetDlgItem(HWND dialog, int id);
+LRESULT SendDlgItemMessageA(HWND dialog, int id, UINT message, WPARAM wParam, LPARAM lParam);
 
 // ---- Keyboard layouts ----
 

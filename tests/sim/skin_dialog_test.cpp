@@ -1,0 +1,278 @@
+// The skin dialog's templates served from the program's resources and shown
+// by DialogBoxParamA on the simulated machine: its controls as the template
+// font places them, the clicks, Esc and close box reaching the dialog
+// procedure, EndDialog's result, its picture, and the run stopping when the
+// script runs out while it is open.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "platform/win32.h"
+#include "simmachine/canvas.h"
+#include "simmachine/code_page.h"
+#include "support/test_machine.h"
+
+namespace {
+
+using testing_support::ScopedMachine;
+using Kind = sim::UserAction::Kind;
+
+struct Command {
+  WPARAM wParam;
+  HWND control;
+  LRESULT checked102, checked106, checked112;  // the marks when the command arrived
+};
+
+std::vector<Command> commands;
+bool ownerEnabledInside = true;
+bool endAtInit = false;
+
+// What the dialog was made of, seen from WM_INITDIALOG.
+struct SeenControl {
+  int id;
+  std::string className;
+  DWORD style;
+  RECT rect;  // in the dialog's client area
+  std::string text;
+};
+std::string seenCaption;
+RECT seenWindow;
+std::vector<SeenControl> seenControls;
+
+std::string TextOf(HWND window) {
+  WCHAR text[64] = {0};
+  GetWindowTextW(window, text, 64);
+  std::u16string utf16(reinterpret_cast<const char16_t *>(text));
+  return sim::Utf16ToUtf8(utf16);
+}
+
+void LookAtDialog(HWND dialog) {
+  seenCaption = TextOf(dialog);
+  GetWindowRect(dialog, &seenWindow);
+  seenControls.clear();
+  for (const auto &w : sim::CurrentMachine().user.windows) {
+    if (w->parent != dialog || !(w->style & WS_CHILD)) continue;
+    SeenControl c{static_cast<int>(reinterpret_cast<UINT_PTR>(w->menu)), "", w->style, {}, TextOf(w.get())};
+    char className[16];
+    GetClassNameA(w.get(), className, sizeof className);
+    c.className = className;
+    GetWindowRect(w.get(), &c.rect);
+    const LONG left = seenWindow.left + 3, top = seenWindow.top + 22;  // the client area's origin
+    c.rect = RECT{c.rect.left - left, c.rect.top - top, c.rect.right - left, c.rect.bottom - top};
+    seenControls.push_back(c);
+  }
+}
+
+// The dialog procedure of the tests: 106 checked at the start, every
+// command recorded, OK (105) ends the dialog with 5.
+INT_PTR CALLBACK TestDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) {
+    SendDlgItemMessageA(dialog, 106, BM_SETCHECK, BST_CHECKED, 0);
+    SendDlgItemMessageA(dialog, 110, BM_SETCHECK, BST_CHECKED, 0);
+    ownerEnabledInside = IsWindowEnabled(GetParent(dialog)) != FALSE;
+    if (endAtInit) LookAtDialog(dialog), EndDialog(dialog, lParam);
+    return FALSE;
+  }
+  if (message != WM_COMMAND) return FALSE;
+  commands.push_back({wParam, reinterpret_cast<HWND>(lParam), SendDlgItemMessageA(dialog, 102, BM_GETCHECK, 0, 0),
+                      SendDlgItemMessageA(dialog, 106, BM_GETCHECK, 0, 0),
+                      SendDlgItemMessageA(dialog, 112, BM_GETCHECK, 0, 0)});
+  if (LOWORD(wParam) != 105) return FALSE;
+  EndDialog(dialog, 5);
+  return TRUE;
+}
+
+LRESULT OwnerProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_LBUTTONDOWN) commands.push_back({0xDEAD, window, 0, 0, 0});
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The wizard's stand-in: a shown 400 x 310 window at (100, 80).
+HWND OpenOwner() {
+  static WNDCLASSA windowClass;
+  windowClass.lpfnWndProc = OwnerProcedure;
+  windowClass.lpszClassName = "owner";
+  RegisterClassA(&windowClass);
+  HWND owner = CreateWindowExA(0, "owner", "owner", WS_SYSMENU, 100, 80, 400, 310, NULL, NULL, NULL, NULL);
+  ShowWindow(owner, SW_SHOWNORMAL);
+  commands.clear();
+  ownerEnabledInside = true;
+  endAtInit = false;
+  return owner;
+}
+
+sim::UserAction DialogAction(Kind kind, int id = 0) {
+  sim::UserAction action;
+  action.kind = kind, action.controlId = id;
+  return action;
+}
+
+TEST(SkinDialog, TemplatesMakeElevenControlsWithIdsStylesAndPixelRectangles) {
+  struct Control {
+    int id;
+    const char *className;
+    DWORD style;
+    RECT rect;  // in the dialog's client area
+    const char *text;
+  };
+  struct Row {
+    const char *preset, *name, *caption;
+    SIZE client;
+    Control controls[11];
+  };
+  const DWORD kRadio = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTORADIOBUTTON;
+  const DWORD kGroup = WS_CHILD | WS_VISIBLE | BS_GROUPBOX;
+  const DWORD kOk = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON;
+  const DWORD kText = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT;
+  // "宋体" 12 pt is 16 pixels high at 96 dpi, 8 x 16 base units; the system
+  // font gives 7 x 15.
+  const Row rows[] = {
+      {"win10-x64", "PYKEY", u8"智能Qelvo皮肤及窗口模式选择", {438, 280},
+       {{105, "BUTTON", kOk, {176, 234, 264, 262}, u8"确定"},
+        {0xFFFF, "BUTTON", kGroup, {12, 16, 420, 94}, u8"输入法状态窗口模式选择"},
+        {0xFFFF, "BUTTON", kGroup, {12, 108, 420, 186}, u8"输入法皮肤选择"},
+        {101, "BUTTON", kRadio, {30, 50, 118, 70}, u8"双行窗口"},
+        {102, "BUTTON", kRadio, {132, 50, 220, 70}, u8"单行窗口"},
+        {106, "BUTTON", kRadio, {226, 50, 298, 70}, u8"双窗口"},
+        {107, "BUTTON", kRadio, {310, 50, 406, 70}, u8"仿WIN窗口"},
+        {110, "BUTTON", kRadio, {30, 144, 126, 164}, u8"冷色瓷面"},
+        {111, "BUTTON", kRadio, {168, 144, 264, 164}, u8"粉色瓷面"},
+        {112, "BUTTON", kRadio, {300, 142, 380, 162}, u8"小天使"},
+        {0xFFFF, "STATIC", kText, {26, 198, 316, 214}, u8"注：你也可在安装完毕后改变这些参数。"}}},
+      {"win10-x64-cp950", "PYKEYB", u8"智能Qelvo皮膚及窗口模式選擇", {383, 263},
+       {{105, "BUTTON", kOk, {154, 219, 231, 245}, u8"確定"},
+        {0xFFFF, "BUTTON", kGroup, {11, 15, 368, 88}, u8"輸入法狀態窗口模式選擇"},
+        {0xFFFF, "BUTTON", kGroup, {11, 101, 368, 174}, u8"輸入法皮膚選擇"},
+        {101, "BUTTON", kRadio, {26, 47, 103, 66}, u8"雙行窗口"},
+        {102, "BUTTON", kRadio, {116, 47, 193, 66}, u8"單行窗口"},
+        {106, "BUTTON", kRadio, {198, 47, 261, 66}, u8"雙窗口"},
+        {107, "BUTTON", kRadio, {271, 47, 355, 66}, u8"仿WIN窗口"},
+        {110, "BUTTON", kRadio, {26, 135, 110, 154}, u8"冷色瓷面"},
+        {111, "BUTTON", kRadio, {147, 135, 231, 154}, u8"粉色瓷面"},
+        {112, "BUTTON", kRadio, {263, 133, 333, 152}, u8"小天使"},
+        {0xFFFF, "STATIC", kText, {23, 186, 277, 201}, u8"注：你也可在安裝完畢后改變這些參數。"}}},
+  };
+  for (const Row &row : rows) {
+    ScopedMachine machine(row.preset);
+    HWND owner = OpenOwner();
+    endAtInit = true;
+    ASSERT_EQ(DialogBoxParamA(GetModuleHandleA(NULL), row.name, owner, TestDialogProc, 9), 9) << row.name;
+    EXPECT_EQ(seenCaption, row.caption);
+    EXPECT_EQ(seenWindow.right - seenWindow.left, row.client.cx + 6) << row.name;
+    EXPECT_EQ(seenWindow.bottom - seenWindow.top, row.client.cy + 25) << row.name;
+    ASSERT_EQ(seenControls.size(), 11u) << row.name;
+    for (int i = 0; i < 11; ++i) {
+      const Control &want = row.controls[i];
+      const SeenControl &got = seenControls[i];
+      const std::string where = std::string(row.name) + " control " + std::to_string(i) + " " + got.text + " " +
+                                std::to_string(got.rect.left) + "," + std::to_string(got.rect.top) + "," +
+                                std::to_string(got.rect.right) + "," + std::to_string(got.rect.bottom);
+      EXPECT_EQ(got.id, want.id) << where;
+      EXPECT_EQ(got.className, want.className) << where;
+      EXPECT_EQ(got.style, want.style) << where;
+      EXPECT_EQ(got.text, want.text) << where;
+      EXPECT_EQ(got.rect.left, want.rect.left) << where;
+      EXPECT_EQ(got.rect.top, want.rect.top) << where;
+      EXPECT_EQ(got.rect.right, want.rect.right) << where;
+      EXPECT_EQ(got.rect.bottom, want.rect.bottom) << where;
+    }
+  }
+}
+
+// Radios send their id and check themselves, unchecking the other auto radio
+// buttons of the dialog (no WS_GROUP makes it one group); Esc and the close
+// box send IDCANCEL and the dialog stays; a click on the disabled owner is
+// lost; OK's EndDialog ends the loop with its result.
+TEST(SkinDialog, ClicksEscAndCloseBoxReachTheProcedureUntilOkEndsIt) {
+  ScopedMachine machine;
+  HWND owner = OpenOwner();
+  sim::UserAction ownerClick;
+  ownerClick.kind = Kind::kClick, ownerClick.x = 50, ownerClick.y = 50;
+  machine->script.actions = {DialogAction(Kind::kDialogClick, 102), DialogAction(Kind::kDialogClick, 112),
+                             ownerClick, DialogAction(Kind::kDialogEscape), DialogAction(Kind::kDialogClose),
+                             DialogAction(Kind::kDialogClick, 105)};
+  ASSERT_EQ(DialogBoxParamA(GetModuleHandleA(NULL), "PYKEY", owner, TestDialogProc, 0), 5);
+  EXPECT_FALSE(ownerEnabledInside);
+  EXPECT_TRUE(IsWindowEnabled(owner));
+  struct Expected {
+    WPARAM wParam;
+    bool fromControl;
+    LRESULT checked102, checked106, checked112;
+  };
+  const Expected expected[] = {
+      {MAKEWPARAM(102, BN_CLICKED), true, BST_CHECKED, BST_UNCHECKED, BST_UNCHECKED},
+      {MAKEWPARAM(112, BN_CLICKED), true, BST_UNCHECKED, BST_UNCHECKED, BST_CHECKED},
+      {IDCANCEL, false, BST_UNCHECKED, BST_UNCHECKED, BST_CHECKED},  // Esc
+      {IDCANCEL, false, BST_UNCHECKED, BST_UNCHECKED, BST_CHECKED},  // close box
+      {MAKEWPARAM(105, BN_CLICKED), true, BST_UNCHECKED, BST_UNCHECKED, BST_CHECKED},
+  };
+  ASSERT_EQ(commands.size(), 5u);
+  for (size_t i = 0; i < commands.size(); ++i) {
+    EXPECT_EQ(commands[i].wParam, expected[i].wParam) << i;
+    EXPECT_EQ(commands[i].control != nullptr, expected[i].fromControl) << i;
+    EXPECT_EQ(commands[i].checked102, expected[i].checked102) << i;
+    EXPECT_EQ(commands[i].checked106, expected[i].checked106) << i;
+    EXPECT_EQ(commands[i].checked112, expected[i].checked112) << i;
+  }
+  auto dialogs = machine->events.OfKind("dialog");
+  ASSERT_EQ(dialogs.size(), 2u);
+  EXPECT_EQ(dialogs[0].Field("state"), "open");
+  EXPECT_EQ(dialogs[1].Field("state"), "ended");
+  EXPECT_EQ(dialogs[1].Field("result"), "5");
+  EXPECT_EQ(machine->events.OfKind("click")[0].Field("loop"), "dialog");
+}
+
+// The picture of the dialog: the button face, every control's text in the
+// template font, the check marks of BM_SETCHECK drawn in their radios'
+// circles. It is kept next to the tests' machines as skin-dialog-NAME.png,
+// where the Wine test finds it to compare with Wine's picture.
+TEST(SkinDialog, PaintsItsControlsWithTheCheckedRadiosDotted) {
+  struct Row {
+    const char *preset, *name, *face;
+    int width;
+    POINT radio101, radio106;  // top-left corners
+  };
+  const Row rows[] = {{"win10-x64", "PYKEY", u8"宋体", 438, {30, 50}, {226, 50}},
+                      {"win10-x64-cp950", "PYKEYB", "System", 383, {26, 47}, {198, 47}}};
+  static sim::Canvas picture;
+  for (const Row &row : rows) {
+    ScopedMachine machine(row.preset);
+    HWND owner = OpenOwner();
+    picture = sim::Canvas{};
+    machine->user.paintObserver = [](HWND window, bool) {
+      char className[16] = "";
+      GetClassNameA(window, className, sizeof className);
+      if (std::string(className) == "#32770") picture = *sim::WindowCanvas(window);
+    };
+    machine->script.actions = {DialogAction(Kind::kDialogClick, 105)};
+    ASSERT_EQ(DialogBoxParamA(GetModuleHandleA(NULL), row.name, owner, TestDialogProc, 0), 5);
+    sim::WritePng(picture, machine->root().parent_path() / (std::string("skin-dialog-") + row.name + ".png"));
+    ASSERT_EQ(picture.width, row.width) << row.name;
+    ASSERT_EQ(picture.texts.size(), 11u) << row.name;
+    for (const sim::DrawnText &text : picture.texts) EXPECT_EQ(text.face, row.face) << text.text;
+    auto pixel = [](POINT corner) { return picture.pixels[(corner.y + 10) * picture.width + corner.x + 6]; };
+    EXPECT_EQ(picture.pixels[2 * picture.width + 2], RGB(245, 245, 245)) << row.name;
+    EXPECT_EQ(pixel(row.radio106), RGB(0, 0, 0)) << row.name;
+    EXPECT_EQ(pixel(row.radio101), RGB(255, 255, 255)) << row.name;
+  }
+}
+
+// A dialog waiting for an action the script does not hold stops the run;
+// actions for a dialog wait for one, so the main loop stops too.
+TEST(SkinDialog, RunStopsWhenTheScriptRunsOutWhileItIsOpen) {
+  ScopedMachine machine;
+  HWND owner = OpenOwner();
+  machine->script.actions = {DialogAction(Kind::kDialogClick, 102)};
+  EXPECT_THROW(DialogBoxParamA(GetModuleHandleA(NULL), "PYKEY", owner, TestDialogProc, 0), sim::ScriptExhausted);
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(machine->events.OfKind("stopped")[0].Field("for"), "dialog action");
+
+  commands.clear();
+  machine->script.actions = {DialogAction(Kind::kDialogEscape)};
+  MSG msg;
+  EXPECT_THROW(GetMessageA(&msg, NULL, 0, 0), sim::ScriptExhausted);
+  EXPECT_EQ(machine->script.actions.size(), 1u);
+}
+
+}  // namespace
