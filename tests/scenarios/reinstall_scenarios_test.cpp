@@ -52,7 +52,7 @@ sim::UserAction Click(int x, int y) {
 
 sim::UserAction DialogClick(int id) {
   sim::UserAction action;
-  action.kind = Kind::kDialogClick, action.id = id;
+  action.kind = Kind::kDialogClick, action.controlId = id;
   return action;
 }
 
@@ -63,7 +63,7 @@ std::vector<sim::UserAction> Walk() {
 }
 
 // What a run of the program left.
-struct Run {
+struct ProgramRun {
   int exitCode = -1;
   bool stopped = false;  // it waited for an answer or action not given
   bool ended = false;    // it ended at the stage asked for
@@ -75,7 +75,7 @@ class Reinstallation : public testing::Test {
   void SetUp() override { root_ = testing_support::FreshFolder(testing::UnitTest::GetInstance()->current_test_info()->name()); }
 
   // Runs the program once on the machine kept in the root.
-  Run RunProgram(const char *commandLine, const std::vector<sim::UserAction> &actions,
+  ProgramRun RunProgram(const char *commandLine, const std::vector<sim::UserAction> &actions,
                  const std::vector<bool> &answers, int endAt = 0) {
     std::unique_ptr<sim::Machine> machine = std::filesystem::exists(root_ / "machine.ini")
                                                 ? sim::Machine::Load(root_)
@@ -86,7 +86,7 @@ class Reinstallation : public testing::Test {
     sim::Machine::Install(machine.get());
     testing_support::ResetProgramState();
     endAtStage = endAt;
-    Run run;
+    ProgramRun run;
     std::vector<char> line(commandLine, commandLine + strlen(commandLine) + 1);
     try {
       run.exitCode = WinMain(GetModuleHandleA(nullptr), nullptr, line.data(), SW_SHOWNORMAL);
@@ -107,6 +107,12 @@ class Reinstallation : public testing::Test {
   // backup keeps; returns what they wrote, by file name.
   std::map<std::string, std::string> InstallAndUse() {
     EXPECT_EQ(RunProgram("setvosrf32", {}, {}).exitCode, 0);
+    return Use();
+  }
+
+  // The user's own data written into every file the backup keeps, as after
+  // a while of using the input method; returns it, by file name.
+  std::map<std::string, std::string> Use() {
     std::map<std::string, std::string> data;
     for (const char *name : {"voszsj43.voh", "cfontset.voh", "cwbzlcz1.voh", "vowbcmxz.voh", "vodhzcm.voh",
                              "vorldhz.voh", "vogbkhz.voh", "vorldwdw.txt", "vorlzdym.voh", "vopyzdym.voh",
@@ -154,12 +160,12 @@ class Reinstallation : public testing::Test {
 
 TEST_F(Reinstallation, KeepingTheDataBringsBackEveryFile) {
   const auto data = InstallAndUse();
-  Run run = RunProgram("", Walk(), {true});
+  ProgramRun run = RunProgram("", Walk(), {true});
   ASSERT_FALSE(run.stopped || run.ended);
   EXPECT_EQ(run.exitCode, 0);
   ASSERT_EQ(run.messages.size(), 3u);
   EXPECT_EQ(run.messages[0], kKeepQuestion);
-  EXPECT_EQ(run.messages[1], u8"成功恢复了17个原有数据文件！");
+  EXPECT_EQ(run.messages[1], u8"成功恢复了24个原有数据文件！");
   EXPECT_EQ(run.messages[2], kInstalled);
   ExpectUserDataBack(data, "after keeping the data");
   EXPECT_FALSE(std::filesystem::exists(HostPath("vorlback.pnd")));
@@ -167,7 +173,7 @@ TEST_F(Reinstallation, KeepingTheDataBringsBackEveryFile) {
 
 TEST_F(Reinstallation, LettingTheDataGoKeepsTheDefaults) {
   const auto data = InstallAndUse();
-  Run run = RunProgram("", Walk(), {false});
+  ProgramRun run = RunProgram("", Walk(), {false});
   EXPECT_EQ(run.exitCode, 0);
   ASSERT_EQ(run.messages.size(), 2u);
   EXPECT_EQ(run.messages[0], kKeepQuestion);
@@ -178,8 +184,8 @@ TEST_F(Reinstallation, LettingTheDataGoKeepsTheDefaults) {
 
 TEST_F(Reinstallation, AnEarlierInstallationWithoutAnEssentialFileAsksNothing) {
   InstallAndUse();
-  std::filesystem::remove(HostPath("vorlzdfh.voh"));
-  Run run = RunProgram("", Walk(), {});
+  std::filesystem::remove_all(HostPath("vorlzdfh.voh"));
+  ProgramRun run = RunProgram("", Walk(), {});
   EXPECT_EQ(run.exitCode, 0);
   ASSERT_EQ(run.messages.size(), 1u);
   EXPECT_EQ(run.messages[0], kInstalled);
@@ -189,10 +195,11 @@ TEST_F(Reinstallation, AnEarlierInstallationRecordedElsewhereIsRestoredIntoTheNe
   const auto data = InstallAndUse();
   const std::filesystem::path earlier = root_ / "drives" / "c" / "old" / "morvak8";
   std::filesystem::create_directories(earlier.parent_path());
-  std::filesystem::rename(HostPath(""), earlier);
+  std::filesystem::copy(HostPath(""), earlier, std::filesystem::copy_options::recursive);
+  std::filesystem::remove_all(HostPath(""));
   std::ofstream(root_ / "drives" / "c" / "Windows" / "vorlpat8.voh", std::ios::binary | std::ios::trunc)
       << "C:\\old\\morvak8\\";
-  Run run = RunProgram("", Walk(), {true});
+  ProgramRun run = RunProgram("", Walk(), {true});
   EXPECT_EQ(run.exitCode, 0);
   ASSERT_GE(run.messages.size(), 2u);
   EXPECT_EQ(run.messages[0], u8"检测到有智能Qelvo以前的词组等数据文件，是否保留？");
@@ -206,13 +213,14 @@ TEST_F(Reinstallation, KeptDataWithACompleteSkinShowsNoDialog) {
   ASSERT_EQ(RunProgram("", Walk(), {false}).exitCode, 0);
   std::vector<sim::UserAction> withoutDialog = Walk();
   withoutDialog.pop_back();
-  Run run = RunProgram("", withoutDialog, {true});
+  ProgramRun run = RunProgram("", withoutDialog, {true});
   EXPECT_FALSE(run.stopped) << "the skin dialog was shown";
   EXPECT_EQ(run.exitCode, 0);
 }
 
 // The run ends after the package went over the user's files and before the
 // restore; the next installation that keeps the data brings all of it back.
+// Each stage starts from an installation the user has used since.
 TEST_F(Reinstallation, ARunEndedAtAnyStageBeforeTheRestoreLosesNothing) {
   const auto data = InstallAndUse();
   const struct {
@@ -228,13 +236,16 @@ TEST_F(Reinstallation, ARunEndedAtAnyStageBeforeTheRestoreLosesNothing) {
       {"before the restore", 1005, {true}, true},
   };
   for (const auto &stage : stages) {
+    Use();
+    // An incomplete skin, so that the skin dialog shows.
+    std::filesystem::remove_all(HostPath("vobmp8.voh"));
     std::vector<sim::UserAction> actions = Walk();
     if (!stage.dialogAnswered) actions.pop_back();
-    Run ended = RunProgram("", actions, stage.answers, stage.endAt);
+    ProgramRun ended = RunProgram("", actions, stage.answers, stage.endAt);
     ASSERT_TRUE(ended.stopped || ended.ended) << stage.stage;
     EXPECT_NE(ReadFile("vorldwdw.txt"), data.at("vorldwdw.txt")) << "the defaults went over it " << stage.stage;
     EXPECT_TRUE(std::filesystem::exists(HostPath("vorlback.pnd"))) << stage.stage;
-    Run kept = RunProgram("", Walk(), {true});
+    ProgramRun kept = RunProgram("", Walk(), {true});
     EXPECT_EQ(kept.exitCode, 0) << stage.stage;
     ExpectUserDataBack(data, stage.stage);
   }

@@ -114,8 +114,8 @@ TEST_F(UserData, APendingBackupIsKeptUntilItsRestoreChecksOut) {
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0], u8"成功恢复了16个原有数据文件！");
   EXPECT_FALSE(BackupIsPending());
-  EXPECT_EQ(Read("vorldhz.voh"), "user's vorldhz.voh");
-  EXPECT_EQ(Read("voszsj43.bak"), "user's voszsj43.voh");
+  EXPECT_EQ(Read("vorldhz.bak"), "user's vorldhz.voh") << "archived through its copy, back as the copy";
+  EXPECT_EQ(Read("vorldwdw.txt"), "user's vorldwdw.txt");
   EXPECT_EQ(Read("userck.txt"), "user's own phrases");
   // The phrase list comes back compacted, with its trailer, and counts as restored.
   EXPECT_EQ(Read("vorlcyzk.bak").substr(0, 4), "\xb0\xa1\xb0\xa2");
@@ -127,8 +127,9 @@ TEST_F(UserData, ARestoreThatFailsKeepsTheBackupPending) {
   ASSERT_EQ(BackupUserData(), 1);
   MarkBackupPending();
   ComputeInstallDir();
-  // Another program holds one file open so that it can be neither replaced
-  // nor moved aside.
+  // The package's default in one file, which another program holds open so
+  // that it can be neither replaced nor moved aside.
+  Write("userck.txt", "the package's default");
   machine_->files.SetInUse(std::string(kDir) + "userck.txt", sim::InUse::OpenNoShareDelete);
   RestoreUserData();
   ASSERT_FALSE(Messages().empty());
