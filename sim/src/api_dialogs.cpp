@@ -117,6 +117,33 @@ LRESULT sim::DialogWindowProcedure(HWND dialog, UINT message, WPARAM wParam, LPA
   return DefaultDialogHandling(dialog, *w, message, wParam, lParam);
 }
 
+namespace {
+
+// WM_INITDIALOG, then the dialog shown; activated, it hands the focus to its
+// first tab stop unless the procedure put it on a control.
+void StartDialog(HWND dialog, DLGPROC procedure, LPARAM param) {
+  HWND focus = FirstTabStop(dialog);
+  if (procedure(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(focus), param) && focus) SetFocus(focus);
+  ShowWindow(dialog, SW_SHOW);
+  if (M().user.focus == dialog && focus) SetFocus(focus);
+}
+
+// The dialog goes and its owner, enabled again, is activated and takes the
+// focus. The result is EndDialog's, 0 when a quit message ended the loop.
+INT_PTR FinishDialog(HWND dialog, HWND owner, bool quit) {
+  SimWindow *w = M().user.Find(dialog);
+  const INT_PTR result = (w && w->dialogResult && !quit) ? *w->dialogResult : 0;
+  const HFONT font = w ? w->font : nullptr;
+  if (owner) EnableWindow(owner, TRUE);
+  DestroyWindow(dialog);
+  DeleteObject(font);
+  sim::UncoverProgramWindows();
+  if (owner && M().user.Find(owner)) SetFocus(owner);
+  return result;
+}
+
+}  // namespace
+
 INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC procedure, LPARAM param) {
   sim::DialogTemplate t;
   if (!LoadTemplate(instance, name, &t)) return -1;
@@ -130,22 +157,12 @@ INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR name, HWND owner, DLGPROC pro
   M().user.Find(dialog)->dialogProcedure = procedure;
   const std::string dialogName = ResourceName(name);
   M().events.Add("dialog", {{"name", dialogName}, {"state", "open"}});
-  M().user.dialogs.push_back(dialog);
   if (owner) EnableWindow(owner, FALSE);
-  HWND focus = FirstTabStop(dialog);
-  if (procedure(dialog, WM_INITDIALOG, reinterpret_cast<WPARAM>(focus), param) && focus) SetFocus(focus);
-  // Activated, the dialog hands the focus to its first tab stop unless a
-  // control already has it.
-  ShowWindow(dialog, SW_SHOW);
-  if (M().user.focus == dialog && focus) SetFocus(focus);
+  M().user.dialogs.push_back(dialog);
+  StartDialog(dialog, procedure, param);
   const bool quit = sim::RunDialogLoop(dialog);
   M().user.dialogs.pop_back();
-  SimWindow *w = M().user.Find(dialog);
-  const INT_PTR result = (w && w->dialogResult && !quit) ? *w->dialogResult : 0;
-  if (owner) EnableWindow(owner, TRUE);
-  DestroyWindow(dialog);
-  DeleteObject(font);
-  sim::UncoverProgramWindows();
+  const INT_PTR result = FinishDialog(dialog, owner, quit);
   M().events.Add("dialog", {{"name", dialogName}, {"state", quit ? "quit" : "ended"}, {"result", std::to_string(result)}});
   return result;
 }

@@ -367,6 +367,17 @@ BOOL IsWindowEnabled(HWND window) {
   return w && w->enabled;
 }
 
+LONG GetWindowLongA(HWND window, int index) {
+  SimWindow *w = M().user.Find(window);
+  if (!w) {
+    sim::SetError(ERROR_INVALID_WINDOW_HANDLE);
+    return 0;
+  }
+  if (index == GWL_STYLE) return static_cast<LONG>(w->style);
+  if (index == GWL_ID) return static_cast<LONG>(reinterpret_cast<LONG_PTR>(w->menu));
+  return 0;
+}
+
 BOOL InvalidateRect(HWND window, const RECT *, BOOL) {
   SimWindow *w = M().user.Find(window);
   if (!w) return FALSE;

@@ -3,6 +3,8 @@
 // each drawn as Wine draws it without a theme.
 #include "controls.h"
 
+#include <algorithm>
+
 #include "api_support.h"
 #include "gdi_font.h"
 #include "message_loop.h"
@@ -124,9 +126,21 @@ int TextHeight(const sim::FontRequest &font) {
   return m.ascent + m.descent;
 }
 
-void DrawLabel(sim::Canvas &canvas, const sim::FontRequest &font, int x, int y, const std::u16string &text) {
-  sim::DrawText(canvas, font, x, y, text, kText);
-  canvas.texts.push_back({x, y, sim::Utf16ToUtf8(text), kText, TRANSPARENT, font.face, font.height, font.width,
+// A control's text with the top-left of its cell at (x, y), over
+// `background`, cut off at the control's edges as Windows clips a child's
+// painting to its window.
+void DrawLabel(sim::Canvas &canvas, const SimWindow &w, const sim::FontRequest &font, int x, int y,
+               COLORREF background) {
+  const int left = std::max(x, w.x), top = std::max(y, w.y);
+  const int right = std::min(x + sim::MeasureText(font, w.title), w.x + w.width);
+  const int bottom = std::min(y + TextHeight(font), w.y + w.height);
+  if (left >= right || top >= bottom) return;
+  sim::Canvas label = sim::MakeCanvas(right - left, bottom - top, background);
+  sim::DrawText(label, font, x - left, y - top, w.title, kText);
+  for (int ly = 0; ly < label.height; ++ly)
+    for (int lx = 0; lx < label.width; ++lx)
+      sim::PutPixel(canvas, left + lx, top + ly, label.pixels[ly * label.width + lx]);
+  canvas.texts.push_back({x, y, sim::Utf16ToUtf8(w.title), kText, TRANSPARENT, font.face, font.height, font.width,
                           font.weight});
 }
 
@@ -168,7 +182,8 @@ void DrawPushButton(sim::Canvas &c, HWND window, const SimWindow &w) {
   if (M().user.focus == window) FocusRectangle(c, left + 2, top + 2, right - 2, bottom - 2);
   const sim::FontRequest &font = ControlFont(w);
   int textWidth = sim::MeasureText(font, w.title);
-  DrawLabel(c, font, w.x + (w.width - textWidth) / 2, w.y + (w.height - TextHeight(font) - 1) / 2, w.title);
+  DrawLabel(c, w, font, w.x + (w.width - textWidth) / 2, w.y + (w.height - TextHeight(font) - 1) / 2,
+            sim::kButtonFace);
 }
 
 // An etched frame from half the text's height down, the text over it 8
@@ -180,7 +195,7 @@ void DrawGroupBox(sim::Canvas &c, const SimWindow &w) {
   Edge(c, w.x + 1, frameTop + 1, right - 1, bottom - 1, kHighlight, kShadow);
   int textWidth = sim::MeasureText(font, w.title);
   sim::FillCanvas(c, w.x + 7, w.y, w.x + 9 + textWidth, w.y + TextHeight(font), sim::kButtonFace);
-  DrawLabel(c, font, w.x + 8, w.y, w.title);
+  DrawLabel(c, w, font, w.x + 8, w.y, sim::kButtonFace);
 }
 
 void DrawRadioCircle(sim::Canvas &c, int left, int top, bool checked) {
@@ -197,16 +212,16 @@ void DrawRadioCircle(sim::Canvas &c, int left, int top, bool checked) {
 void DrawRadioButton(sim::Canvas &c, const SimWindow &w) {
   const sim::FontRequest &font = ControlFont(w);
   DrawRadioCircle(c, w.x + 1, w.y + (w.height - kRadioCircleSize) / 2, w.checked == BST_CHECKED);
-  DrawLabel(c, font, w.x + kRadioTextLeft, w.y + (w.height - TextHeight(font)) / 2, w.title);
+  DrawLabel(c, w, font, w.x + kRadioTextLeft, w.y + (w.height - TextHeight(font)) / 2, sim::kButtonFace);
 }
 
 void DrawControl(sim::Canvas &canvas, HWND window, const SimWindow &w) {
   if (IsClass(w, u"EDIT")) {
     // A white box with the text at (2, 2) in the system font.
     sim::FillCanvas(canvas, w.x, w.y, w.x + w.width, w.y + w.height, RGB(255, 255, 255));
-    DrawLabel(canvas, sim::SystemFont(), w.x + 2, w.y + 2, w.title);
+    DrawLabel(canvas, w, sim::SystemFont(), w.x + 2, w.y + 2, RGB(255, 255, 255));
   } else if (IsClass(w, u"STATIC")) {
-    DrawLabel(canvas, ControlFont(w), w.x, w.y, w.title);
+    DrawLabel(canvas, w, ControlFont(w), w.x, w.y, sim::kButtonFace);
   } else if (IsClass(w, u"BUTTON")) {
     DWORD type = ButtonType(w);
     if (type == BS_GROUPBOX) DrawGroupBox(canvas, w);

@@ -1,7 +1,8 @@
 // Conformance of the window calls the search for programs holding the input
 // method relies on: top-level enumeration, class names, and which windows
 // name a parent; and of the message loop and edit fields the wizard relies
-// on: the order of the quit message, timers, typing into an edit field.
+// on: the order of the quit message, timers, typing into an edit field; and
+// of the buttons and placement the skin dialog relies on.
 #include <string.h>
 
 #include "platform/conformance.h"
@@ -34,6 +35,18 @@ HWND MakePlainWindow() {
   RegisterClassA(&windowClass);
   return CreateWindowExA(0, "ConformancePlain", "plain", WS_OVERLAPPED, 0, 0, 300, 100, NULL, NULL,
                          windowClass.hInstance, NULL);
+}
+
+WPARAM lastCommand;
+
+LRESULT CALLBACK CommandProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND) lastCommand = wParam;
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND MakeRadio(HWND parent, int id) {
+  return CreateWindowExA(0, "BUTTON", "radio", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTORADIOBUTTON, 10,
+                         10 + 20 * id, 80, 20, parent, (HMENU)(UINT_PTR)id, GetModuleHandleA(NULL), NULL);
 }
 
 void SendCharacters(HWND window, const char *bytes) {
@@ -121,6 +134,52 @@ CONFORMANCE_CHECK(OwnedPopupNamesItsOwnerAndEveryTopLevelWindowIsEnumerated) {
   DestroyWindow(overlapped);
   DestroyWindow(popup);
   DestroyWindow(owner);
+}
+
+// BM_SETCHECK marks one radio button only, and makes a checked one a tab
+// stop; a click (button down and up over it) checks an auto radio button,
+// unchecks the other auto radio buttons of its group (without WS_GROUP,
+// every sibling) and tells the parent its id with BN_CLICKED.
+CONFORMANCE_CHECK(AutoRadioButtonClickUnchecksItsGroupButSetCheckDoesNot) {
+  WNDCLASSA windowClass;
+  ZeroMemory(&windowClass, sizeof windowClass);
+  windowClass.lpfnWndProc = CommandProcedure;
+  windowClass.hInstance = GetModuleHandleA(NULL);
+  windowClass.lpszClassName = "ConformanceRadios";
+  CHECK(RegisterClassA(&windowClass) != 0);
+  HWND parent = CreateWindowExA(0, "ConformanceRadios", "radios", WS_OVERLAPPED, 0, 0, 200, 200, NULL, NULL,
+                                windowClass.hInstance, NULL);
+  HWND first = MakeRadio(parent, 1), second = MakeRadio(parent, 2);
+  CHECK(parent && first && second);
+  SendMessageA(first, BM_SETCHECK, BST_CHECKED, 0);
+  SendMessageA(second, BM_SETCHECK, BST_CHECKED, 0);
+  CHECK_EQ(SendMessageA(first, BM_GETCHECK, 0, 0) * 10 + SendMessageA(second, BM_GETCHECK, 0, 0), 11);
+  SendMessageA(second, BM_SETCHECK, BST_UNCHECKED, 0);
+  CHECK((GetWindowLongA(second, GWL_STYLE) & WS_TABSTOP) == 0);
+  lastCommand = 0;
+  SendMessageA(second, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  SendMessageA(second, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  CHECK_EQ(SendMessageA(first, BM_GETCHECK, 0, 0) * 10 + SendMessageA(second, BM_GETCHECK, 0, 0), 1);
+  CHECK((GetWindowLongA(second, GWL_STYLE) & WS_TABSTOP) != 0);
+  CHECK_EQ(lastCommand, MAKEWPARAM(2, BN_CLICKED));
+  DestroyWindow(parent);
+}
+
+// SWP_NOSIZE moves a window and keeps its size; EnableWindow tells whether
+// the window was disabled before.
+CONFORMANCE_CHECK(SetWindowPosMovesWithoutSizingAndEnableWindowTellsTheOldState) {
+  HWND window = MakePlainWindow();
+  CHECK(window != NULL);
+  CHECK(SetWindowPos(window, NULL, 40, 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE));
+  RECT rect;
+  CHECK(GetWindowRect(window, &rect));
+  CHECK_EQ(rect.left * 1000 + rect.top, 40030);
+  CHECK_EQ((rect.right - rect.left) * 1000 + (rect.bottom - rect.top), 300100);
+  CHECK_EQ(EnableWindow(window, FALSE), FALSE);
+  CHECK(!IsWindowEnabled(window));
+  CHECK_EQ(EnableWindow(window, TRUE), TRUE);
+  CHECK(IsWindowEnabled(window));
+  DestroyWindow(window);
 }
 
 // A name no program made gives no mapping, and the error says so.

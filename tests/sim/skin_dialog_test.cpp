@@ -258,6 +258,35 @@ TEST(SkinDialog, PaintsItsControlsWithTheCheckedRadiosDotted) {
   }
 }
 
+// The templates are the program's resources in their languages, as the
+// resource compiler stored them.
+TEST(SkinDialog, TemplatesAreDialogResourcesInTheirLanguages) {
+  struct Row {
+    const char *name;
+    WORD language;
+    DWORD error;  // 0: found
+  };
+  const Row rows[] = {{"PYKEY", 0x0804, 0},
+                      {"pykeyb", 0x0404, 0},
+                      {"PYKEY", 0x0404, ERROR_RESOURCE_LANG_NOT_FOUND},
+                      {"PYKEYC", 0x0804, ERROR_RESOURCE_NAME_NOT_FOUND}};
+  ScopedMachine machine;
+  for (const Row &row : rows) {
+    machine->process.lastError = 0xDEADBEEF;
+    HRSRC resource = FindResourceExA(NULL, RT_DIALOG, row.name, row.language);
+    EXPECT_EQ(resource == NULL, row.error != 0) << row.name;
+    if (resource) {
+      const BYTE *bytes = static_cast<const BYTE *>(LockResource(LoadResource(NULL, resource)));
+      ASSERT_NE(bytes, nullptr);
+      EXPECT_GT(SizeofResource(NULL, resource), 100u) << row.name;
+      EXPECT_EQ(bytes[0] | bytes[1] << 8 | bytes[2] << 16 | bytes[3] << 24, 0xFFFF0001) << row.name;  // DLGTEMPLATEEX
+    } else {
+      EXPECT_EQ(GetLastError(), row.error) << row.name;
+    }
+  }
+  EXPECT_EQ(DialogBoxParamA(GetModuleHandleA(NULL), "PYKEYC", NULL, TestDialogProc, 0), -1);
+}
+
 // A dialog waiting for an action the script does not hold stops the run;
 // actions for a dialog wait for one, so the main loop stops too.
 TEST(SkinDialog, RunStopsWhenTheScriptRunsOutWhileItIsOpen) {

@@ -196,6 +196,10 @@ BOOL SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, U
 // does nothing. Returns whether the window was disabled before.
 BOOL EnableWindow(HWND window, BOOL enable);
 BOOL IsWindowEnabled(HWND window);
+#define GWL_STYLE (-16)
+#define GWL_ID (-12)
+// The style and a child's id; any other index gives 0 (narrower than Windows).
+LONG GetWindowLongA(HWND window, int index);
 
 // ---- Dialogs and their controls ----
 
