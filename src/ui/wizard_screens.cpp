@@ -64,23 +64,20 @@ void WriteWideIn(HDC dc, COLORREF colour, int x, int y, const WCHAR *text) {
   WriteWide(dc, x, y, text);
 }
 
-// Large titles: black, a grey shadow three pixels deep, white on top.
-void WriteTitleStyleA(HDC dc, int x, int y, const WCHAR *text) {
-  SetTextColor(dc, kBlack);
-  WriteWide(dc, x, y, text);
-  SetTextColor(dc, kShadowGrey);
-  for (int depth = 8; depth <= 10; ++depth) WriteWide(dc, x + depth, y + depth, text);
-  SetTextColor(dc, kWhite);
-  WriteWide(dc, x + 11, y + 11, text);
+// A title in UTF-16, or in GBK where the screen has it so (`wide` null).
+void WriteTitle(HDC dc, int x, int y, const WCHAR *wide, const char *gbk) {
+  if (wide) WriteWide(dc, x, y, wide);
+  else WriteGbk(dc, x, y, gbk);
 }
 
-void WriteGbkTitleStyleA(HDC dc, int x, int y, const char *text) {
+// Large titles: black, a grey shadow three pixels deep, white on top.
+void WriteTitleStyleA(HDC dc, int x, int y, const WCHAR *wide, const char *gbk) {
   SetTextColor(dc, kBlack);
-  WriteGbk(dc, x, y, text);
+  WriteTitle(dc, x, y, wide, gbk);
   SetTextColor(dc, kShadowGrey);
-  for (int depth = 8; depth <= 10; ++depth) WriteGbk(dc, x + depth, y + depth, text);
+  for (int depth = 8; depth <= 10; ++depth) WriteTitle(dc, x + depth, y + depth, wide, gbk);
   SetTextColor(dc, kWhite);
-  WriteGbk(dc, x + 11, y + 11, text);
+  WriteTitle(dc, x + 11, y + 11, wide, gbk);
 }
 
 // Second lines: a grey shadow and a pink face drawn twice, a pixel apart.
@@ -263,9 +260,9 @@ void PaintInstallScreen(HDC dc) {
   PaintStandardBackground(dc);
   SetBkMode(dc, TRANSPARENT);
   SelectObject(dc, titleFont);
-  WriteTitleStyleA(dc, 30, 20, kInstallTitle);
+  WriteTitleStyleA(dc, 30, 20, kInstallTitle, NULL);
   SelectObject(dc, bodyFont);
-  WriteTitleStyleA(dc, 100, 80, kInstallSubtitle);
+  WriteTitleStyleA(dc, 100, 80, kInstallSubtitle, NULL);
   SetTextColor(dc, kWhite);
   WriteWide(dc, 50, 130, kDurationNote);
   WriteWide(dc, 30, 155, wizardState == 7 ? kCopyingNote : kHandsOffNote);
@@ -284,7 +281,7 @@ void PaintWorkingScreen(HDC dc) {
   PaintStandardBackground(dc);
   SetBkMode(dc, TRANSPARENT);
   SelectObject(dc, titleFont);
-  WriteGbkTitleStyleA(dc, 30, 20, kWorkingTitle);
+  WriteTitleStyleA(dc, 30, 20, NULL, kWorkingTitle);
   SelectObject(dc, bodyFont);
   SetTextColor(dc, kBlack);
   WriteGbk(dc, 80, 80, kWorkingSubtitle);
@@ -296,7 +293,7 @@ void PaintFinishScreen(HDC dc) {
   PaintStandardBackground(dc);
   SetBkMode(dc, TRANSPARENT);
   SelectObject(dc, titleFont);
-  WriteGbkTitleStyleA(dc, 30, 20, kFinishTitle);
+  WriteTitleStyleA(dc, 30, 20, NULL, kFinishTitle);
   SelectObject(dc, bodyFont);
   WriteGbkTitleStyleB(dc, 80, 80, kFinishSubtitle);
   SetTextColor(dc, kWhite);

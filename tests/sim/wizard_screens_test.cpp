@@ -7,12 +7,11 @@
 #include <iterator>
 #include <string>
 
-#include "common/os_detection.h"
 #include "common/program_state.h"
 #include "common/progress.h"
-#include "shell/main_window.h"
 #include "simmachine/canvas.h"
 #include "support/test_machine.h"
+#include "wizard_fixture.h"
 #include "ui/progress_bar.h"
 
 namespace {
@@ -25,13 +24,7 @@ const COLORREF kProgressBlue = RGB(30, 144, 255);
 
 class WizardScreens : public testing::Test {
  protected:
-  void SetUp() override {
-    machine_->process.packagePath = VOZ_PACKAGE_FILE;
-    DetectWindows();
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    ASSERT_TRUE(RegisterMainWindowClass(instance));
-    ASSERT_TRUE(CreateMainWindow(instance, SW_SHOWNORMAL));
-  }
+  void SetUp() override { wizard_fixture::OpenWizard(*machine_); }
 
   // Paints the screen of `state` as a paint message does.
   void Show(int state) {

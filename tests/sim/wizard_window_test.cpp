@@ -8,12 +8,11 @@
 #include <string>
 
 
-#include "common/os_detection.h"
 #include "common/program_state.h"
 #include "package/package_data.h"
-#include "shell/main_window.h"
 #include "shell/program_entry.h"
 #include "support/test_machine.h"
+#include "wizard_fixture.h"
 #include "ui/wizard_layout.h"
 
 namespace {
@@ -22,13 +21,7 @@ using testing_support::ScopedMachine;
 
 class WizardWindow : public testing::Test {
  protected:
-  void SetUp() override {
-    machine_->process.packagePath = VOZ_PACKAGE_FILE;
-    DetectWindows();
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    ASSERT_TRUE(RegisterMainWindowClass(instance));
-    ASSERT_TRUE(CreateMainWindow(instance, SW_SHOWNORMAL));
-  }
+  void SetUp() override { wizard_fixture::OpenWizard(*machine_); }
 
   void Click(UINT button, int x, int y) { SendMessageA(mainWindow, button, 0, MAKELPARAM(x, y)); }
 
