@@ -207,6 +207,7 @@ std::string FileSystem::StateIni() const {
   for (const auto &entry : inUse_) out << "in_use = " << InUseName(entry.second.value) << " " << entry.second.path << "\n";
   for (const auto &entry : readOnlyFolders_) out << "read_only_folder = " << entry.second.path << "\n";
   for (const auto &entry : shortWrites_) out << "short_write = " << entry.second.value << " " << entry.second.path << "\n";
+  for (const auto &entry : crashWrites_) out << "crash_on_write = " << entry.second.path << "\n";
   for (const auto &entry : security_) out << "security = " << entry.second.value << " " << entry.second.path << "\n";
   for (const auto &entry : links_)
     out << (entry.second.value.folder ? kJunctionKey : kSymlinkKey) << " = " << entry.second.path << " | "
@@ -222,6 +223,7 @@ bool FileSystem::LoadStateIni(const std::string &text, std::string *error) {
   inUse_.clear();
   readOnlyFolders_.clear();
   shortWrites_.clear();
+  crashWrites_.clear();
   security_.clear();
   links_.clear();
   deletePending_.clear();
@@ -238,11 +240,11 @@ bool FileSystem::LoadStateIni(const std::string &text, std::string *error) {
 }
 
 // One "key = value" line of [files]: the value is a number, a kind or a DACL
-// in SDDL, a blank and a path; for a read-only folder or a pending delete
-// the path alone; for a junction or file link its path, " | " and the target.
+// in SDDL, a blank and a path; for a read-only folder, a pending delete or a
+// crash on write the path alone; for a junction or file link its path, " | " and the target.
 bool FileSystem::LoadStateLine(const std::string &key, const std::string &value) {
   if (key == kJunctionKey || key == kSymlinkKey) return LoadLinkLine(value, key == kJunctionKey);
-  bool pathOnly = key == "read_only_folder" || key == "delete_pending";
+  bool pathOnly = key == "read_only_folder" || key == "delete_pending" || key == "crash_on_write";
   size_t blank = value.find(' ');
   std::string word = value.substr(0, blank);
   std::string path = pathOnly ? value : blank == std::string::npos ? "" : TrimBlanks(value.substr(blank));
@@ -259,6 +261,8 @@ bool FileSystem::LoadStateLine(const std::string &key, const std::string &value)
     SetInUse(path, how);
   else if (key == "short_write" && ParseNumber(word, &amount))
     SetShortWrite(path, amount);
+  else if (key == "crash_on_write")
+    SetCrashOnWrite(path);
   else if (key == "security" && IsDaclText(word))
     SetSecurityOf(path, word);
   else
@@ -365,13 +369,15 @@ uint32_t FileSystem::Read(uint32_t handle, void *buffer, uint32_t count, uint32_
 }
 
 // A pending short-write fault lets this write put only its byte count on
-// disk, as a disk that fills up does, and is used up by it.
+// disk, as a disk that fills up does, and is used up by it. A pending crash
+// raises its access violation before anything is written, and is used up.
 uint32_t FileSystem::Write(uint32_t handle, const void *buffer, uint32_t count, uint32_t *done) {
   *done = 0;
   OpenFile *file = Find(handle);
   if (!file) return ERROR_INVALID_HANDLE;
   if (file->fd < 0) return ERROR_INVALID_FUNCTION;
   if (!(file->data & kWrite)) return ERROR_ACCESS_DENIED;
+  if (count > 0 && crashWrites_.erase(file->key)) RaiseException(EXCEPTION_ACCESS_VIOLATION, 0, 0, nullptr);
   uint32_t allowed = count;
   auto fault = shortWrites_.find(file->key);
   if (fault != shortWrites_.end() && count > 0) {
@@ -560,7 +566,7 @@ uint32_t FileSystem::SetSecurity(const std::u16string &path, const std::string &
 
 // A deleted file loses its attributes and its holders; handles the program
 // still has on it no longer stand in the way of a new file of that name.
-// Short-write faults belong to the name and stay.
+// Short-write and crash faults belong to the name and stay.
 void FileSystem::ForgetPath(const std::u16string &key) {
   EraseMarks(&attributes_, key);
   EraseMarks(&inUse_, key);
@@ -726,6 +732,12 @@ void FileSystem::SetShortWrite(const std::string &windowsPath, uint32_t bytes) {
   Location location = LocateHost(windowsPath);
   ThrowIfBad(location.error, windowsPath);
   shortWrites_[location.Key()] = {location.Path(), bytes};
+}
+
+void FileSystem::SetCrashOnWrite(const std::string &windowsPath) {
+  Location location = LocateHost(windowsPath);
+  ThrowIfBad(location.error, windowsPath);
+  crashWrites_[location.Key()] = {location.Path(), true};
 }
 
 void FileSystem::SetLink(const std::string &windowsPath, const std::string &target, bool folder) {

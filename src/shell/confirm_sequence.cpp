@@ -7,6 +7,7 @@
 #include "common/system_folders.h"
 #include "common/texts.h"
 #include "package/package_data.h"
+#include "platform/crash_guard.h"
 #include "registration/preload_list.h"
 #include "registration/text_service.h"
 #include "settings/settings_files.h"
@@ -78,10 +79,9 @@ void FinishInstallation(HWND window) {
   RunEnding(window);
 }
 
-}  // namespace
-
-void RunConfirmSequence(HWND window) {
-  wizardState = 7;
+// Everything of the installation that the crash guard covers: each of its
+// ends leaves the guard by returning.
+void InstallUnderCrashGuard(HWND window) {
   ResetProgress(kInstallProgressTotal);
   SetStageCode(1001);
   int skipConflicts = 0;
@@ -98,6 +98,15 @@ void RunConfirmSequence(HWND window) {
   if (backupState == 2) RestoreUserData();
   StartProductHelper();
   FinishInstallation(window);
+}
+
+}  // namespace
+
+// A crash anywhere in the installation shows the stage code, so that the
+// user's report names the stage that failed, and the process ends.
+void RunConfirmSequence(HWND window) {
+  wizardState = 7;
+  RunCrashGuarded(InstallUnderCrashGuard, window, stageCode, kEditionSetupCaption);
 }
 
 void RunEnding(HWND window) {

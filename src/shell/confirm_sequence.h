@@ -10,11 +10,13 @@ const UINT_PTR kFinishTimer = 2;
 
 // Runs the installation (wizard state 7 throughout). It returns to state 6
 // when programs hold the input method, leaves state 8 with the finish timer
-// running, or ends the program by posting WM_DESTROY to `window`.
+// running, or ends the program by posting WM_DESTROY to `window`. A crash
+// inside it shows the stage code and ends the process at once.
 void RunConfirmSequence(HWND window);
 // The ending: the completion message, the final check of the text-service
 // files, and WM_DESTROY posted to `window`.
 void RunEnding(HWND window);
 // The finish timer's work: the 32-bit module copied once more and checked,
-// the final check, the completion message, and WM_DESTROY posted.
+// the final check, the completion message, and WM_DESTROY posted. It runs
+// without the crash guard.
 void CompleteFinishTimer(HWND window);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/win32.h"
+#include "simmachine/structured_exception.h"
 #include "support/test_machine.h"
 
 namespace {
@@ -409,6 +410,7 @@ TEST(FileSystemState, MarksSurviveMachineIni) {
   machine->files.SetInUse("C:\\Windows\\Temp\\held.ime", sim::InUse::LoadedModule);
   machine->files.SetReadOnlyFolder("C:\\Program Files (x86)");
   machine->files.SetShortWrite("C:\\Windows\\Temp\\short.dat", 3);
+  machine->files.SetCrashOnWrite("C:\\Windows\\Temp\\crash.dat");
   machine->files.SetLink("C:\\morvak8", "C:\\Windows\\System32", true);
   machine->files.SetLink("C:\\Users\\user\\link.dat", "C:\\Windows\\Temp\\short.dat", false);
   std::string saved = machine->files.StateIni();
@@ -442,6 +444,20 @@ TEST(FileSystemFaults, ShortWriteLeavesAPartFileAndReportsADiskFull) {
   EXPECT_EQ(_lwrite(file, "ab", 2), 2u);  // the fault is used up
   _lclose(file);
   EXPECT_EQ(Content(*machine, "C:\\Windows\\Temp\\cut.dat"), "0123ab");
+}
+
+TEST(FileSystemFaults, CrashOnWriteFaultsOnceBeforeWritingAnything) {
+  ScopedMachine machine;
+  Create("C:\\Windows\\Temp\\crash.dat", "old");
+  machine->files.SetCrashOnWrite("C:\\Windows\\Temp\\crash.dat");
+  HFILE file = _lopen("C:\\Windows\\Temp\\crash.dat", OF_WRITE);
+  ASSERT_NE(file, HFILE_ERROR);
+  EXPECT_THROW(_lwrite(file, "new", 3), sim::StructuredException);
+  EXPECT_EQ(Content(*machine, "C:\\Windows\\Temp\\crash.dat"), "old");
+  EXPECT_EQ(_lwrite(file, "ab", 2), 2u);  // the fault is used up
+  _lclose(file);
+  EXPECT_EQ(Content(*machine, "C:\\Windows\\Temp\\crash.dat"), "abd");
+  EXPECT_EQ(machine->events.OfKind("exception").size(), 1u);
 }
 
 // The rest of CreateFileA, folders and the C runtime is pinned by the

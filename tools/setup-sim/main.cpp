@@ -25,6 +25,7 @@
 #include "shell/program_entry.h"
 #include "simmachine/canvas.h"
 #include "simmachine/machine.h"
+#include "simmachine/structured_exception.h"
 
 namespace {
 
@@ -58,7 +59,8 @@ const char kUsage[] =
     "\n"
     "Exit status: 0 when the program ended normally, 2 on bad usage, an unreadable\n"
     "package or an unreadable machine, 3 when the program waited for an answer or\n"
-    "action that was not given.\n";
+    "action that was not given, 4 when it crashed (a structured exception that it\n"
+    "did not handle ended it, as it ends a process on Windows).\n";
 
 struct Options {
   std::string preset;
@@ -256,12 +258,44 @@ void PrintChanges(const char *title, const std::vector<sim::Event> &events, cons
   for (const auto &event : events) std::printf("  %s\n", event.Field(field).c_str());
 }
 
-void PrintSummary(const sim::Machine &machine, const MachineSnapshot &before, int exitCode, bool stopped,
+// How the program's run ended.
+struct ProgramEnd {
+  enum class Kind { kEnded, kStopped, kCrashed } kind = Kind::kEnded;
+  int exitCode = 0;
+  uint32_t exceptionCode = 0;
+  std::string reason;  // why it stopped
+};
+
+// Runs the program to its end. A structured exception that leaves it is a
+// crash: on Windows the process is gone at that moment, so nothing of the
+// program runs after it.
+ProgramEnd RunProgram(std::vector<char> *commandLine) {
+  ProgramEnd end;
+  try {
+    end.exitCode = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine->data(), SW_SHOWNORMAL);
+  } catch (const sim::ScriptExhausted &e) {
+    end.kind = ProgramEnd::Kind::kStopped;
+    end.reason = e.what();
+  } catch (const sim::StructuredException &e) {
+    end.kind = ProgramEnd::Kind::kCrashed;
+    end.exceptionCode = e.code();
+  }
+  return end;
+}
+
+void PrintProgramEnd(const ProgramEnd &end) {
+  switch (end.kind) {
+    case ProgramEnd::Kind::kStopped: std::printf("program: stopped, waiting for the user\n"); break;
+    case ProgramEnd::Kind::kCrashed: std::printf("program: crashed (exception 0x%08X)\n", end.exceptionCode); break;
+    case ProgramEnd::Kind::kEnded: std::printf("program: ended, exit code %d\n", end.exitCode); break;
+  }
+}
+
+void PrintSummary(const sim::Machine &machine, const MachineSnapshot &before, const ProgramEnd &end,
                   const ScreenRecorder &screens) {
   MachineSnapshot after = TakeSnapshot(machine);
   std::printf("machine: %s (%s)\n", machine.profile.preset.c_str(), machine.root().c_str());
-  if (stopped) std::printf("program: stopped, waiting for the user\n");
-  else std::printf("program: ended, exit code %d\n", exitCode);
+  PrintProgramEnd(end);
   auto boxes = machine.events.OfKind("messagebox");
   std::printf("messages shown: %zu\n", boxes.size());
   for (const auto &box : boxes)
@@ -315,21 +349,14 @@ int main(int argc, char **argv) {
 
   std::vector<char> commandLine(options.commandLine.begin(), options.commandLine.end());
   commandLine.push_back('\0');
-  int exitCode = 0;
-  bool stopped = false;
-  try {
-    exitCode = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine.data(), SW_SHOWNORMAL);
-  } catch (const sim::ScriptExhausted &e) {
-    stopped = true;
-    error = e.what();
-  }
+  const ProgramEnd end = RunProgram(&commandLine);
   screens.Flush();
   machine->Save();
-  PrintSummary(*machine, before, exitCode, stopped, screens);
+  PrintSummary(*machine, before, end, screens);
   sim::Machine::Install(nullptr);
-  if (stopped) {
-    std::fprintf(stderr, "setup-sim: the run stopped: %s\n", error.c_str());
+  if (end.kind == ProgramEnd::Kind::kStopped) {
+    std::fprintf(stderr, "setup-sim: the run stopped: %s\n", end.reason.c_str());
     return 3;
   }
-  return 0;
+  return end.kind == ProgramEnd::Kind::kCrashed ? 4 : 0;
 }

@@ -4,7 +4,7 @@
 // current directory), with attributes, files in use as Windows treats them,
 // folders that cannot be written, WOW64 file-system redirection, junctions
 // and file links, files whose delete waits for their last holder, injected
-// write faults and the DACL each file or folder carries.
+// write faults and crashes and the DACL each file or folder carries.
 #pragma once
 
 #include <cstdint>
@@ -142,6 +142,10 @@ class FileSystem {
   void SetReadOnlyFolder(const std::string &windowsPath);
   // The next write into this file stops after `bytes` bytes (a full disk).
   void SetShortWrite(const std::string &windowsPath, uint32_t bytes);
+  // The program's next write of data into this file faults: the simulated
+  // call raises an access violation (RaiseException), as a program that
+  // crashes at that write, and the file keeps what it held before.
+  void SetCrashOnWrite(const std::string &windowsPath);
   // Makes `windowsPath` a reparse point that leads to `target` (a Windows
   // path, which need not exist): a junction (`folder`, a folder entry) or a
   // file symbolic link. Any user may replace a folder he can delete with a
@@ -222,6 +226,7 @@ class FileSystem {
   std::map<std::u16string, Mark<InUse>> inUse_;
   std::map<std::u16string, Mark<bool>> readOnlyFolders_;
   std::map<std::u16string, Mark<uint32_t>> shortWrites_;
+  std::map<std::u16string, Mark<bool>> crashWrites_;
   std::map<std::u16string, Mark<std::string>> security_;
   std::map<std::u16string, Mark<Link>> links_;
   std::map<std::u16string, Mark<bool>> deletePending_;
