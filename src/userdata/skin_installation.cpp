@@ -14,10 +14,12 @@ namespace {
 
 // Unpacked files the package check passes over: files the deployment
 // renames, patches or removes on purpose, and the settings written later.
+// morvak32.ime is among them: the TSF deployment removes it, and without it
+// here every TSF installation would be told its package was incomplete.
 const char kExemptFiles[] =
     "voszsj43.voh vorlcyzk.bak vorlkelt.exe vorlkel6.exe csrf732.dll csrf764.dll vosrf10.dll vosrf610.dll "
     "vorlsrf.dll vorlsrf6.dll vorl320.ime vorl321.ime vorl640.ime vorl641.ime morvak4.ime morvak64.ime  "
-    "setupw64.exe";
+    "setupw64.exe morvak32.ime";
 
 const DWORD kFailureTextOffset = 0x1000;
 const DWORD kSkinArchiveLimit = 0x20000;

@@ -158,6 +158,15 @@ class Reinstallation : public testing::Test {
   std::filesystem::path root_;
 };
 
+// A first installation with the defaults (Wubi, TSF): the package check
+// passes over the modules the TSF deployment removes, so the only message
+// is the completion.
+TEST_F(Reinstallation, AFirstTsfInstallationShowsOnlyTheCompletion) {
+  ProgramRun run = RunProgram("", {Click(90, 257), Click(90, 257), Click(90, 257), DialogClick(105)}, {});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_EQ(run.messages, std::vector<std::string>{kInstalled});
+}
+
 TEST_F(Reinstallation, KeepingTheDataBringsBackEveryFile) {
   const auto data = InstallAndUse();
   ProgramRun run = RunProgram("", Walk(), {true});
