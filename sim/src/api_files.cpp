@@ -3,6 +3,9 @@
 // The "A" calls take paths in the machine's ANSI code page.
 #include <cerrno>
 #include <cstring>
+#include <memory>
+#include <string_view>
+#include <vector>
 
 #include "api_support.h"
 #include "exports.h"
@@ -85,6 +88,32 @@ int ErrnoOf(DWORD error) {
   }
 }
 
+char16_t Folded(char16_t c) { return (c >= u'a' && c <= u'z') ? static_cast<char16_t>(c - 0x20) : c; }
+
+// '*' any run of characters, '?' any one, letters of either case alike;
+// "*.*" is every name, as in Windows' DOS wildcards.
+bool NameMatches(std::u16string_view pattern, std::u16string_view name) {
+  if (pattern == u"*.*") pattern = u"*";
+  if (pattern.empty()) return name.empty();
+  if (pattern[0] == u'*')
+    return NameMatches(pattern.substr(1), name) || (!name.empty() && NameMatches(pattern, name.substr(1)));
+  if (name.empty() || (pattern[0] != u'?' && Folded(pattern[0]) != Folded(name[0]))) return false;
+  return NameMatches(pattern.substr(1), name.substr(1));
+}
+
+// Fills `data` from the search's next entry; false at the end.
+bool NextFound(sim::FolderSearch *search, LPWIN32_FIND_DATAA data) {
+  if (search->next >= search->entries.size()) return false;
+  const sim::FolderEntry &entry = search->entries[search->next++];
+  std::memset(data, 0, sizeof *data);
+  data->dwFileAttributes = entry.attributes;
+  data->nFileSizeHigh = static_cast<DWORD>(entry.size >> 32);
+  data->nFileSizeLow = static_cast<DWORD>(entry.size);
+  std::string name = sim::Utf8ToAnsi(entry.name);
+  std::memcpy(data->cFileName, name.c_str(), name.size() + 1);
+  return true;
+}
+
 int CrtResult(BOOL succeeded) {
   if (succeeded) return 0;
   errno = ErrnoOf(M().process.lastError);
@@ -113,9 +142,22 @@ UINT GetSystemDirectoryW(LPWSTR buffer, UINT size) {
   return sim::CopyOutWide(sim::Utf8ToUtf16(M().profile.systemDir), buffer, size);
 }
 
-// The program's current directory is the folder it was started from.
+// The program's current directory is the folder it was started from until
+// SetCurrentDirectoryA moves it.
 DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer) {
-  return sim::CopyOut(sim::Utf8ToAnsi(M().profile.appDir), buffer, size);
+  const sim::ProcessState &process = M().process;
+  return sim::CopyOut(sim::Utf8ToAnsi(process.currentDir.empty() ? M().profile.appDir : process.currentDir), buffer,
+                      size);
+}
+
+// A folder that exists becomes the current directory, spelled as on disk.
+BOOL SetCurrentDirectoryA(LPCSTR path) {
+  std::string folder;
+  bool directory = false;
+  uint32_t error = M().files.LocateObject(PathArgument(path), &folder, &directory);
+  if (!error && !directory) error = ERROR_DIRECTORY;
+  if (!error) M().process.currentDir = folder;
+  return Succeeded(error);
 }
 
 // The Windows Temp folder (narrower than Windows, which gives the user's own
@@ -261,6 +303,37 @@ DWORD GetFileAttributesA(LPCSTR path) {
 // accepted and dropped.
 BOOL SetFileAttributesA(LPCSTR path, DWORD attributes) {
   return Logged(M().files.SetAttributes(PathArgument(path), attributes), "attributes", path);
+}
+
+// ---- Folder listings ----
+
+// ERROR_FILE_NOT_FOUND when nothing in an existing folder matches.
+HANDLE FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data) {
+  std::u16string text = PathArgument(pattern);
+  size_t cut = text.find_last_of(u"\\/");
+  std::u16string folder = cut == std::u16string::npos ? u"." : text.substr(0, cut + 1);
+  std::u16string_view names = std::u16string_view(text).substr(cut == std::u16string::npos ? 0 : cut + 1);
+  std::vector<sim::FolderEntry> entries;
+  if (!Succeeded(M().files.List(folder, &entries))) return INVALID_HANDLE_VALUE;
+  auto search = std::make_unique<sim::FolderSearch>();
+  for (sim::FolderEntry &entry : entries)
+    if (NameMatches(names, sim::Utf8ToUtf16(entry.name)) && sim::Utf8ToAnsi(entry.name).size() < MAX_PATH)
+      search->entries.push_back(std::move(entry));
+  if (!NextFound(search.get(), data)) return sim::SetError(ERROR_FILE_NOT_FOUND), INVALID_HANDLE_VALUE;
+  HANDLE handle = reinterpret_cast<HANDLE>(search.get());
+  M().process.searches[handle] = std::move(search);
+  return handle;
+}
+
+// ERROR_NO_MORE_FILES after the last entry.
+BOOL FindNextFileA(HANDLE search, LPWIN32_FIND_DATAA data) {
+  auto found = M().process.searches.find(search);
+  if (found == M().process.searches.end()) return Succeeded(ERROR_INVALID_HANDLE);
+  return Succeeded(NextFound(found->second.get(), data) ? 0 : ERROR_NO_MORE_FILES);
+}
+
+BOOL FindClose(HANDLE search) {
+  return Succeeded(M().process.searches.erase(search) ? 0 : ERROR_INVALID_HANDLE);
 }
 
 // ---- The 16-bit compatible calls, which Windows builds on CreateFileA ----

@@ -312,7 +312,8 @@ FileSystem::Location FileSystem::Locate(const std::u16string &path, bool redirec
   char16_t drive = 0;
   std::vector<std::u16string> names;
   Location location;
-  location.error = ParsePath(path, Utf8ToUtf16(profile_->appDir), &drive, &names);
+  const std::string &current = process_->currentDir.empty() ? profile_->appDir : process_->currentDir;
+  location.error = ParsePath(path, Utf8ToUtf16(current), &drive, &names);
   if (location.error) return location;
   if (redirect && !process_->wow64RedirectionDisabled) RedirectForWow64(*profile_, &drive, &names);
   return Resolve(drive, names, follow, 0);

@@ -556,6 +556,31 @@ uint32_t FileSystem::LocateObject(const std::u16string &path, std::string *windo
   return 0;
 }
 
+uint32_t FileSystem::List(const std::u16string &folder, std::vector<FolderEntry> *entries) const {
+  Location location;
+  // The folder is a path, not a file, however much of it is missing.
+  if (uint32_t error = LocateExisting(folder, &location, true))
+    return error == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : error;
+  if (!location.directory) return kErrorDirectory;
+  std::vector<std::pair<std::u16string, FolderEntry>> found;
+  std::error_code failure;
+  for (const auto &item : fs::directory_iterator(location.host, failure)) {
+    std::vector<std::u16string> names = location.parts;
+    names.push_back(Utf8ToUtf16(item.path().filename().string()));
+    Location child = Resolve(location.drive, names, false, 0);
+    if (child.error || !child.exists) continue;
+    FolderEntry entry{item.path().filename().string(), StoredAttributes(child), 0};
+    if (!child.directory) entry.size = fs::file_size(item.path(), failure);
+    found.emplace_back(child.Key(), entry);
+  }
+  std::sort(found.begin(), found.end(), [](const auto &a, const auto &b) { return a.first < b.first; });
+  entries->clear();
+  if (!location.parts.empty())
+    for (const char *dots : {".", ".."}) entries->push_back({dots, FILE_ATTRIBUTE_DIRECTORY, 0});
+  for (const auto &item : found) entries->push_back(item.second);
+  return 0;
+}
+
 uint32_t FileSystem::SetSecurity(const std::u16string &path, const std::string &security) {
   Location location;
   if (uint32_t error = LocateExisting(path, &location, true)) return error;

@@ -99,3 +99,12 @@ const char kPackageFilesFailedLine[] = "上述文件没有成功复制，请重�
 const char kSkinFilesFailedLine[] = "皮肤文件没有成功复制，请重新安装皮肤文件！\r\n";
 const char kEarlierDataFailedLine[] = "原有数据文件没有成功复制，原有数据不能使用！\r\n";
 const WCHAR kEarlierDataRestoredFormat[] = L"成功恢复了%d个原有数据文件！";
+
+const char kReportHeading[] = "智能Qelvo汉字输入系统9.30版安装情况报告。";
+const char kReportLeadIn[] = "安装出现错误！错误为：";
+const char kReportTooFewFiles[] = "文件不完整！";
+const char kReportNoWubiDictionary[] = "无五笔词库文件！";
+const char kReportNoPinyinDictionary[] = "无拼音词库文件！";
+const char kReportModuleMissing[] = "缺少文件！";
+const char kReportDirectoryAccess[] = "安装目录权限不够，如不能使用请删除后重新安装！！";
+const char kReportAdvice[] = "请到主页www.qelvo.com重新下载安装！并解除杀毒软件对安装过程的拦截！";

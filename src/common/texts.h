@@ -107,3 +107,13 @@ extern const char kPackageFilesFailedLine[];
 extern const char kSkinFilesFailedLine[];
 extern const char kEarlierDataFailedLine[];
 extern const WCHAR kEarlierDataRestoredFormat[];  // number of files restored
+
+// ---- Install report ----
+extern const char kReportHeading[];
+extern const char kReportLeadIn[];
+extern const char kReportTooFewFiles[];
+extern const char kReportNoWubiDictionary[];
+extern const char kReportNoPinyinDictionary[];
+extern const char kReportModuleMissing[];
+extern const char kReportDirectoryAccess[];
+extern const char kReportAdvice[];

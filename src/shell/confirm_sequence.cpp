@@ -10,6 +10,7 @@
 #include "platform/crash_guard.h"
 #include "registration/preload_list.h"
 #include "registration/text_service.h"
+#include "settings/install_report.h"
 #include "settings/settings_files.h"
 #include "shell/conflict_detection.h"
 #include "shell/install_driver.h"
@@ -111,7 +112,7 @@ void RunConfirmSequence(HWND window) {
 
 void RunEnding(HWND window) {
   KillTimer(window, kFinishTimer);
-  MessageBoxW(NULL, kInstalledText, kProductCaptionW, MB_OK);
+  if (!ShowInstallReport()) MessageBoxW(NULL, kInstalledText, kProductCaptionW, MB_OK);
   CheckTextServiceFiles();
   PostMessageA(window, WM_DESTROY, 0, 0);
 }

@@ -384,3 +384,69 @@ CONFORMANCE_CHECK(AFolderLinkMadeBeforeTheRunShowsAsAReparsePoint) {
   CHECK_EQ(HandleAttributes(itself), expected);
   CloseHandle(itself);
 }
+
+// The listing the install report counts: "." and ".." in a folder that is no
+// drive root, files with their size, subfolders marked; the end, a pattern
+// that matches nothing and a missing folder each with their own error. The
+// order of the names is the file system's and is not checked.
+CONFORMANCE_CHECK(FindFileListsAFolderWithDotsAndEndsWithNoMoreFiles) {
+  char folder[MAX_PATH], file[MAX_PATH], sub[MAX_PATH], pattern[MAX_PATH];
+  conformance::ScratchPath(folder, "listing");
+  conformance::ScratchPath(file, "listing\\Notes.TXT");
+  conformance::ScratchPath(sub, "listing\\sub");
+  CreateDirectoryA(folder, NULL);
+  CreateDirectoryA(sub, NULL);
+  WriteWhole(file, "twelve bytes");
+  conformance::ScratchPath(pattern, "listing\\*.*");
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA(pattern, &found);
+  CHECK(search != INVALID_HANDLE_VALUE);
+  int dots = 0, files = 0, folders = 0;
+  do {
+    if (!lstrcmpA(found.cFileName, ".") || !lstrcmpA(found.cFileName, "..")) {
+      dots += (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    } else if (!lstrcmpA(found.cFileName, "Notes.TXT")) {
+      files += found.nFileSizeLow == 12 && !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    } else {
+      folders += !lstrcmpA(found.cFileName, "sub") && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
+    }
+    SetLastError(0xdeadbeef);
+  } while (FindNextFileA(search, &found));
+  CHECK_EQ(GetLastError(), ERROR_NO_MORE_FILES);
+  CHECK(FindClose(search));
+  CHECK_EQ(dots, 2);
+  CHECK_EQ(files, 1);
+  CHECK_EQ(folders, 1);
+  conformance::ScratchPath(pattern, "listing\\*.none");
+  SetLastError(0xdeadbeef);
+  CHECK(FindFirstFileA(pattern, &found) == INVALID_HANDLE_VALUE);
+  CHECK_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+  conformance::ScratchPath(pattern, "no-such\\*.*");
+  SetLastError(0xdeadbeef);
+  CHECK(FindFirstFileA(pattern, &found) == INVALID_HANDLE_VALUE);
+  CHECK_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+  DeleteFileA(file);
+  RemoveDirectoryA(sub);
+  RemoveDirectoryA(folder);
+}
+
+// Only a folder can be entered (the report tells subfolders by this); a
+// relative name then opens there, and the directory can be put back.
+CONFORMANCE_CHECK(SetCurrentDirectoryEntersFoldersOnly) {
+  char folder[MAX_PATH], file[MAX_PATH], before[MAX_PATH], now[MAX_PATH];
+  conformance::ScratchPath(folder, "entered");
+  conformance::ScratchPath(file, "entered\\inside.dat");
+  CreateDirectoryA(folder, NULL);
+  WriteWhole(file, "abc");
+  CHECK(GetCurrentDirectoryA(sizeof before, before) > 0);
+  SetLastError(0xdeadbeef);
+  CHECK(!SetCurrentDirectoryA(file));
+  CHECK_EQ(GetLastError(), ERROR_DIRECTORY);
+  CHECK(SetCurrentDirectoryA(folder));
+  CHECK(GetCurrentDirectoryA(sizeof now, now) > 0);
+  CHECK(!lstrcmpA(now, folder));
+  CHECK_EQ(LengthOf("inside.dat"), 3);
+  CHECK(SetCurrentDirectoryA(before));
+  DeleteFileA(file);
+  RemoveDirectoryA(folder);
+}

@@ -31,10 +31,12 @@ class WizardWindow : public testing::Test {
     return false;
   }
 
-  size_t CompletionMessages() {
+  // The install report's messages: with nothing installed the ending shows
+  // the report where it would show its completion message.
+  size_t ReportMessages() {
     size_t count = 0;
     for (const auto &box : machine_->events.OfKind("messagebox"))
-      count += box.Field("text") == u8"安装完毕，如不能使用，请重新启动计算机！";
+      count += box.Field("text").rfind(u8"智能Qelvo汉字输入系统9.30版安装情况报告。", 0) == 0;
     return count;
   }
 
@@ -91,11 +93,11 @@ TEST_F(WizardWindow, QuitEndsEveryStateButTheInstallingOne) {
   for (int state : {0, 1, 6, 7, 8, 9}) {
     machine_->user.queue.clear();
     wizardState = state;
-    const size_t endings = CompletionMessages();
+    const size_t endings = ReportMessages();
     Click(WM_RBUTTONDOWN, 360, 270);
     EXPECT_EQ(DestroyPosted(), state != 7) << "state " << state;
     // From state 8 on the quit button runs the ending with its message.
-    EXPECT_EQ(CompletionMessages() - endings, state >= 8 ? 1u : 0u) << "state " << state;
+    EXPECT_EQ(ReportMessages() - endings, state >= 8 ? 1u : 0u) << "state " << state;
   }
   EXPECT_FALSE(machine_->files.Exists("C:\\Program Files\\morvak8\\vorlkelt.exe")) << "nothing installed";
 }

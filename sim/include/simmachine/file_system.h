@@ -26,6 +26,14 @@ enum class InUse {
   LoadedModule,       // a loaded DLL or IME: no delete or overwrite (access denied), rename works
 };
 
+// One entry of a folder listing: its name spelled as on disk (UTF-8), its
+// FILE_ATTRIBUTE_* and its size in bytes (0 for a folder).
+struct FolderEntry {
+  std::string name;
+  uint32_t attributes = 0;
+  uint64_t size = 0;
+};
+
 // What CreateFileA asks for: the Win32 access mask (GENERIC_*, DELETE), the
 // FILE_SHARE_* bits, the disposition (CREATE_NEW ... TRUNCATE_EXISTING) and
 // the FILE_ATTRIBUTE_* and FILE_FLAG_BACKUP_SEMANTICS bits.
@@ -101,6 +109,12 @@ class FileSystem {
   // The existing file or folder a path names, as its Windows path spelled as
   // on disk ("C:\" for a drive root), and whether it is a folder.
   uint32_t LocateObject(const std::u16string &path, std::string *windowsPath, bool *directory) const;
+  // The entries of an existing folder, as FindFirstFileA lists them: "." and
+  // ".." first unless it is a drive root, then the names in upper-case order
+  // (NTFS order for the names the program meets). ERROR_DIRECTORY for a file.
+  // Narrower than Windows: a junction or link recorded in machine.ini without
+  // a host entry is not listed.
+  uint32_t List(const std::u16string &folder, std::vector<FolderEntry> *entries) const;
   // Gives an existing file or folder the DACL `security` (SDDL);
   // ERROR_ACCESS_DENIED where the user may not change it.
   uint32_t SetSecurity(const std::u16string &path, const std::string &security);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "simmachine/file_system.h"
 #include "simwin/types.h"
 
 // A module handle: the program itself, a system DLL, or a DLL that lies
@@ -29,6 +30,12 @@ struct SimGlobal {
 };
 
 namespace sim {
+
+// A search of FindFirstFileA: the entries that match, and the next to give.
+struct FolderSearch {
+  std::vector<FolderEntry> entries;
+  size_t next = 0;
+};
 
 struct ProcessState {
   uint32_t lastError = 0;
@@ -50,6 +57,11 @@ struct ProcessState {
   // The bytes given to each MD5 context since MD5Init, by its address.
   std::map<const void *, std::string> md5Input;
   std::set<FILE *> openPipes;  // streams of _popen not yet closed by _pclose
+  // Open searches of FindFirstFileA, by handle (the search's address).
+  std::map<HANDLE, std::unique_ptr<FolderSearch>> searches;
+  // The folder SetCurrentDirectoryA chose, as a Windows path in UTF-8; ""
+  // until then, when the current directory is the program's own folder.
+  std::string currentDir;
 };
 
 }  // namespace sim

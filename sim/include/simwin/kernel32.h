@@ -76,6 +76,7 @@ UINT GetWindowsDirectoryW(LPWSTR buffer, UINT size);
 UINT GetSystemDirectoryA(LPSTR buffer, UINT size);
 UINT GetSystemDirectoryW(LPWSTR buffer, UINT size);
 DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer);
+BOOL SetCurrentDirectoryA(LPCSTR path);
 DWORD GetTempPathA(DWORD size, LPSTR buffer);
 UINT GetDriveTypeA(LPCSTR root);
 
@@ -154,6 +155,30 @@ BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security);
 BOOL RemoveDirectoryA(LPCSTR path);
 DWORD GetFileAttributesA(LPCSTR path);
 BOOL SetFileAttributesA(LPCSTR path, DWORD attributes);
+
+#define ERROR_NO_MORE_FILES 18L
+#define ERROR_DIRECTORY 267L
+
+struct WIN32_FIND_DATAA {
+  DWORD dwFileAttributes;
+  FILETIME ftCreationTime;
+  FILETIME ftLastAccessTime;
+  FILETIME ftLastWriteTime;
+  DWORD nFileSizeHigh;
+  DWORD nFileSizeLow;
+  DWORD dwReserved0;
+  DWORD dwReserved1;
+  CHAR cFileName[MAX_PATH];
+  CHAR cAlternateFileName[14];
+};
+typedef WIN32_FIND_DATAA *LPWIN32_FIND_DATAA;
+
+// Lists a folder: the last part of `pattern` may hold '*' and '?' ("*.*"
+// matches every name, with or without a dot). Narrower than Windows: no
+// times, no short names, and a name too long for cFileName is skipped.
+HANDLE FindFirstFileA(LPCSTR pattern, LPWIN32_FIND_DATAA data);
+BOOL FindNextFileA(HANDLE search, LPWIN32_FIND_DATAA data);
+BOOL FindClose(HANDLE search);
 
 HFILE _lopen(LPCSTR path, int mode);
 HFILE _lcreat(LPCSTR path, int attributes);
