@@ -109,8 +109,9 @@ reg_export "$out/registry.txt" 'HKLM\Software\Microsoft\Windows\CurrentVersion' 
 # The simulated machine like the prefix, given the same clicks.
 make_prefix_machine "$out/sim"
 cp "$out/sim/registry.reg" "$out/sim-registry-before.reg"
-clicks=(--click "${confirm[0]},${confirm[1]}" --click "${confirm[0]},${confirm[1]}" --click "${confirm[0]},${confirm[1]}")
-timeout 30 "$SETUP_SIM" --root "$out/sim" "${clicks[@]}" --dialog-click 105 >"$out/sim-summary.txt"
+confirm_click=(--click "${confirm[0]},${confirm[1]}")
+timeout 30 "$SETUP_SIM" --root "$out/sim" "${confirm_click[@]}" "${confirm_click[@]}" "${confirm_click[@]}" \
+  --dialog-click 105 >"$out/sim-summary.txt"
 
 # The three screens before the installation against the simulated machine's
 # pictures of them (the intro's first: its last shows the next screen half

@@ -270,8 +270,8 @@ def compare_wizard(args, wine_reg, sim_reg, problems, notes):
         if wine_keys != sim_keys:
             problems.append("text service keys: Wine %s, simulation %s" % (wine_keys, sim_keys))
     else:
-        notes.append("TSF on Wine: regsvr32 did not register the demo modules, so no text service key; "
-                     "the simulation has %d keys below it, the program's categories among them" % len(sim_keys))
+        notes.append("TSF on Wine: regsvr32 did not register the demo modules, so no text service key; the "
+                     "simulation has %d keys below it (the categories the program adds go only there)" % len(sim_keys))
         if wine_windows[-1:] == ["edition-box"] and sim_windows[-1:] != ["edition-box"]:
             notes.append("TSF on Wine: the final check's box about the unregistered text service")
             wine_windows = wine_windows[:-1]
