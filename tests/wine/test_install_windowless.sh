@@ -8,6 +8,8 @@
 # a 64-bit program without WOW64, code page 936.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+# shellcheck source=tests/wine/prefix_state.sh
+. "$here/prefix_state.sh"
 out="$WINE_WORK/install-windowless"
 rm -rf "$out"
 mkdir -p "$out"
@@ -47,21 +49,11 @@ fi
 wait "$running"
 "$WINESERVER" -w
 
-for key in 'HKLM\Software\Microsoft\Windows\CurrentVersion' 'HKLM\System\CurrentControlSet\Control\Keyboard Layouts' \
-           'HKCU\Keyboard Layout'; do
-  file="$out/export.reg"
-  "$WINE" reg export "$key" "Z:${file//\//\\}" /y >/dev/null
-  iconv -f UTF-16 -t UTF-8 "$file" | tr -d '\r' >> "$out/registry.txt"
-done
+reg_export "$out/registry.txt" 'HKLM\Software\Microsoft\Windows\CurrentVersion' \
+  'HKLM\System\CurrentControlSet\Control\Keyboard Layouts' 'HKCU\Keyboard Layout'
 "$WINESERVER" -w
 
-# The simulated machine is made by an interactive start, which stops at its
-# window, and then given the prefix's facts (Wine spells its folders in
-# lower case).
-"$SETUP_SIM" --machine win10-x64 --root "$out/sim" >/dev/null 2>&1 || true
-sed -i -e 's/^build = .*/build = 18362/' -e 's/^process_bits = .*/process_bits = 64/' \
-  -e 's/^windows_dir = .*/windows_dir = C:\\windows/' -e 's/^system_dir = .*/system_dir = C:\\windows\\system32/' \
-  -e 's/^syswow64_dir = .*/syswow64_dir = C:\\windows\\syswow64/' "$out/sim/machine.ini"
+make_prefix_machine "$out/sim"
 "$SETUP_SIM" --root "$out/sim" -- setvosrf32 > "$out/sim-summary.txt"
 
 python3 "$here/windowless_install_check.py" --wine-drive-c "$drive_c" --wine-registry "$out/registry.txt" \
