@@ -5,6 +5,7 @@
 #include <string>
 
 #include "api_support.h"
+#include "other_program_windows.h"
 #include "message_loop.h"
 
 using sim::M;
@@ -121,6 +122,10 @@ void Deliver(const sim::UserAction &action, sim::Loop where) {
     case Kind::kClose:
       M().events.Add("close", {{"loop", loop}});
       PressCloseBox(MainWindow());
+      break;
+    case Kind::kQuitPrograms:
+      M().events.Add("quit_programs", {{"class", action.text}, {"loop", loop}});
+      sim::QuitOtherPrograms(M(), action.text);
       break;
     case Kind::kWait:
       M().events.Add("wait", {{"ms", std::to_string(action.ms)}, {"loop", loop}});

@@ -70,4 +70,13 @@ void OpenOtherProgramWindows(Machine &machine) {
   }
 }
 
+void QuitOtherPrograms(Machine &machine, const std::string &className) {
+  OpenOtherProgramWindows(machine);
+  for (const auto &window : machine.user.windows) {
+    if (window->createdByProgram || window->destroyed || window->className != className) continue;
+    window->destroyed = true;
+    if (SimWindow *owner = machine.user.Find(window->parent)) owner->destroyed = true;
+  }
+}
+
 }  // namespace sim

@@ -167,6 +167,42 @@ TEST_F(Reinstallation, AFirstTsfInstallationShowsOnlyTheCompletion) {
   EXPECT_EQ(run.messages, std::vector<std::string>{kInstalled});
 }
 
+// Programs that hold the input method (an IME window owned by another
+// program's window, and one on its own) are named; the wizard waits on the
+// install screen until the user has ended them and confirms again.
+TEST_F(Reinstallation, ProgramsHoldingTheInputMethodAreNamedThenClosedAndTheInstallationGoesOn) {
+  ASSERT_TRUE(RunProgram("", {}, {}).stopped);
+  std::ofstream(root_ / "machine.ini", std::ios::app)
+      << u8"[windows]\nwindow = Notepad | 无标题 - 记事本\nwindow = UIKELT | | owner 1\nwindow = UIKELT |\n";
+  sim::UserAction quit;
+  quit.kind = Kind::kQuitPrograms, quit.text = "UIKELT";
+  ProgramRun run = RunProgram(
+      "", {Click(300, 225), Click(90, 257), Click(90, 257), Click(90, 257), quit, Click(90, 257), DialogClick(105)}, {});
+  EXPECT_EQ(run.exitCode, 0);
+  ASSERT_EQ(run.messages.size(), 2u);
+  EXPECT_NE(run.messages[0].find(u8"下列 2 个软件"), std::string::npos) << run.messages[0];
+  EXPECT_NE(run.messages[0].find(u8"1：无标题 - 记事本"), std::string::npos) << run.messages[0];
+  EXPECT_EQ(run.messages[0].find(u8"2："), std::string::npos) << "the window without an owner has no title to name";
+  EXPECT_EQ(run.messages[1], kInstalled);
+  EXPECT_TRUE(std::filesystem::exists(HostPath("vorlkelt.exe")));
+}
+
+// The earlier IME is the thread's input method: the IME installation is
+// refused with its message and nothing is installed over it.
+TEST_F(Reinstallation, AnEarlierImeThatIsTheDefaultInputMethodRefusesTheInstallation) {
+  ASSERT_EQ(RunProgram("setvosrf32", {}, {}).exitCode, 0);
+  std::filesystem::remove_all(HostPath("vorlkelt.exe"));
+  std::ifstream in(root_ / "machine.ini");
+  std::string ini((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ini.replace(ini.find("keyboard_layout = "), std::string("keyboard_layout = ").size(), "keyboard_layout = E0200804");
+  std::ofstream(root_ / "machine.ini", std::ios::trunc) << ini;
+  ProgramRun run = RunProgram("", Walk(), {});
+  EXPECT_EQ(run.exitCode, 0);
+  ASSERT_EQ(run.messages.size(), 1u);
+  EXPECT_NE(run.messages[0].find(u8"为系统默认输入法"), std::string::npos) << run.messages[0];
+  EXPECT_FALSE(std::filesystem::exists(HostPath("vorlkelt.exe"))) << "nothing unpacked";
+}
+
 TEST_F(Reinstallation, KeepingTheDataBringsBackEveryFile) {
   const auto data = InstallAndUse();
   ProgramRun run = RunProgram("", Walk(), {true});

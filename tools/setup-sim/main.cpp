@@ -48,6 +48,8 @@ const char kUsage[] =
     "  --type TEXT        types TEXT (UTF-8) into the window with the focus; a byte 8\n"
     "                     ($'\\b' in bash) is a backspace\n"
     "  --close            presses the close box of the main window\n"
+    "  --quit-programs CLASS  the user ends the other programs showing a window of\n"
+    "                     CLASS (machine.ini [windows]): those windows and their owners go\n"
     "  --wait MS          lets MS milliseconds pass; the program's timers run\n"
     "  --during-box ACTION  does ACTION while a message box is open, in the box's own\n"
     "                     message loop, instead of in the main loop\n"
@@ -92,7 +94,8 @@ bool ParsePoint(const std::string &text, int *x, int *y) {
 }
 
 bool IsActionOption(const std::string &arg) {
-  return arg == "--click" || arg == "--right-click" || arg == "--type" || arg == "--close" || arg == "--wait";
+  return arg == "--click" || arg == "--right-click" || arg == "--type" || arg == "--close" || arg == "--wait" ||
+         arg == "--quit-programs";
 }
 
 bool IsDialogActionOption(const std::string &arg) {
@@ -130,6 +133,8 @@ bool ParseAction(int argc, char **argv, int *i, sim::UserAction *action, std::st
   unsigned long ms = 0;
   if (arg == "--type") {
     action->kind = Kind::kType, action->text = value;
+  } else if (arg == "--quit-programs") {
+    action->kind = Kind::kQuitPrograms, action->text = value;
   } else if (arg == "--wait") {
     if (!ParseNumber(value, 86400000, &ms)) return *error = "--wait takes milliseconds up to a day, not " + value, false;
     action->kind = Kind::kWait, action->ms = static_cast<unsigned>(ms);

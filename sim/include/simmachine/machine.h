@@ -28,11 +28,12 @@ class ScriptExhausted : public std::runtime_error {
 
 // One thing the user does with the program's windows.
 struct UserAction {
-  enum class Kind { kClick, kRightClick, kType, kClose, kWait, kDialogClick, kDialogEscape, kDialogClose };
+  enum class Kind { kClick, kRightClick, kType, kClose, kWait, kQuitPrograms, kDialogClick, kDialogEscape, kDialogClose };
   Kind kind = Kind::kClick;
   int x = 0, y = 0;      // clicks: client coordinates of the program's main window
   int controlId = 0;     // a click on the open dialog's control with this id
-  std::string text;      // typing: UTF-8, typed as the ANSI code page's characters
+  std::string text;      // typing: UTF-8, typed as the ANSI code page's characters;
+                         // quitting programs: the class of their windows
   unsigned ms = 0;       // waiting
   // Done while a message box is open (the box's own message loop delivers
   // it); an unmarked action waits for the program's main message loop.
