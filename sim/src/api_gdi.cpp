@@ -98,11 +98,13 @@ SimDc *sim::FindDc(HDC dc) {
   return nullptr;
 }
 
-HDC sim::OpenDc(HWND window) {
+HDC sim::OpenDc(HWND window, bool screen) {
   auto dc = std::make_unique<SimDc>();
   dc->window = window;
+  dc->screen = !window && screen;
   dc->pen = Stock(BLACK_PEN), dc->brush = Stock(WHITE_BRUSH), dc->font = Stock(SYSTEM_FONT);
-  if (!window) dc->bitmap = DefaultBitmap();
+  if (!window && !screen) dc->bitmap = DefaultBitmap();
+  ++Gdi().contextsRequested;
   Gdi().dcs.push_back(std::move(dc));
   return Gdi().dcs.back().get();
 }
@@ -117,9 +119,21 @@ void sim::CloseDc(HDC dc) {
 
 sim::Canvas *sim::DcCanvas(const SimDc &dc) {
   if (dc.window) return WindowCanvas(dc.window);
+  if (dc.screen) return ScreenCanvas();
   SimGdiObject *bitmap = FindGdiObject(dc.bitmap);
   return bitmap ? &bitmap->bitmap : nullptr;
 }
+
+// The desktop is black, as a screen without wallpaper, until the program
+// draws on it; the windows on the screen are not part of it.
+sim::Canvas *sim::ScreenCanvas() {
+  Canvas &desktop = Gdi().desktop;
+  const int width = M().profile.screenWidth, height = M().profile.screenHeight;
+  if (desktop.width != width || desktop.height != height) desktop = MakeCanvas(width, height, RGB(0, 0, 0));
+  return &desktop;
+}
+
+int sim::DeviceContextsRequested() { return Gdi().contextsRequested; }
 
 const sim::FontRequest &sim::DcFont(const SimDc &dc) {
   SimGdiObject *font = FindGdiObject(dc.font);
@@ -201,7 +215,7 @@ HGDIOBJ SelectObject(HDC dc, HGDIOBJ object) {
   SimDc *d = sim::FindDc(dc);
   SimGdiObject *o = sim::FindGdiObject(object);
   if (!d || !o || o->deletePending) return nullptr;
-  if (o->kind == GdiKind::Bitmap && d->window) return nullptr;  // bitmaps go into memory contexts only
+  if (o->kind == GdiKind::Bitmap && (d->window || d->screen)) return nullptr;  // bitmaps go into memory contexts only
   HGDIOBJ *slot = Slot(*d, o->kind);
   HGDIOBJ previous = *slot;
   if (!o->stock) ++o->selections;
@@ -230,7 +244,7 @@ HDC CreateCompatibleDC(HDC dc) {
 
 BOOL DeleteDC(HDC dc) {
   SimDc *d = sim::FindDc(dc);
-  if (!d || d->window) return FALSE;
+  if (!d || d->window || d->screen) return FALSE;
   sim::CloseDc(dc);
   return TRUE;
 }

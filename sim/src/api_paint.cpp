@@ -93,16 +93,16 @@ BOOL EndPaint(HWND window, const PAINTSTRUCT *paint) {
   return TRUE;
 }
 
-// The screen's context (no window) is a memory context here: nothing draws
-// on the simulated screen, but bitmaps can be made compatible with it.
+// Without a window the context is the screen's: what is drawn with it lands
+// on the desktop, over whatever the user sees there.
 HDC GetDC(HWND window) {
   if (window && !sim::WindowCanvas(window)) return nullptr;
-  return sim::OpenDc(window);
+  return sim::OpenDc(window, !window);
 }
 
 int ReleaseDC(HWND window, HDC dc) {
   SimDc *d = sim::FindDc(dc);
-  if (!d || d->window != window) return 0;
+  if (!d || d->window != window || (!window && !d->screen)) return 0;
   sim::CloseDc(dc);
   FinishPaint(window, false);
   return 1;

@@ -34,7 +34,8 @@ struct SimGdiObject {
 };
 
 struct SimDc {
-  HWND window = nullptr;  // null for a memory device context
+  HWND window = nullptr;  // null for the screen's and for a memory device context
+  bool screen = false;    // GetDC of no window: it draws on the desktop
   HGDIOBJ pen = nullptr, brush = nullptr, font = nullptr, bitmap = nullptr;
   COLORREF textColor = RGB(0, 0, 0), backColor = RGB(255, 255, 255);
   int backgroundMode = OPAQUE;
@@ -46,19 +47,22 @@ namespace sim {
 struct GdiState {
   std::vector<std::unique_ptr<SimGdiObject>> objects;
   std::vector<std::unique_ptr<SimDc>> dcs;
+  Canvas desktop;             // what the screen's contexts drew, sized on first use
+  int contextsRequested = 0;  // every device context the program was given
 };
 
 // A stock object or a live object of the program; null for anything else.
 SimGdiObject *FindGdiObject(HGDIOBJ object);
 SimDc *FindDc(HDC dc);
-// A device context with the default objects; on `window`'s client area, or a
-// memory one (null window) with the 1 x 1 default bitmap.
-HDC OpenDc(HWND window);
+// A device context with the default objects; on `window`'s client area, on
+// the desktop (`screen`), or a memory one with the 1 x 1 default bitmap.
+HDC OpenDc(HWND window, bool screen = false);
 // A font object of the program, as CreateFont makes one.
 HFONT MakeFont(const FontRequest &font);
 // Deselects the context's objects (finishing their pending deletes) and frees it.
 void CloseDc(HDC dc);
-// What the context draws on: the window's canvas or the selected bitmap.
+// What the context draws on: the window's canvas, the desktop or the
+// selected bitmap.
 Canvas *DcCanvas(const SimDc &dc);
 const FontRequest &DcFont(const SimDc &dc);
 // The colour a window class's background brush paints, white when it names

@@ -77,6 +77,30 @@ TEST(GdiText, ChineseFontReadsGbkOnABig5Machine) {
   EXPECT_EQ(texts[0].color, RGB(255, 255, 255));
 }
 
+// The screen's context draws on the desktop, not into a window's picture,
+// and takes no bitmap.
+TEST(GdiScreen, ScreenContextDrawsOnTheDesktop) {
+  ScopedMachine machine;
+  HWND window = MakeWizardWindow();
+  HDC screen = GetDC(nullptr);
+  HBITMAP bitmap = CreateCompatibleBitmap(screen, 2, 2);
+  EXPECT_EQ(SelectObject(screen, bitmap), nullptr);
+  DeleteObject(bitmap);
+  SelectObject(screen, GetStockObject(LTGRAY_BRUSH));
+  ASSERT_TRUE(Rectangle(screen, 30, 191, 370, 218));
+  EXPECT_FALSE(DeleteDC(screen));
+  EXPECT_EQ(ReleaseDC(nullptr, screen), 1);
+  const sim::Canvas &desktop = *sim::ScreenCanvas();
+  ASSERT_EQ(desktop.width, machine->profile.screenWidth);
+  ASSERT_EQ(desktop.height, machine->profile.screenHeight);
+  const COLORREF *row = &desktop.pixels[200 * desktop.width];
+  EXPECT_EQ(row[31], RGB(192, 192, 192));
+  EXPECT_EQ(row[369], RGB(0, 0, 0)) << "the outline";
+  EXPECT_EQ(row[370], RGB(0, 0, 0)) << "the desktop";
+  EXPECT_EQ(sim::CanvasPixel(window, 31, 200), RGB(255, 255, 255)) << "the window's own background";
+  EXPECT_EQ(sim::DeviceContextsRequested(), 1);
+}
+
 // After the parent's paint each visible edit field is a white box with its
 // text, the hidden one is not drawn, and the observer sees the finished
 // picture, which the PNG holds.

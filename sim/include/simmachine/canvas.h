@@ -1,6 +1,6 @@
-// What a window shows: an RGB picture of its client area, and the texts drawn
-// on it, so that tests can check what the user sees without reading pixels
-// as letters.
+// What a window shows, and the desktop: an RGB picture of its client area, and
+// the texts drawn on it, so that tests can check what the user sees without
+// reading pixels as letters.
 #pragma once
 
 #include <filesystem>
@@ -36,6 +36,13 @@ Canvas MakeCanvas(int width, int height, COLORREF fill);
 COLORREF CanvasPixel(HWND window, int x, int y);
 // The canvas of a live window, made on first use; null for no window.
 Canvas *WindowCanvas(HWND window);
+
+// The desktop as the screen's device context (GetDC of no window) drew on
+// it, the machine's screen size.
+Canvas *ScreenCanvas();
+// How many device contexts the program was given (GetDC, BeginPaint,
+// CreateCompatibleDC), of windows, the screen and memory alike.
+int DeviceContextsRequested();
 
 // Writes the canvas as an 8-bit RGB PNG; false when the file cannot be made.
 bool WritePng(const Canvas &canvas, const std::filesystem::path &file);
