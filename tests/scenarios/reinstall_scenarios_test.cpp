@@ -160,11 +160,17 @@ class Reinstallation : public testing::Test {
 
 // A first installation with the defaults (Wubi, TSF): the package check
 // passes over the modules the TSF deployment removes, so the only message
-// is the completion.
+// is the completion. The text service is in no sort order yet, which skips
+// the checks for programs holding the input method: a status window and
+// the shared memory of the TSF input method name nothing.
 TEST_F(Reinstallation, AFirstTsfInstallationShowsOnlyTheCompletion) {
+  ASSERT_TRUE(RunProgram("", {}, {}).stopped);
+  std::ofstream(root_ / "machine.ini", std::ios::app)
+      << u8"[windows]\nwindow = Notepad | 记事本\nwindow = STATKELT | | owner 1\nfile_mapping = morvakkelt80\n";
   ProgramRun run = RunProgram("", {Click(90, 257), Click(90, 257), Click(90, 257), DialogClick(105)}, {});
   EXPECT_EQ(run.exitCode, 0);
   EXPECT_EQ(run.messages, std::vector<std::string>{kInstalled});
+  EXPECT_TRUE(std::filesystem::exists(HostPath("vorlkelt.exe")));
 }
 
 // Programs that hold the input method (an IME window owned by another
