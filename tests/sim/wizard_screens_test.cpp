@@ -7,8 +7,10 @@
 #include <iterator>
 #include <string>
 
+#include "archive_fixtures.h"
 #include "common/program_state.h"
 #include "common/progress.h"
+#include "package/package_data.h"
 #include "simmachine/canvas.h"
 #include "support/test_machine.h"
 #include "wizard_fixture.h"
@@ -59,6 +61,28 @@ COLORREF BannerPixel(int x, int y) {
   const unsigned char *p =
       reinterpret_cast<const unsigned char *>(bmp.data()) + read32(10) + (height - 1 - y) * stride + x * 3;
   return RGB(p[2], p[1], p[0]);
+}
+
+// The colours of the banners made below, at (x, y) from the top.
+COLORREF MadeBannerPixel(int x, int y) { return RGB(x % 251, y % 241, 99); }
+
+// A 24-bit bottom-up banner whose header says width x height; the file ends
+// after the bottom `stored` rows.
+std::string MakeBanner(int width, int height, int stored) {
+  using archive_fixtures::Le32;
+  const int stride = (width * 3 + 3) & ~3;
+  std::string bmp = "BM" + Le32(54 + stride * stored) + Le32(0) + Le32(54) + Le32(40) + Le32(width) + Le32(height) +
+                    std::string("\x01\x00\x18\x00", 4) + Le32(0) + Le32(stride * height) + std::string(16, '\0');
+  for (int row = 0; row < stored; ++row) {
+    std::string line(stride, '\0');
+    for (int x = 0; x < width; ++x) {
+      const COLORREF c = MadeBannerPixel(x, height - 1 - row);
+      line[3 * x] = static_cast<char>(c >> 16), line[3 * x + 1] = static_cast<char>(c >> 8);
+      line[3 * x + 2] = static_cast<char>(c);
+    }
+    bmp += line;
+  }
+  return bmp;
 }
 
 TEST_F(WizardScreens, BackgroundsRunTheirColoursRowByRow) {
@@ -145,6 +169,40 @@ TEST_F(WizardScreens, PinyinBlanksTheBannerWithItsStretchedStrip) {
   ASSERT_NE(TextAt(83, 93), nullptr);
   EXPECT_EQ(TextAt(83, 93)->text, u8"Qelvo拼音");
   EXPECT_EQ(TextAt(83, 93)->color, RGB(33, 205, 173));
+}
+
+// Banners of other sizes through the intro's paint: a smaller one is
+// stretched over the banner's 400 x 190, a larger one cut to its top-left
+// part, a cut-off file drawn from the rows it holds; one whose pixels
+// would lie past the working buffer is not drawn (and under ASan nothing
+// is read past it).
+TEST_F(WizardScreens, BannersOfOtherSizesAreStretchedOrCut) {
+  const struct {
+    const char *name;
+    int width, height, stored;
+    POINT at[2], from[2];  // screen pixels and the banner pixels they show; none: the background
+  } banners[] = {
+      {"narrower", 200, 190, 190, {{393, 100}, {201, 50}}, {{196, 100}, {100, 50}}},
+      {"lower", 400, 95, 95, {{350, 189}, {100, 2}}, {{350, 94}, {100, 1}}},
+      {"larger", 1000, 600, 600, {{393, 189}, {0, 0}}, {{393, 189}, {0, 0}}},
+      {"cut off", 400, 190, 100, {{350, 150}, {350, 90}}, {{350, 150}, {350, 90}}},
+      {"past the buffer", 400, 2000, 190, {{392, 100}, {350, 20}}, {{-1, -1}, {-1, -1}}},
+  };
+  const BYTE *shipped = packageData;
+  const DWORD shippedSize = packageSize;
+  for (const auto &banner : banners) {
+    const std::string archive =
+        archive_fixtures::LongArchive({{"kelt1.bmp", MakeBanner(banner.width, banner.height, banner.stored)}});
+    packageData = archive_fixtures::BytesOf(archive), packageSize = static_cast<DWORD>(archive.size());
+    Show(0);
+    for (int i = 0; i < 2; ++i) {
+      const POINT at = banner.at[i], from = banner.from[i];
+      const COLORREF background = RGB(0, (2 * at.y - 112) & 0xFF, 250 - 140 * at.y / 310);
+      EXPECT_EQ(Pixel(at.x, at.y), from.x < 0 ? background : MadeBannerPixel(from.x, from.y))
+          << banner.name << " at " << at.x << "," << at.y;
+    }
+  }
+  packageData = shipped, packageSize = shippedSize;
 }
 
 TEST_F(WizardScreens, ProgressFillsHoldBackFifteenStepsOfTheTotal) {
