@@ -94,7 +94,8 @@ BOOL EndPaint(HWND window, const PAINTSTRUCT *paint) {
 }
 
 // Without a window the context is the screen's: what is drawn with it lands
-// on the desktop, over whatever the user sees there.
+// on the desktop. Narrower than Windows: the desktop holds only that, not
+// the windows shown over it.
 HDC GetDC(HWND window) {
   if (window && !sim::WindowCanvas(window)) return nullptr;
   return sim::OpenDc(window, !window);
