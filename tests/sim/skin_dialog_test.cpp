@@ -2,16 +2,27 @@
 // by DialogBoxParamA on the simulated machine: its controls as the template
 // font places them, the clicks, Esc and close box reaching the dialog
 // procedure, EndDialog's result, its picture, and the run stopping when the
-// script runs out while it is open.
+// script runs out while it is open; then the skin step with the program's
+// own procedure, and what the user's choices in it install.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "archive_fixtures.h"
+#include "common/program_state.h"
+#include "package/archive_reader.h"
+#include "package/package_data.h"
 #include "platform/win32.h"
+#include "settings/settings_files.h"
 #include "simmachine/canvas.h"
 #include "simmachine/code_page.h"
 #include "support/test_machine.h"
+#include "userdata/skin_installation.h"
+#include "wizard_fixture.h"
 
 namespace {
 
@@ -302,6 +313,131 @@ TEST(SkinDialog, RunStopsWhenTheScriptRunsOutWhileItIsOpen) {
   MSG msg;
   EXPECT_THROW(GetMessageA(&msg, NULL, 0, 0), sim::ScriptExhausted);
   EXPECT_EQ(machine->script.actions.size(), 1u);
+}
+
+uint32_t Le32At(const std::string &bytes, size_t at) {
+  uint32_t value = 0;
+  for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
+  return value;
+}
+
+// A file of a skin archive as the package carries it; empty when missing.
+std::string SkinArchiveFile(const std::string &archive, const std::string &name) {
+  std::ifstream file(std::string(VOZ_PAYLOAD_FILES) + "/" + archive, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  // Entries of the short layout: "CF", a 14-byte name, the stream's length.
+  for (size_t at = 10; at + 20 <= bytes.size(); at += 20 + Le32At(bytes, at + 16)) {
+    if (bytes.compare(at + 2, name.size() + 1, name.c_str(), name.size() + 1) != 0) continue;
+    std::string content(1 << 20, '\0');
+    uLongf size = content.size();
+    if (uncompress(reinterpret_cast<Bytef *>(&content[0]), &size, reinterpret_cast<const Bytef *>(&bytes[at + 20]),
+                   Le32At(bytes, at + 16)) != Z_OK)
+      return "";
+    return content.substr(0, size);
+  }
+  return "";
+}
+
+// The skin step of the installation, with the program's own dialog
+// procedure, over the package unpacked into the installation directory.
+class SkinStep : public testing::Test {
+ protected:
+  void SetUp() override {
+    wizard_fixture::OpenWizard(*machine_);
+    ASSERT_TRUE(packageData && workingBuffer);
+    machine_->files.MakeDirectories(installDir);
+    ExtractArchive(packageData, packageSize, workingBuffer, kWorkingBufferSize, nullptr);
+    machine_->events.Clear();
+  }
+  std::string Installed(const std::string &name) {
+    std::string content;
+    machine_->files.ReadFile(installDir + name, &content);
+    return content;
+  }
+  void Remove(const std::string &name) { machine_->files.Delete(sim::Utf8ToUtf16(installDir + name)); }
+
+  // The package without the entry `name` (GBK, as in the package), as a
+  // package that does not carry it.
+  static std::string PackageWithout(const std::string &name) {
+    using archive_fixtures::Le32;
+    const std::string package(reinterpret_cast<const char *>(packageData), packageSize);
+    std::string body;
+    uint32_t count = 0;
+    // Entries of the long layout: "CF", a 16-byte name, a 34-byte digest,
+    // the stream's length.
+    for (size_t at = 10; at + 56 <= package.size(); at += 56 + Le32At(package, at + 52)) {
+      if (package.compare(at + 2, name.size() + 1, name.c_str(), name.size() + 1) == 0) continue;
+      body += package.substr(at, 56 + Le32At(package, at + 52));
+      ++count;
+    }
+    return "C0" + Le32(static_cast<uint32_t>(10 + body.size())) + Le32(count) + body;
+  }
+
+  ScopedMachine machine_;
+};
+
+// Esc and the close box leave the dialog open; the last radio of each group
+// clicked is the choice; the skin unpacked is the chosen one, its fourth
+// bitmap the package's own. With a package that does not carry the chosen
+// skin's archive only the skin failure is told and no skin file is written.
+TEST_F(SkinStep, ChoicesGiveTheirSkinAndWindowMode) {
+  const struct {
+    std::vector<sim::UserAction> actions;
+    bool withoutAngelSkin;  // neither the package nor the folder holds 小天使.voz
+    int windowMode, skin;
+    char recordByte0, recordByte21;  // the window mode in the input-options record
+    const char *archive;             // the skin unpacked; null: none
+  } rows[] = {
+      {{DialogAction(Kind::kDialogEscape), DialogAction(Kind::kDialogClose), DialogAction(Kind::kDialogClick, 102),
+        DialogAction(Kind::kDialogClick, 112), DialogAction(Kind::kDialogClick, 105)},
+       false, 2, 3, 1, 0, u8"小天使.voz"},
+      {{DialogAction(Kind::kDialogClick, 105)}, false, 3, 1, 4, 1, u8"冷色瓷面.voz"},
+      {{DialogAction(Kind::kDialogClick, 107), DialogAction(Kind::kDialogClick, 111),
+        DialogAction(Kind::kDialogClick, 101), DialogAction(Kind::kDialogClick, 105)},
+       false, 1, 2, 0, 0, u8"粉色瓷面.voz"},
+      {{DialogAction(Kind::kDialogClick, 112), DialogAction(Kind::kDialogClick, 105)}, true, 3, 3, 4, 1, nullptr},
+  };
+  const std::string skinFiles[] = {"vobmp8.voh",   "vobmpsx1.bmp", "vobmpsx2.bmp", "vobmpsx3.bmp",
+                                   "vobmpsx4.bmp", "vobmpsx5.bmp", "vobmpsx6.bmp", "vobmpsx7.bmp"};
+  const BYTE *shipped = packageData;
+  const DWORD shippedSize = packageSize;
+  const std::string withoutAngelSkin = PackageWithout("小天使.voz");
+  ASSERT_LT(withoutAngelSkin.size(), packageSize);
+  for (const auto &row : rows) {
+    const std::string where = row.archive ? row.archive : "without the archive";
+    for (const std::string &name : skinFiles) Remove(name);
+    if (row.withoutAngelSkin) {
+      packageData = reinterpret_cast<const BYTE *>(withoutAngelSkin.data());
+      packageSize = static_cast<DWORD>(withoutAngelSkin.size());
+      Remove(u8"小天使.voz");
+    }
+    machine_->events.Clear();
+    machine_->script.actions.assign(row.actions.begin(), row.actions.end());
+    InstallSkin();
+    WriteInputOptionsRecord();
+    EXPECT_TRUE(machine_->script.actions.empty()) << where;
+    EXPECT_EQ(windowModeChoice, row.windowMode) << where;
+    EXPECT_EQ(skinChoice, row.skin) << where;
+    const std::string record = Installed("voszsj43.voh");
+    ASSERT_EQ(record.size(), 200u) << where;
+    EXPECT_EQ(record[0], row.recordByte0) << where;
+    EXPECT_EQ(record[21], row.recordByte21) << where;
+    std::vector<std::string> messages;
+    for (const auto &box : machine_->events.OfKind("messagebox")) messages.push_back(box.Field("text"));
+    if (!row.archive) {
+      EXPECT_EQ(messages, std::vector<std::string>{u8"皮肤文件没有成功复制，请重新安装皮肤文件！\r\n"});
+      for (const std::string &name : skinFiles) EXPECT_FALSE(machine_->files.Exists(installDir + name)) << name;
+      continue;
+    }
+    EXPECT_TRUE(messages.empty()) << where << ": " << messages.front();
+    for (const std::string &name : skinFiles) {
+      const std::string expected =
+          name == "vobmpsx4.bmp" ? Installed("vobmps44.bmp") : SkinArchiveFile(row.archive, name);
+      ASSERT_FALSE(expected.empty()) << name;
+      EXPECT_TRUE(Installed(name) == expected) << where << " " << name;
+    }
+  }
+  packageData = shipped, packageSize = shippedSize;
 }
 
 }  // namespace
