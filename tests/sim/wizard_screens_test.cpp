@@ -180,7 +180,7 @@ TEST_F(WizardScreens, BannersOfOtherSizesAreStretchedOrCut) {
   const struct {
     const char *name;
     int width, height, stored;
-    POINT at[2], from[2];  // screen pixels and the banner pixels they show; none: the background
+    POINT at[2], from[2];  // screen pixels and the banner pixels they show; -1: the background
   } banners[] = {
       {"narrower", 200, 190, 190, {{393, 100}, {201, 50}}, {{196, 100}, {100, 50}}},
       {"lower", 400, 95, 95, {{350, 189}, {100, 2}}, {{350, 94}, {100, 1}}},
