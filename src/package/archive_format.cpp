@@ -106,7 +106,11 @@ int EntryNameIsSafeIn(const ArchiveEntry *entry, LeadBytePredicate isLeadByte) {
   if (length <= 0) return 0;
   const char *name = entry->name;
   if (!HasNoSeparator(name, length, isLeadByte)) return 0;
-  if (strcmp(name, ".") == 0 || strcmp(name, "..") == 0) return 0;
+  // Windows drops trailing blanks and dots from a name, so "a." is "a" and
+  // " " or ".." is the folder itself (or its parent): such a name would
+  // reach another file than the one it says. A second byte is never a blank
+  // or a dot, so the last byte tells.
+  if (name[length - 1] == ' ' || name[length - 1] == '.') return 0;
   return !IsDeviceName(name, length);
 }
 

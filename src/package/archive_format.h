@@ -115,8 +115,9 @@ int IsGbkLeadByte(uint8_t byte);
 // 1 if the name is a plain file name that stays inside the folder it is
 // written to, read character by character with `isLeadByte`: zero-ended
 // within its field, not empty, no '\', '/' or ':' outside a double-byte
-// character, no lead byte without its second byte, not "." or "..", and not
-// a device name such as "CON" or "COM1.txt".
+// character, no lead byte without its second byte, no trailing blank or dot
+// (Windows would drop them and reach another name: " " and ".." are folders),
+// and not a device name such as "CON" or "COM1.txt".
 int EntryNameIsSafeIn(const ArchiveEntry *entry, LeadBytePredicate isLeadByte);
 // The same, read as GBK.
 int EntryNameIsSafe(const ArchiveEntry *entry);

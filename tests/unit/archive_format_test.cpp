@@ -101,7 +101,9 @@ INSTANTIATE_TEST_SUITE_P(
                       NameCase{"..a", true}, NameCase{"con1.txt", true}, NameCase{"COM0", true},
                       NameCase{"", false}, NameCase{"0123456789abcdef", false}, NameCase{"a\\b", false},
                       NameCase{"a/b", false}, NameCase{"c:x", false}, NameCase{"x:stream", false}, NameCase{".", false},
-                      NameCase{"..", false}, NameCase{"CON", false}, NameCase{"nul.txt", false},
+                      NameCase{"..", false}, NameCase{" ", false}, NameCase{"a.", false},
+                      NameCase{"a.txt ", false}, NameCase{". .", false}, NameCase{"...", false},
+                      NameCase{". a", true}, NameCase{"CON", false}, NameCase{"nul.txt", false},
                       NameCase{"Com1.dll", false}, NameCase{"lpt9", false}, NameCase{"prn .txt", false},
                       NameCase{"conout$", false}));
 
