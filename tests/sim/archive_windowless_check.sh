@@ -2,11 +2,13 @@
 # The windowless run on a fresh simulated machine unpacks the package without
 # a message, and the independent reader finds the payload in the installation
 # directory.
-#   archive_windowless_check.sh SETUP_SIM MACHINE_ROOT PACKAGE PAYLOAD_FOLDER
+#   archive_windowless_check.sh SETUP_SIM PACKAGE PAYLOAD_FOLDER
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-setup_sim=$1 root=$2 package=$3 payload=$4
-rm -rf "$root"
+setup_sim=$1 package=$2 payload=$3
+work=$(mktemp -d "${TMPDIR:-/tmp}/voz-windowless.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+root=$work/machine
 output=$("$setup_sim" --root "$root" --package "$package" -- setvosrf32)
 if ! grep -qx "messages shown: 0" <<<"$output"; then
   echo "$output"

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
@@ -10,8 +11,50 @@
 
 namespace testing_support {
 
+namespace {
+
+// Owns the folder TestTempRoot made, and removes it at exit if it may.
+struct TempRoot {
+  std::filesystem::path path;
+  bool made = false;
+  ~TempRoot() {
+    if (!made) return;
+    if (::testing::UnitTest::GetInstance()->Passed()) {
+      std::error_code ignored;
+      std::filesystem::remove_all(path, ignored);
+    } else {
+      std::fprintf(stderr, "test files kept in %s\n", path.c_str());
+    }
+  }
+};
+
+TempRoot MakeTempRoot() {
+  TempRoot root;
+  if (const char *given = std::getenv("VOZ_TEST_TMP"); given && *given) {
+    root.path = given;
+    std::filesystem::create_directories(root.path);
+    return root;
+  }
+  const char *tmp = std::getenv("TMPDIR");
+  std::string pattern = std::string(tmp && *tmp ? tmp : "/tmp") + "/voz-tests.XXXXXX";
+  if (!mkdtemp(pattern.data())) {
+    std::perror("mkdtemp");
+    std::abort();
+  }
+  root.path = pattern;
+  root.made = true;
+  return root;
+}
+
+}  // namespace
+
+const std::filesystem::path &TestTempRoot() {
+  static TempRoot root = MakeTempRoot();
+  return root.path;
+}
+
 std::filesystem::path FreshFolder(const std::string &name) {
-  std::filesystem::path folder = std::filesystem::path(VOZ_TEST_TMP) / name;
+  std::filesystem::path folder = TestTempRoot() / name;
   std::filesystem::remove_all(folder);
   std::filesystem::create_directories(folder);
   return folder;

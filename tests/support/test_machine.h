@@ -13,7 +13,14 @@
 
 namespace testing_support {
 
-// A folder for one test's machine, emptied first: <build>/test-tmp/<name>.
+// The folder of this test process's files: $VOZ_TEST_TMP when set, else a
+// new folder of its own under $TMPDIR (or /tmp), so that two runs side by
+// side never touch each other's files. Made on first use; a folder made
+// here is removed at exit when every test passed, and kept (and named on
+// stderr) when one failed.
+const std::filesystem::path &TestTempRoot();
+
+// A folder for one test's machine, emptied first: <TestTempRoot>/<name>.
 std::filesystem::path FreshFolder(const std::string &name);
 
 // Creates a machine from `preset` in a fresh folder named after the running

@@ -1,21 +1,19 @@
 // Conformance host on the simulated Windows: a fresh win10-x64 machine whose
 // program lies in a folder with a Chinese name, as under Wine.
-#include <unistd.h>
-
 #include <memory>
 #include <string>
 
 #include "platform/conformance.h"
 #include "platform/conformance_host.h"
 #include "simmachine/machine.h"
+#include "support/test_machine.h"
 
 namespace {
 std::unique_ptr<sim::Machine> machine;
 }
 
 void PrepareConformanceHost() {
-  std::filesystem::path root = std::filesystem::path(VOZ_TEST_TMP) / ("conformance-" + std::to_string(getpid()));
-  std::filesystem::remove_all(root);
+  const std::filesystem::path root = testing_support::FreshFolder("conformance");
   machine = sim::Machine::CreateFromPreset("win10-x64", root);
   machine->profile.appDir = u8"C:\\安装测试";
   machine->profile.appName = "platform_conformance.exe";
