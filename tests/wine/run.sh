@@ -12,8 +12,10 @@ if [ ! -x "$WINE" ]; then
   exit 1
 fi
 
-work="$top/build/wine"
-mkdir -p "$work"
+# Each run works in a folder of its own, so that a run beside another
+# touches nothing of it; the compiled locales are shared.
+mkdir -p "$top/build/wine"
+work=$(mktemp -d "$top/build/wine/run.XXXXXX")
 export WINE_WORK="$work"
 export SETUP64="$top/build/mingw-x64/setup64.exe"
 export CONFORMANCE64="$top/build/mingw-x64/platform_conformance.exe"
@@ -23,13 +25,15 @@ export SETUP_SIM="$top/build/native/tools/setup-sim"
 # build folder without touching the system. Without it Wine starts with
 # another code page and every check of Chinese text would test nothing, so a
 # locale that cannot be made or does not load fails the suite.
-export LOCPATH="$work/locale"
+export LOCPATH="$top/build/wine/locale"
 mkdir -p "$LOCPATH"
 for locale in zh_CN zh_TW; do
-  if [ ! -d "$LOCPATH/$locale.UTF-8" ] && ! localedef -i "$locale" -f UTF-8 "$LOCPATH/$locale.UTF-8"; then
-    rm -rf "$LOCPATH/$locale.UTF-8"
-    echo "localedef could not make the $locale.UTF-8 locale" >&2
-    exit 1
+  if [ ! -d "$LOCPATH/$locale.UTF-8" ]; then
+    if ! localedef -i "$locale" -f UTF-8 "$work/$locale.UTF-8"; then
+      echo "localedef could not make the $locale.UTF-8 locale" >&2
+      exit 1
+    fi
+    mv -T "$work/$locale.UTF-8" "$LOCPATH/$locale.UTF-8" 2>/dev/null || rm -rf "$work/$locale.UTF-8"
   fi
   if [ "$(LC_ALL=$locale.UTF-8 locale charmap 2>/dev/null)" != UTF-8 ]; then
     echo "the $locale.UTF-8 locale in $LOCPATH does not load" >&2
@@ -40,10 +44,18 @@ export LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 export WINEDEBUG=-all
 
 # One X server for the run: every Wine process must see the same display.
-display=:$((90 + $$ % 100))
-Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+# Xvfb picks a free display itself and writes its number.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
-export DISPLAY=$display
+for _ in $(seq 1 100); do
+  [ ! -s "$work/display" ] || break
+  sleep 0.1
+done
+if [ ! -s "$work/display" ]; then
+  echo "Xvfb did not start" >&2
+  exit 1
+fi
+export DISPLAY=:$(head -n 1 "$work/display")
 
 export WINEPREFIX="$work/prefix-$$"
 cleanup() {
@@ -51,7 +63,14 @@ cleanup() {
   kill "$xvfb" >/dev/null 2>&1 || true
   rm -rf "$WINEPREFIX" "$WINEPREFIX.template"
 }
-trap cleanup EXIT
+# The run's files go when every test passed; a failure keeps them to look at.
+finish() {
+  local status=$?
+  cleanup
+  if [ "$status" -eq 0 ]; then rm -rf "$work"; else echo "the Wine run's files are kept in $work" >&2; fi
+  exit "$status"
+}
+trap finish EXIT
 
 # A prefix as the program expects the machine: Windows 10, PROGRA~1 naming
 # C:\Program Files as on Windows (Wine hashes its short names), window frames

@@ -23,8 +23,8 @@ trap wizard_stop EXIT
 
 probe="$out/skin_dialog_probe.exe"
 x86_64-w64-mingw32-g++ -static -O1 -Wall -o "$probe" "$here/skin_dialog_probe.cpp" -lgdi32
-sim_pictures="$top/build/native/test-tmp"
-"$top/build/native/tests/sim_tests" --gtest_filter='SkinDialog.PaintsItsControlsWithTheCheckedRadiosDotted' \
+sim_pictures="$out/sim"
+VOZ_TEST_TMP="$sim_pictures" "$top/build/native/tests/sim_tests" --gtest_filter='SkinDialog.PaintsItsControlsWithTheCheckedRadiosDotted' \
   >"$out/sim-test.txt"
 setup64_path="Z:${SETUP64//\//\\}"
 

@@ -72,7 +72,7 @@ answer_windows() {
       sleep 0.1
       continue
     fi
-    sleep 0.4
+    screen_settle root
     timeout 5 import -window root "$out/$step-$kind.png"
     step=$((step + 1))
     echo "$kind" >>"$out/wine-windows.txt"

@@ -3,8 +3,8 @@
 # arguments, its client area taken before and after a click on the Pinyin
 # edition and one on the IME interface, then ended with its quit button.
 # The two clicks must move both check marks and write the edition name into
-# the banner, and change nothing else. When setup-sim leaves its own pictures
-# of the same screens, each pair is compared: the background and banner
+# the banner, and change nothing else. setup-sim's own pictures of the same
+# screens must be there, and each pair is compared: the background and banner
 # exactly, the texts (drawn by two font renderers) within a tolerance. The
 # pairs are kept side by side in build/screens/ for a person to look at.
 set -euo pipefail
@@ -47,15 +47,17 @@ if [ "$(printf '%s\n' "$verdicts" | cut -c1-4 | tr -d ' ' | paste -sd,)" != FAIL
   exit 1
 fi
 
-# The simulated machine's pictures of the same two screens, if it makes them.
+# The simulated machine's pictures of the same two screens: without them
+# there is nothing to compare, and the comparison fails.
 sim_status=0
 timeout 20 "$SETUP_SIM" --root "$out/sim" --click 200,200 --click 300,225 >"$out/sim-summary.txt" 2>&1 ||
   sim_status=$?
 shopt -s nullglob
 sim_screens=("$out"/sim/screens/*-state-0.png)
 if [ "${#sim_screens[@]}" -lt 2 ]; then
-  echo "setup-sim (exit $sim_status) left no pictures of the first screen; Wine's alone are in $out"
-  exit 0
+  echo "setup-sim (exit $sim_status) left ${#sim_screens[@]} pictures of the first screen, not 2: nothing to compare" \
+    "Wine's with (see $out/sim-summary.txt)" >&2
+  exit 1
 fi
 
 text_regions=()

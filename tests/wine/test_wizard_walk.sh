@@ -38,11 +38,11 @@ wizard_click 200 200
 wizard_click 300 225
 wizard_click "${confirm[@]}"
 wizard_screenshot "$out/wine-profile-empty.png"
-wizard_click "${phone[@]}"
+wizard_focus "${phone[@]}"
 wizard_type 13800138000
-wizard_click "${user_name[@]}"
+wizard_focus "${user_name[@]}"
 wizard_type zhang
-wizard_click "${password[@]}"
+wizard_focus "${password[@]}"
 wizard_type 123456
 wizard_screenshot "$out/wine-profile-typed.png"
 wizard_click "${confirm[@]}"
@@ -53,12 +53,12 @@ wizard_press "${confirm[@]}"
 # frame like the wizard's): a Return would leave its key release and
 # character to the next box, which they would answer at once.
 dialog=$(wizard_find_window '^智能Qelvo皮肤' 60)
-sleep 0.5
+screen_settle root
 timeout 5 import -window root -crop 700x500+162+134 +repage "$screens/wizard-skin-dialog-wine.png"
 timeout 5 xdotool mousemove --window "$dialog" $((220 + WIZARD_CLIENT_X)) $((248 + WIZARD_CLIENT_Y)) click 1
 # The finish timer's completion message opens over the finish screen.
 box=$(wizard_find_window '^智能Qelvo$' 60)
-sleep 0.3
+screen_settle root
 wizard_screenshot "$out/wine-finish.png"
 read -r box_x box_y box_w box_h < <(timeout 5 xdotool getwindowgeometry --shell "$box" |
   sed -n 's/^[XYWIDTHEG]*=//p' | paste -sd' ')

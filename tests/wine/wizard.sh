@@ -46,20 +46,25 @@ wizard_screenshot() {
     -depth 8 "$1"
 }
 
-# wizard_settle: waits until the client area stays the same for 0.15 s, so
-# that a screenshot shows a finished paint, not one under way.
-wizard_settle() {
-  local deadline=$((SECONDS + 5)) previous current
-  previous=$(wizard_screenshot rgb:- | md5sum)
+# screen_settle WINDOW [CROP]: waits until the picture of WINDOW (an X
+# window, or root for the whole screen), cut to CROP (WxH+X+Y) if given,
+# stays the same for 0.15 s, so that a screenshot shows a finished paint,
+# not one under way.
+screen_settle() {
+  local window=$1 crop=(${2:+-crop "$2" +repage}) deadline=$((SECONDS + 5)) previous current
+  previous=$(timeout 5 import -window "$window" "${crop[@]}" -depth 8 rgb:- | md5sum)
   while [ "$SECONDS" -lt "$deadline" ]; do
     sleep 0.15
-    current=$(wizard_screenshot rgb:- | md5sum)
+    current=$(timeout 5 import -window "$window" "${crop[@]}" -depth 8 rgb:- | md5sum)
     [ "$current" != "$previous" ] || return 0
     previous=$current
   done
-  echo "the wizard window kept changing for 5 s" >&2
+  echo "the picture of window $window kept changing for 5 s" >&2
   return 1
 }
+
+# wizard_settle: the wizard's client area settled (screen_settle).
+wizard_settle() { screen_settle "$WIZARD_WINDOW" "$WIZARD_CLIENT_SIZE+$WIZARD_CLIENT_X+$WIZARD_CLIENT_Y"; }
 
 # wizard_start: starts setup64.exe in the background and waits for its
 # window, which must have the size the client offsets above are made for;
@@ -74,7 +79,20 @@ wizard_start() {
     echo "the wizard window is $size, not 400x310" >&2
     return 1
   fi
-  wizard_settle
+  wizard_wait_painted && wizard_settle
+}
+
+# wizard_wait_painted: waits until the client area shows more than its
+# background, however long the first paint takes.
+wizard_wait_painted() {
+  local deadline=$((SECONDS + 15))
+  until [ "$(wizard_screenshot miff:- 2>/dev/null | identify -format %k - 2>/dev/null || echo 0)" -gt 2 ]; do
+    if [ "$SECONDS" -ge "$deadline" ]; then
+      echo "the wizard window was not painted within 15 s" >&2
+      return 1
+    fi
+    sleep 0.1
+  done
 }
 
 
@@ -83,11 +101,29 @@ wizard_press() {
   timeout 5 xdotool mousemove --window "$WIZARD_WINDOW" $(($1 + WIZARD_CLIENT_X)) $(($2 + WIZARD_CLIENT_Y)) click 1
 }
 
-# wizard_click X Y: a left click at client coordinates (X, Y), then waits
-# for the repaint it may cause.
+# wizard_client_picture: a digest of the client area's pixels now.
+wizard_client_picture() { wizard_screenshot rgb:- | md5sum; }
+
+# wizard_click X Y: a left click at client coordinates (X, Y) on something
+# that changes the screen (a choice, a button), then waits until the client
+# area has changed and settled again, however long the program takes.
 wizard_click() {
+  local before deadline=$((SECONDS + 15))
+  before=$(wizard_client_picture)
   wizard_press "$1" "$2" || return 1
-  sleep 0.1
+  while [ "$(wizard_client_picture)" = "$before" ]; do
+    if [ "$SECONDS" -ge "$deadline" ]; then
+      echo "the click at $1,$2 changed nothing on the screen within 15 s" >&2
+      return 1
+    fi
+    sleep 0.1
+  done
+  wizard_settle
+}
+
+# wizard_focus X Y: a left click into an edit field; only its caret changes.
+wizard_focus() {
+  wizard_press "$1" "$2" || return 1
   wizard_settle
 }
 
