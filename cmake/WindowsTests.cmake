@@ -7,3 +7,4 @@ target_include_directories(platform_conformance PRIVATE ${CMAKE_SOURCE_DIR}/src 
 target_compile_options(platform_conformance PRIVATE ${VOZ_WARNINGS} ${VOZ_PRODUCT_CHARSET})
 target_link_options(platform_conformance PRIVATE -static -static-libgcc -static-libstdc++)
 target_link_libraries(platform_conformance PRIVATE imm32 shell32 advapi32 gdi32 user32)
+target_precompile_headers(platform_conformance PRIVATE ${CMAKE_SOURCE_DIR}/src/platform/win32.h)
