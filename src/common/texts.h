@@ -57,6 +57,7 @@ extern const WCHAR kPasswordRequest[];
 // ---- Programs holding the input method ----
 extern const WCHAR kConflictHeadingFormat[];  // number of programs
 extern const WCHAR kConflictLineFormat[];     // the count when the window was found
+extern const WCHAR kConflictMoreFormat[];     // windows found but not listed
 extern const WCHAR kCloseProgramsText[];
 extern const WCHAR kCannotCloseText[];
 extern const WCHAR kSharedMemoryText[];
