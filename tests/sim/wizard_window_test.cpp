@@ -11,6 +11,7 @@
 #include "common/program_state.h"
 #include "package/package_data.h"
 #include "shell/program_entry.h"
+#include "simmachine/canvas.h"
 #include "support/test_machine.h"
 #include "wizard_fixture.h"
 #include "ui/wizard_layout.h"
@@ -138,6 +139,30 @@ TEST(WizardClose, CloseBoxWaitsForTheInstallationToEnd) {
   EXPECT_EQ(workingBuffer, nullptr);
   EXPECT_EQ(packageData, nullptr);
   EXPECT_TRUE(machine->process.memoryBlocks.empty()) << "the working buffer freed";
+}
+
+// Programs that hold the input method send the wizard back to the install
+// screen, which shows its path again, not the empty progress bar the
+// installation's start drew over it.
+TEST(WizardConflicts, InstallScreenComesBackWithItsPath) {
+  ScopedMachine machine;
+  machine->process.packagePath = VOZ_PACKAGE_FILE;
+  machine->profile.otherWindows = {{"Notepad", "notes"}, {"UIKELT", "", false, 1}};
+  using Kind = sim::UserAction::Kind;
+  for (sim::UserAction action : {Action(Kind::kClick, 300, 225), Action(Kind::kClick, 90, 257),
+                                 Action(Kind::kClick, 90, 257), Action(Kind::kClick, 90, 257),
+                                 Action(Kind::kClick, 310, 257)})
+    machine->script.actions.push_back(action);
+  char commandLine[] = "";
+  ASSERT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL), 0);
+  ASSERT_EQ(machine->events.OfKind("messagebox").size(), 1u);
+  EXPECT_EQ(wizardState, 6);
+  // Right of the path's text, inside its row: the background, not the bar.
+  EXPECT_EQ(sim::CanvasPixel(mainWindow, 360, 210), RGB(150 * 210 / 310, 255 * 210 / 310, 250 - 150 * 210 / 310));
+  bool pathShown = false;
+  for (const sim::DrawnText &text : sim::WindowCanvas(mainWindow)->texts)
+    pathShown |= text.y == 196 && text.text.find("morvak8") != std::string::npos;
+  EXPECT_TRUE(pathShown);
 }
 
 // The install screen's repaint hides the focus field, which leaves its place
