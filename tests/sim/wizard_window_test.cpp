@@ -6,6 +6,7 @@
 
 #include <map>
 #include <string>
+#include <vector>
 
 
 #include "common/program_state.h"
@@ -139,6 +140,50 @@ TEST(WizardClose, CloseBoxWaitsForTheInstallationToEnd) {
   EXPECT_EQ(workingBuffer, nullptr);
   EXPECT_EQ(packageData, nullptr);
   EXPECT_TRUE(machine->process.memoryBlocks.empty()) << "the working buffer freed";
+}
+
+// On the finish screen of a 64-bit IME installation, where the finish timer
+// has not run yet, the close box ends the program through the ending, as the
+// quit button does: pressed while the installation held the window (it
+// comes when the main loop reads messages again), or later. Pressed while a
+// message of the installation is open it is held back, and the timer ends
+// the program.
+TEST(WizardClose, CloseBoxOnTheFinishScreenRunsTheEnding) {
+  using Kind = sim::UserAction::Kind;
+  sim::UserAction wait = Action(Kind::kWait);
+  wait.ms = 500;
+  sim::UserAction closeInBox = Action(Kind::kClose);
+  closeInBox.duringMessageBox = true;
+  const std::string installed = u8"安装完毕，如不能使用，请重新启动计算机！";
+  const struct {
+    const char *when;
+    std::vector<sim::UserAction> close;
+    std::vector<std::string> seen;  // the close, then the messages from it on
+  } rows[] = {{"while the installation held the window", {Action(Kind::kClose)}, {"close main", installed}},
+              {"after a while on the finish screen", {wait, Action(Kind::kClose)}, {"close main", installed}},
+              {"while a message of the installation is open",
+               {closeInBox},
+               {"close messagebox", u8"检测到内存中有智能Qelvo数据没有退出，请安装后重新启动机器再使用！", installed}}};
+  for (const auto &row : rows) {
+    ScopedMachine machine;
+    machine->process.packagePath = VOZ_PACKAGE_FILE;
+    machine->profile.fileMappings = {"morvakkelt"};
+    std::vector<sim::UserAction> actions = {Action(Kind::kClick, 300, 225), Action(Kind::kClick, 90, 257),
+                                            Action(Kind::kClick, 90, 257), Action(Kind::kClick, 90, 257)};
+    const bool inBox = row.close[0].duringMessageBox;
+    if (inBox) actions.insert(actions.end(), row.close.begin(), row.close.end());
+    actions.push_back(SkinDialogOk());
+    if (!inBox) actions.insert(actions.end(), row.close.begin(), row.close.end());
+    machine->script.actions.assign(actions.begin(), actions.end());
+    char commandLine[] = "";
+    EXPECT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL), 0) << row.when;
+    std::vector<std::string> seen;
+    for (const sim::Event &event : machine->events.events()) {
+      if (event.kind == "close") seen.push_back("close " + event.Field("loop"));
+      else if (!seen.empty() && event.kind == "messagebox") seen.push_back(event.Field("text"));
+    }
+    EXPECT_EQ(seen, row.seen) << row.when;
+  }
 }
 
 // Programs that hold the input method send the wizard back to the install
