@@ -93,7 +93,7 @@ extern const WCHAR kInstallSubtitle[];
 extern const WCHAR kDurationNote[];
 extern const WCHAR kCopyingNote[];
 extern const WCHAR kHandsOffNote[];
-extern const char kInstallPathFormat[];  // installation directory
+extern const char kInstallPathFormat[];  // installation directory (drawn from the ANSI code page)
 extern const char kWorkingTitle[];
 extern const char kWorkingSubtitle[];
 extern const char kFinishTitle[];
