@@ -1,7 +1,9 @@
 // Fonts of the simulated machine through FreeType, sized, placed and shaded as
 // Wine's FreeType font engine does, so that a simulated screen and a Wine
 // screenshot of the same calls line up pixel for pixel. "宋体" draws with
-// AR PL UMing CN, "楷体" with AR PL UKai CN, every other face with UMing.
+// AR PL UMing CN, "楷体" with AR PL UKai CN, "System" (the system font and
+// dialog templates' "System") with WenQuanYi Zen Hei, every other face with
+// UMing.
 #pragma once
 
 #include <string_view>
