@@ -274,7 +274,7 @@ void DrawGlyph(sim::Canvas &canvas, const Glyph &glyph, int x, int y, COLORREF c
 const sim::FontRequest &sim::SystemFont() {
   static const FontRequest font = [] {
     FontRequest f;
-    f.height = 16, f.weight = FW_NORMAL, f.face = "System";
+    f.height = 16, f.width = 7, f.weight = FW_BOLD, f.face = "System";
     return f;
   }();
   return font;

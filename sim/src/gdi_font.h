@@ -18,7 +18,8 @@ struct FontMetrics {
   int averageWidth = 0, maxWidth = 0, weight = FW_NORMAL;
 };
 
-// The font a device context starts with.
+// The font a device context starts with: "System", 16 high, 7 wide and bold,
+// as the stock system font is made.
 const FontRequest &SystemFont();
 
 // Zero metrics when the font file cannot be read.
