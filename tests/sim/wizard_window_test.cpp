@@ -1,9 +1,11 @@
 // The wizard window's clicks: which rectangle a point hits, edges included,
 // both mouse buttons alike, the choices fixed from the first confirm on, the
-// quit button in every state, and the close box pressed while the
-// installation shows a message.
+// quit button in every state, the close box pressed while the installation
+// shows a message and on the finish screen, and the install screen the
+// wizard comes back to when programs hold the input method.
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <map>
 #include <string>
 #include <vector>
@@ -49,6 +51,12 @@ sim::UserAction Action(sim::UserAction::Kind kind, int x = 0, int y = 0) {
   sim::UserAction action;
   action.kind = kind, action.x = x, action.y = y;
   return action;
+}
+
+// The IME chosen, then confirm on the intro, profile and install screens.
+std::deque<sim::UserAction> ImeInstallClicks() {
+  return {Action(sim::UserAction::Kind::kClick, 300, 225), Action(sim::UserAction::Kind::kClick, 90, 257),
+          Action(sim::UserAction::Kind::kClick, 90, 257), Action(sim::UserAction::Kind::kClick, 90, 257)};
 }
 
 // OK in the skin dialog the installation shows.
@@ -121,10 +129,8 @@ TEST(WizardClose, CloseBoxWaitsForTheInstallationToEnd) {
   machine->process.packagePath = VOZ_PACKAGE_FILE;
   machine->profile.fileMappings = {"morvakkelt"};
   using Kind = sim::UserAction::Kind;
-  // The IME, then confirm on the intro, profile and install screens.
-  for (sim::UserAction action : {Action(Kind::kClick, 300, 225), Action(Kind::kClick, 90, 257),
-                                 Action(Kind::kClick, 90, 257), Action(Kind::kClick, 90, 257), SkinDialogOk()})
-    machine->script.actions.push_back(action);
+  machine->script.actions = ImeInstallClicks();
+  machine->script.actions.push_back(SkinDialogOk());
   sim::UserAction close = Action(Kind::kClose);
   close.duringMessageBox = true;
   machine->script.actions.push_back(close);
@@ -168,13 +174,12 @@ TEST(WizardClose, CloseBoxOnTheFinishScreenRunsTheEnding) {
     ScopedMachine machine;
     machine->process.packagePath = VOZ_PACKAGE_FILE;
     machine->profile.fileMappings = {"morvakkelt"};
-    std::vector<sim::UserAction> actions = {Action(Kind::kClick, 300, 225), Action(Kind::kClick, 90, 257),
-                                            Action(Kind::kClick, 90, 257), Action(Kind::kClick, 90, 257)};
+    auto &actions = machine->script.actions;
+    actions = ImeInstallClicks();
     const bool inBox = row.close[0].duringMessageBox;
     if (inBox) actions.insert(actions.end(), row.close.begin(), row.close.end());
     actions.push_back(SkinDialogOk());
     if (!inBox) actions.insert(actions.end(), row.close.begin(), row.close.end());
-    machine->script.actions.assign(actions.begin(), actions.end());
     char commandLine[] = "";
     EXPECT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL), 0) << row.when;
     std::vector<std::string> seen;
@@ -193,11 +198,8 @@ TEST(WizardConflicts, InstallScreenComesBackWithItsPath) {
   ScopedMachine machine;
   machine->process.packagePath = VOZ_PACKAGE_FILE;
   machine->profile.otherWindows = {{"Notepad", "notes"}, {"UIKELT", "", false, 1}};
-  using Kind = sim::UserAction::Kind;
-  for (sim::UserAction action : {Action(Kind::kClick, 300, 225), Action(Kind::kClick, 90, 257),
-                                 Action(Kind::kClick, 90, 257), Action(Kind::kClick, 90, 257),
-                                 Action(Kind::kClick, 310, 257)})
-    machine->script.actions.push_back(action);
+  machine->script.actions = ImeInstallClicks();
+  machine->script.actions.push_back(Action(sim::UserAction::Kind::kClick, 310, 257));
   char commandLine[] = "";
   ASSERT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL), 0);
   ASSERT_EQ(machine->events.OfKind("messagebox").size(), 1u);
@@ -220,11 +222,8 @@ TEST(WizardWorkingScreen, PaintedBehindTheDialogAndAgainAfterEachBoxBeforeVista)
     ScopedMachine machine(preset);
     machine->process.packagePath = VOZ_PACKAGE_FILE;
     machine->profile.fileMappings = {"morvakkelt"};
-    for (sim::UserAction action : {Action(sim::UserAction::Kind::kClick, 300, 225),
-                                   Action(sim::UserAction::Kind::kClick, 90, 257),
-                                   Action(sim::UserAction::Kind::kClick, 90, 257),
-                                   Action(sim::UserAction::Kind::kClick, 90, 257), SkinDialogOk()})
-      machine->script.actions.push_back(action);
+    machine->script.actions = ImeInstallClicks();
+    machine->script.actions.push_back(SkinDialogOk());
     machine->user.paintObserver = [&](HWND, bool paintMessage) {
       workingScreens[preset] += paintMessage && wizardState == 7;
     };
