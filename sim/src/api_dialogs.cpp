@@ -12,9 +12,10 @@ using sim::M;
 
 namespace {
 
-// The font of DS_SETFONT in pixels at 96 dpi. "System" is the system font.
+// The font of DS_SETFONT in pixels at 96 dpi, made as Wine makes it for any
+// face, "System" too; without DS_SETFONT the system font.
 sim::FontRequest TemplateFont(const sim::DialogTemplate &t) {
-  if (t.face == u"System" || !(t.style & DS_SETFONT)) return sim::SystemFont();
+  if (!(t.style & DS_SETFONT)) return sim::SystemFont();
   sim::FontRequest font;
   font.height = -((t.pointSize * 96 + 36) / 72);
   font.weight = t.weight, font.charSet = t.charSet;

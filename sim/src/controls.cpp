@@ -217,9 +217,10 @@ void DrawRadioButton(sim::Canvas &c, const SimWindow &w) {
 
 void DrawControl(sim::Canvas &canvas, HWND window, const SimWindow &w) {
   if (IsClass(w, u"EDIT")) {
-    // A white box with the text at (2, 2) in the system font.
+    // A white box with the text at (1, 0) in the system font, as Wine's edit
+    // control places it.
     sim::FillCanvas(canvas, w.x, w.y, w.x + w.width, w.y + w.height, RGB(255, 255, 255));
-    DrawLabel(canvas, w, sim::SystemFont(), w.x + 2, w.y + 2, RGB(255, 255, 255));
+    DrawLabel(canvas, w, sim::SystemFont(), w.x + 1, w.y, RGB(255, 255, 255));
   } else if (IsClass(w, u"STATIC")) {
     DrawLabel(canvas, w, ControlFont(w), w.x, w.y, sim::kButtonFace);
   } else if (IsClass(w, u"BUTTON")) {

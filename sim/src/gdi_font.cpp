@@ -1,12 +1,14 @@
 // Fonts through FreeType, following Wine's FreeType font engine step by step
 // (its height-to-ppem rule, metrics scaled from the OS/2 table, the width as
 // a horizontal scale, fake bold by emboldening, full-width advances of
-// monospaced fonts, 17 grey levels blended through its intensity ramp), so
-// that the same calls give the same pixels as under Wine.
+// monospaced fonts, 17 grey levels blended through its intensity ramp, or
+// two where the face's gasp table asks for no grey), so that the same calls
+// give the same pixels as under Wine.
 #include "gdi_font.h"
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_GASP_H
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
 
@@ -21,6 +23,7 @@ namespace {
 
 const char kUming[] = "/usr/share/fonts/truetype/arphic/uming.ttc";
 const char kUkai[] = "/usr/share/fonts/truetype/arphic/ukai.ttc";
+const char kZenHei[] = "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc";
 
 // A face opened at the size a font asks for, with what its drawing needs.
 struct SizedFont {
@@ -32,6 +35,7 @@ struct SizedFont {
   bool scaled = false;  // the requested width scales the glyphs
   bool bold = false;    // emboldened: the face has no bold of its own
   bool fixedPitch = false;
+  bool mono = false;  // drawn in two levels: the face's gasp table asks for no grey at this size
   FT_Long averageWidthUnits = 0;
 };
 
@@ -50,8 +54,17 @@ FT_Library Library() {
   return library;
 }
 
-const char *FontFile(const std::string &face) { return face == u8"楷体" ? kUkai : kUming; }
-const char *FamilyOf(const char *file) { return file == kUkai ? "AR PL UKai CN" : "AR PL UMing CN"; }
+// The face Wine finds for each request: "System" has no font of that name,
+// so it falls to the first face with the machine's Chinese characters.
+const char *FontFile(const std::string &face) {
+  if (face == u8"楷体") return kUkai;
+  return face == "System" ? kZenHei : kUming;
+}
+
+const char *FamilyOf(const char *file) {
+  if (file == kUkai) return "AR PL UKai CN";
+  return file == kZenHei ? "WenQuanYi Zen Hei" : "AR PL UMing CN";
+}
 
 // The collection's face of the simplified-Chinese family.
 FT_Face OpenFace(const char *file) {
@@ -115,6 +128,10 @@ std::unique_ptr<SizedFont> LoadFont(const sim::FontRequest &request) {
   FT_Set_Pixel_Sizes(f->face, 0, f->ppem);
   f->emScale = FT_MulDiv(f->ppem, 1 << 16, f->face->units_per_EM);
   f->bold = request.weight > 500 && !(f->face->style_flags & FT_STYLE_FLAG_BOLD);
+  // Wine turns grey levels off where the gasp table says so, except for
+  // fake bold.
+  const FT_Int gasp = FT_Get_Gasp(f->face, static_cast<FT_UInt>(f->ppem));
+  f->mono = !f->bold && gasp != FT_GASP_NO_TABLE && !(gasp & FT_GASP_DO_GRAY);
   SetMetrics(*f, *os2, *hhea, request);
   return f;
 }
@@ -190,23 +207,27 @@ void Rasterize(const SizedFont &f, FT_GlyphSlot slot, const FT_BBox &box, Glyph 
   int width = static_cast<int>((box.xMax - box.xMin) >> 6), height = static_cast<int>((box.yMax - box.yMin) >> 6);
   if (width <= 0 || height <= 0 || slot->format != FT_GLYPH_FORMAT_OUTLINE) return;  // nothing to draw
   glyph.width = width, glyph.height = height;
-  int pitch = (width + 3) / 4 * 4;
-  std::vector<unsigned char> grey(static_cast<size_t>(pitch) * height);
+  int pitch = f.mono ? (width + 31) / 32 * 4 : (width + 3) / 4 * 4;
+  std::vector<unsigned char> pixels(static_cast<size_t>(pitch) * height);
   FT_Bitmap bitmap = {};
-  bitmap.width = width, bitmap.rows = height, bitmap.pitch = pitch;
-  bitmap.pixel_mode = FT_PIXEL_MODE_GRAY, bitmap.num_grays = 256, bitmap.buffer = grey.data();
+  bitmap.width = width, bitmap.rows = height, bitmap.pitch = pitch, bitmap.buffer = pixels.data();
+  bitmap.pixel_mode = f.mono ? FT_PIXEL_MODE_MONO : FT_PIXEL_MODE_GRAY, bitmap.num_grays = f.mono ? 2 : 256;
   if (f.scaled) FT_Outline_Transform(&slot->outline, &f.matrix);
   FT_Outline_Translate(&slot->outline, -box.xMin, -box.yMin);
   FT_Outline_Get_Bitmap(Library(), &slot->outline, &bitmap);
   glyph.levels.resize(static_cast<size_t>(glyph.width) * glyph.height);
   for (int y = 0; y < glyph.height; ++y)
-    for (int x = 0; x < glyph.width; ++x)
-      glyph.levels[static_cast<size_t>(y) * glyph.width + x] = grey[static_cast<size_t>(y) * pitch + x] * 17 / 256;
+    for (int x = 0; x < glyph.width; ++x) {
+      const unsigned char *row = &pixels[static_cast<size_t>(y) * pitch];
+      glyph.levels[static_cast<size_t>(y) * glyph.width + x] =
+          f.mono ? ((row[x / 8] >> (7 - x % 8)) & 1) * 16 : row[x] * 17 / 256;
+    }
 }
 
 Glyph LoadGlyph(const SizedFont &f, char16_t c, bool withBitmap) {
   Glyph glyph;
-  FT_Int flags = FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH | FT_LOAD_TARGET_NORMAL | FT_LOAD_NO_BITMAP;
+  FT_Int flags = FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH | (f.mono ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL) |
+                 FT_LOAD_NO_BITMAP;
   FT_UInt index = FT_Get_Char_Index(f.face, c);
   if (FT_Load_Glyph(f.face, index, flags) != 0 && FT_Load_Glyph(f.face, index, flags | FT_LOAD_NO_HINTING) != 0)
     return glyph;
@@ -253,7 +274,7 @@ void DrawGlyph(sim::Canvas &canvas, const Glyph &glyph, int x, int y, COLORREF c
 const sim::FontRequest &sim::SystemFont() {
   static const FontRequest font = [] {
     FontRequest f;
-    f.height = 16, f.weight = FW_NORMAL, f.face = "System";
+    f.height = 16, f.width = 7, f.weight = FW_BOLD, f.face = "System";
     return f;
   }();
   return font;

@@ -1,7 +1,9 @@
 // Fonts of the simulated machine through FreeType, sized, placed and shaded as
 // Wine's FreeType font engine does, so that a simulated screen and a Wine
 // screenshot of the same calls line up pixel for pixel. "宋体" draws with
-// AR PL UMing CN, "楷体" with AR PL UKai CN, every other face with UMing.
+// AR PL UMing CN, "楷体" with AR PL UKai CN, "System" (the system font and
+// dialog templates' "System") with WenQuanYi Zen Hei, every other face with
+// UMing.
 #pragma once
 
 #include <string_view>
@@ -16,7 +18,8 @@ struct FontMetrics {
   int averageWidth = 0, maxWidth = 0, weight = FW_NORMAL;
 };
 
-// The font a device context starts with.
+// The font a device context starts with: "System", 16 high, 7 wide and bold,
+// as the stock system font is made.
 const FontRequest &SystemFont();
 
 // Zero metrics when the font file cannot be read.

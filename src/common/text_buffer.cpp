@@ -19,3 +19,14 @@ void EnsureTrailingBackslash(char *target, int size) {
 }
 
 int IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) ? 1 : 0; }
+
+void DropLoneLeadByte(char *text) {
+  for (int i = 0; text[i]; ++i) {
+    if (!IsAnsiLeadByte((unsigned char)text[i])) continue;
+    if (!text[i + 1]) {
+      text[i] = '\0';
+      return;
+    }
+    ++i;
+  }
+}

@@ -11,3 +11,8 @@ void EnsureTrailingBackslash(char *target, int size);
 // Whether `byte` starts a double-byte character in the ANSI code page, the
 // one through which the file system reads 8-bit names.
 int IsAnsiLeadByte(unsigned char byte);
+// Cuts the text before a lead byte it ends in without the byte that should
+// follow: a text cut to a byte limit can end inside a double-byte character,
+// and that half shows and saves as a stray character. Characters are counted
+// from the start, as a trail byte can take the value of a lead byte.
+void DropLoneLeadByte(char *text);

@@ -51,6 +51,7 @@ const WCHAR kPasswordRequest[] = L"请输入6数位你自己的管理密码，�
 
 const WCHAR kConflictHeadingFormat[] = L"智能Qelvo安装软件检测到有下列 %d 个软件在使用智能Qelvo输入法:\r\n\r\n";
 const WCHAR kConflictLineFormat[] = L"　　%d：";
+const WCHAR kConflictMoreFormat[] = L"　　……另有 %d 个软件没有列出\r\n";
 const WCHAR kCloseProgramsText[] = L"请关闭上述软件后再继续安装！";
 const WCHAR kCannotCloseText[] = L"如无法关闭，则请将智能Qelvo设置为非默认输入法后，重新启动机器进行安装！";
 const WCHAR kSharedMemoryText[] = L"检测到内存中有智能Qelvo数据没有退出，请安装后重新启动机器再使用！";

@@ -57,6 +57,7 @@ extern const WCHAR kPasswordRequest[];
 // ---- Programs holding the input method ----
 extern const WCHAR kConflictHeadingFormat[];  // number of programs
 extern const WCHAR kConflictLineFormat[];     // the count when the window was found
+extern const WCHAR kConflictMoreFormat[];     // windows found but not listed
 extern const WCHAR kCloseProgramsText[];
 extern const WCHAR kCannotCloseText[];
 extern const WCHAR kSharedMemoryText[];
@@ -92,7 +93,7 @@ extern const WCHAR kInstallSubtitle[];
 extern const WCHAR kDurationNote[];
 extern const WCHAR kCopyingNote[];
 extern const WCHAR kHandsOffNote[];
-extern const char kInstallPathFormat[];  // installation directory
+extern const char kInstallPathFormat[];  // installation directory (drawn from the ANSI code page)
 extern const char kWorkingTitle[];
 extern const char kWorkingSubtitle[];
 extern const char kFinishTitle[];

@@ -40,13 +40,16 @@ int PassesDefaultInputMethodCheck(HWND window, int *skipConflicts) {
 }
 
 // 0 when programs hold the input method: they are named and the wizard waits
-// on the install screen for the user to close them.
-int NoProgramHoldsInputMethod() {
+// on the install screen for the user to close them. That screen is painted
+// again as it shows before the installation, without the empty progress bar
+// the installation's start drew over the path.
+int NoProgramHoldsInputMethod(HWND window) {
   SetStageCode(1002);
   FindConflictingPrograms();
   if (conflictCount > 0) {
     MessageBoxW(NULL, (const WCHAR *)workingBuffer, kProductCaptionW, MB_OK);
     wizardState = 6;
+    InvalidateRect(window, NULL, FALSE);
     return 0;
   }
   SetStageCode(1003);
@@ -87,7 +90,7 @@ void InstallUnderCrashGuard(HWND window) {
   SetStageCode(1001);
   int skipConflicts = 0;
   if (!PassesDefaultInputMethodCheck(window, &skipConflicts)) return;
-  if (!skipConflicts && !NoProgramHoldsInputMethod()) return;
+  if (!skipConflicts && !NoProgramHoldsInputMethod(window)) return;
   SetStageCode(1004);
   RunInstallDriver();
   SetStageCode(10141);

@@ -16,9 +16,13 @@ const DWORD kListOffset = 0x44200;
 const int kClassNameSize = 101;
 const int kTitleLength = 200;
 // The message is composed below the line area from the list; the list is
-// kept short enough that the message never reaches it. Windows past that
-// are counted but not listed (hundreds of lines fit).
+// kept short enough that the message, with its heading, the line saying how
+// many were not listed and its closing sentences, never reaches it. Windows
+// past that are counted but not listed (hundreds of lines fit).
 const int kListLimit = (int)(kLineOffset / sizeof(WCHAR)) - 512;
+
+// Windows that would have had a line had the list not been full.
+int unlistedCount = 0;
 
 WCHAR *BufferText(DWORD offset) { return (WCHAR *)(workingBuffer + offset); }
 
@@ -43,7 +47,10 @@ void AddLine(HWND window) {
   WCHAR *title = line + numberLength + 1;
   title[0] = 0;
   GetWindowTextW(outermost, title, kTitleLength + 1);
-  if (lstrlenW(list) + numberLength + lstrlenW(title) + 2 >= kListLimit) return;
+  if (lstrlenW(list) + numberLength + lstrlenW(title) + 2 >= kListLimit) {
+    ++unlistedCount;
+    return;
+  }
   lstrcatW(list, line);
   lstrcatW(list, title);
   lstrcatW(list, L"\r\n");
@@ -63,6 +70,7 @@ void ComposeMessage() {
   WCHAR *message = BufferText(kMessageOffset);
   wsprintfW(message, kConflictHeadingFormat, conflictCount);
   lstrcatW(message, BufferText(kListOffset));
+  if (unlistedCount > 0) wsprintfW(message + lstrlenW(message), kConflictMoreFormat, unlistedCount);
   lstrcatW(message, L"\r\n");
   lstrcatW(message, L"\r\n");
   lstrcatW(message, kCloseProgramsText);
@@ -74,6 +82,7 @@ void ComposeMessage() {
 
 void FindConflictingPrograms() {
   conflictCount = 0;
+  unlistedCount = 0;
   if (!workingBuffer) return;
   BufferText(kListOffset)[0] = 0;
   EnumWindows(CheckWindow, 0);

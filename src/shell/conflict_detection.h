@@ -7,9 +7,11 @@ extern int conflictCount;
 
 // Counts the top-level windows of the class the chosen interface uses
 // ("STATKELT" for TSF, "UIKELT" for IME, exact letters). Each one with a
-// parent adds a numbered line with the title of its outermost parent; when
-// any were found, the whole message is composed at the start of the working
-// buffer (UTF-16). Without the working buffer nothing is counted.
+// parent adds a numbered line with the title of its outermost parent, as
+// long as the list has room; a list that ran out of room ends with a line
+// giving the number of windows it leaves out. When any were found, the
+// whole message is composed at the start of the working buffer (UTF-16).
+// Without the working buffer nothing is counted.
 void FindConflictingPrograms();
 
 // Sets the conflict count to 1 when the input method's shared memory of the

@@ -131,16 +131,20 @@ int ChoiceClicked(HWND window, int x, int y) {
   return 1;
 }
 
+// Before the installation the program ends at once; after it, through the
+// ending.
+LRESULT QuitClicked(HWND window) {
+  if (wizardState < 8) return PostMessageA(window, WM_DESTROY, 0, 0);
+  RunInstallWork(window, RunEnding);
+  return 0;
+}
+
 // Both mouse buttons act alike. While the install runs clicks do nothing.
 LRESULT Clicked(HWND window, LPARAM lParam) {
   if (wizardState == 7 || installWorkRunning) return 0;
   const int x = (int)(lParam & 0xFFFF);
   const int y = (int)((lParam >> 16) & 0xFFFF);
-  if (PointInRectangle(&quitButtonRect, x, y)) {
-    if (wizardState < 8) return PostMessageA(window, WM_DESTROY, 0, 0);
-    RunInstallWork(window, RunEnding);
-    return 0;
-  }
+  if (PointInRectangle(&quitButtonRect, x, y)) return QuitClicked(window);
   if (ChoiceClicked(window, x, y)) return 0;
   if (PointInRectangle(&confirmButtonRect, x, y)) ConfirmClicked(window);
   return 0;
@@ -158,9 +162,13 @@ LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
       else EndProgram();
       return 0;
     // The close box waits while the install works: closing would take the
-    // window from under the work that still draws into it.
+    // window from under the work that still draws into it. On the finish
+    // screen it ends the program as the quit button does, through the
+    // ending: a close pressed while the installation held the window comes
+    // exactly then, and the installation is not complete without it.
     case WM_CLOSE:
       if (installWorkRunning) return 0;
+      if (wizardState >= 8) return QuitClicked(window);
       break;
     case WM_SETFOCUS:
       SetFocus(editFieldA);

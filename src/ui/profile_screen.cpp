@@ -2,6 +2,7 @@
 
 #include "common/install_dir.h"
 #include "common/program_state.h"
+#include "common/text_buffer.h"
 #include "common/texts.h"
 #include "platform/win32.h"
 #include "settings/settings_files.h"
@@ -55,6 +56,21 @@ void LeaveProfileScreen() {
   wizardState = 6;
 }
 
+// A field's text cut to the limit ends within a character, not inside one.
+void ReadField(HWND field, int offset, int limit) {
+  GetWindowTextA(field, ProfileText(offset), limit);
+  DropLoneLeadByte(ProfileText(offset));
+}
+
+// The earlier file's field need not end within it: it is shown cut at the
+// field's end, and within a character.
+void ShowStoredField(HWND field, int offset, int size) {
+  char text[kProfileZeroOffset - kProfilePhoneOffset];
+  lstrcpynA(text, ProfileText(offset), size);
+  DropLoneLeadByte(text);
+  SetWindowTextA(field, text);
+}
+
 int IsDigits(const char *text) {
   for (; *text; ++text)
     if (*text < '0' || *text > '9') return 0;
@@ -75,20 +91,15 @@ void LoadProfile() {
   }
   _lread(file, profileRecord, kProfileRecordSize);
   _lclose(file);
-  // The earlier file's fields need not end within them: each is shown cut
-  // at the end of its own field.
-  char text[kProfileZeroOffset - kProfilePhoneOffset];
-  lstrcpynA(text, ProfileText(kProfilePhoneOffset), kProfileZeroOffset - kProfilePhoneOffset);
-  SetWindowTextA(editFieldD, text);
-  lstrcpynA(text, ProfileText(kProfileNameOffset), kProfilePhoneOffset - kProfileNameOffset);
-  SetWindowTextA(editFieldC, text);
+  ShowStoredField(editFieldD, kProfilePhoneOffset, kProfileZeroOffset - kProfilePhoneOffset);
+  ShowStoredField(editFieldC, kProfileNameOffset, kProfilePhoneOffset - kProfileNameOffset);
   SetWindowTextA(editFieldB, "");
 }
 
 void ConfirmProfile() {
-  GetWindowTextA(editFieldD, ProfileText(kProfilePhoneOffset), kPhoneLimit);
-  GetWindowTextA(editFieldC, ProfileText(kProfileNameOffset), kNameLimit);
-  GetWindowTextA(editFieldB, ProfileText(kProfilePasswordOffset), kPasswordLimit);
+  ReadField(editFieldD, kProfilePhoneOffset, kPhoneLimit);
+  ReadField(editFieldC, kProfileNameOffset, kNameLimit);
+  ReadField(editFieldB, kProfilePasswordOffset, kPasswordLimit);
   if (wizardModeFlag == 0 && !ProfilePassesChecks()) return;
   ++wizardState;
   if (wizardState >= 2) LeaveProfileScreen();

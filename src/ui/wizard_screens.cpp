@@ -89,6 +89,20 @@ void WriteGbkTitleStyleB(HDC dc, int x, int y, const char *text) {
   WriteGbk(dc, x + 12, y + 11, text);
 }
 
+// The fixed text is GBK, which the body font reads on every code page; the
+// directory is in the machine's ANSI code page (Big5 on code page 950) and
+// is drawn from that, right after the fixed text.
+void WriteInstallPath(HDC dc, int x, int y) {
+  char label[32];
+  wsprintfA(label, kInstallPathFormat, "");
+  WriteGbk(dc, x, y, label);
+  SIZE labelSize = {0, 0};
+  GetTextExtentPoint32A(dc, label, lstrlenA(label), &labelSize);
+  WCHAR path[kInstallDirSize];
+  if (MultiByteToWideChar(CP_ACP, 0, installDir, -1, path, kInstallDirSize) > 0)
+    WriteWide(dc, x + labelSize.cx, y, path);
+}
+
 // ---- Buttons ----
 
 void FrameRectangle(HDC dc, const RECT *rect) { DrawRaisedFrame(dc, rect->left, rect->top, rect->right, rect->bottom); }
@@ -270,9 +284,7 @@ void PaintInstallScreen(HDC dc) {
   FrameRectangle(dc, &quitButtonRect);
   FrameRectangle(dc, &passwordRowRect);
   ShowWindow(editFieldA, SW_HIDE);
-  char line[kInstallDirSize + 32];
-  wsprintfA(line, kInstallPathFormat, installDir);
-  WriteGbk(dc, passwordRowRect.left + 5, passwordRowRect.top + 4, line);
+  WriteInstallPath(dc, passwordRowRect.left + 5, passwordRowRect.top + 4);
   WriteButtonLabels(dc, kConfirmInstallLabel);
   if (progressStep > 0 && progressTotal > 0) DrawProgressBar(dc, 0, progressTotal);
 }

@@ -128,7 +128,7 @@ TEST(GdiPaint, EditFieldsAreDrawnOverTheFinishedParentAndSaved) {
   const auto &texts = sim::WindowCanvas(window)->texts;
   ASSERT_EQ(texts.size(), 1u);
   EXPECT_EQ(texts[0].text, "13912345678");
-  EXPECT_EQ(texts[0].x * 1000 + texts[0].y, 132138);
+  EXPECT_EQ(texts[0].x * 1000 + texts[0].y, 131136);
   std::ifstream file(png, std::ios::binary);
   std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   EXPECT_EQ(PngPixel(bytes, 131, 137), RGB(255, 255, 255));

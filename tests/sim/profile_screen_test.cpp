@@ -9,6 +9,7 @@
 #include "common/install_dir.h"
 #include "common/program_state.h"
 #include "shell/main_window.h"
+#include "simmachine/code_page.h"
 #include "support/test_machine.h"
 #include "ui/profile_screen.h"
 
@@ -89,6 +90,48 @@ TEST_F(ProfileScreen, FirstInstallationEmptiesTheFieldsAndWritesNoFileYet) {
   EXPECT_EQ(wizardState, 6);
   EXPECT_FALSE(machine_->files.Exists(kProfileFile));
   EXPECT_EQ(Record(50, 12), std::string("12345678901\0", 12));
+}
+
+// A field cut at its byte limit keeps whole characters only, on both
+// double-byte code pages: with an odd number of bytes before the cut it
+// falls inside a character, with an even one after a trail byte (Big5 and
+// GBK trail bytes can take lead-byte values). An earlier file that holds
+// half a character shows without it.
+TEST(ProfileLimits, FieldsCutAtTheirLimitKeepWholeCharactersOnly) {
+  struct Row {
+    const char *typed, *name, *password;  // the name and phone store as `name`
+  };
+  const Row rows[] = {{u8"歐陽張三李四王五", u8"歐陽張三李四", u8"歐陽張三"},
+                      {u8"a歐陽張三李四王五", u8"a歐陽張三李四", u8"a歐陽張三"}};
+  for (const char *preset : {"win10-x64", "win10-x64-cp950"}) {
+    const unsigned codePage = std::string(preset).find("cp950") != std::string::npos ? 950 : 936;
+    auto bytes = [codePage](const char *utf8) { return sim::Utf8ToCodePage(codePage, utf8); };
+    for (const Row &row : rows) {
+      ScopedMachine machine(preset);
+      std::memset(profileRecord, 0, sizeof profileRecord);
+      wizardModeFlag = 1;
+      RegisterMainWindowClass(GetModuleHandleA(nullptr));
+      CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+      const std::string typed = bytes(row.typed);
+      for (HWND field : {editFieldB, editFieldC, editFieldD}) SetWindowTextA(field, typed.c_str());
+      wizardState = 1;
+      ConfirmProfile();
+      const char *record = reinterpret_cast<const char *>(profileRecord);
+      EXPECT_EQ(std::string(record + kProfileNameOffset), bytes(row.name)) << preset << " " << row.typed;
+      EXPECT_EQ(std::string(record + kProfilePhoneOffset), bytes(row.name)) << preset << " " << row.typed;
+      EXPECT_EQ(std::string(record + kProfilePasswordOffset), bytes(row.password)) << preset << " " << row.typed;
+    }
+    ScopedMachine machine(preset);
+    RegisterMainWindowClass(GetModuleHandleA(nullptr));
+    CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
+    const std::string cut = bytes(u8"歐陽張三李四王五").substr(0, 13);
+    machine->files.WriteFile(kProfileFile, cut + std::string(492 - cut.size(), '\0'));
+    LoadProfile();
+    char shown[64] = "";
+    GetWindowTextA(editFieldC, shown, sizeof shown);
+    EXPECT_EQ(shown, bytes(u8"歐陽張三李四")) << preset;
+  }
+  wizardModeFlag = 0;
 }
 
 TEST_F(ProfileScreen, WithoutTheWizardAWrongNumberOrPasswordKeepsTheProfileScreen) {

@@ -136,8 +136,9 @@ TEST(SkinDialog, TemplatesMakeElevenControlsWithIdsStylesAndPixelRectangles) {
   const DWORD kGroup = WS_CHILD | WS_VISIBLE | BS_GROUPBOX;
   const DWORD kOk = WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON;
   const DWORD kText = WS_CHILD | WS_VISIBLE | WS_GROUP | SS_LEFT;
-  // "宋体" 12 pt is 16 pixels high at 96 dpi, 8 x 16 base units; the system
-  // font gives 7 x 15.
+  // "宋体" 12 pt is 16 pixels high at 96 dpi, 8 x 16 base units; "System"
+  // 10 pt is 13 pixels of the face Wine finds for it, 7 x 17, and places the
+  // controls where Wine does.
   const Row rows[] = {
       {"win10-x64", "PYKEY", u8"智能Qelvo皮肤及窗口模式选择", {438, 280},
        {{105, "BUTTON", kOk, {176, 234, 264, 262}, u8"确定"},
@@ -151,18 +152,18 @@ TEST(SkinDialog, TemplatesMakeElevenControlsWithIdsStylesAndPixelRectangles) {
         {111, "BUTTON", kRadio, {168, 144, 264, 164}, u8"粉色瓷面"},
         {112, "BUTTON", kRadio, {300, 142, 380, 162}, u8"小天使"},
         {0xFFFF, "STATIC", kText, {26, 198, 316, 214}, u8"注：你也可在安装完毕后改变这些参数。"}}},
-      {"win10-x64-cp950", "PYKEYB", u8"智能Qelvo皮膚及窗口模式選擇", {383, 263},
-       {{105, "BUTTON", kOk, {154, 219, 231, 245}, u8"確定"},
-        {0xFFFF, "BUTTON", kGroup, {11, 15, 368, 88}, u8"輸入法狀態窗口模式選擇"},
-        {0xFFFF, "BUTTON", kGroup, {11, 101, 368, 174}, u8"輸入法皮膚選擇"},
-        {101, "BUTTON", kRadio, {26, 47, 103, 66}, u8"雙行窗口"},
-        {102, "BUTTON", kRadio, {116, 47, 193, 66}, u8"單行窗口"},
-        {106, "BUTTON", kRadio, {198, 47, 261, 66}, u8"雙窗口"},
-        {107, "BUTTON", kRadio, {271, 47, 355, 66}, u8"仿WIN窗口"},
-        {110, "BUTTON", kRadio, {26, 135, 110, 154}, u8"冷色瓷面"},
-        {111, "BUTTON", kRadio, {147, 135, 231, 154}, u8"粉色瓷面"},
-        {112, "BUTTON", kRadio, {263, 133, 333, 152}, u8"小天使"},
-        {0xFFFF, "STATIC", kText, {23, 186, 277, 201}, u8"注：你也可在安裝完畢后改變這些參數。"}}},
+      {"win10-x64-cp950", "PYKEYB", u8"智能Qelvo皮膚及窗口模式選擇", {383, 298},
+       {{105, "BUTTON", kOk, {154, 249, 231, 279}, u8"確定"},
+        {0xFFFF, "BUTTON", kGroup, {11, 17, 368, 100}, u8"輸入法狀態窗口模式選擇"},
+        {0xFFFF, "BUTTON", kGroup, {11, 115, 368, 198}, u8"輸入法皮膚選擇"},
+        {101, "BUTTON", kRadio, {26, 53, 103, 74}, u8"雙行窗口"},
+        {102, "BUTTON", kRadio, {116, 53, 193, 74}, u8"單行窗口"},
+        {106, "BUTTON", kRadio, {198, 53, 261, 74}, u8"雙窗口"},
+        {107, "BUTTON", kRadio, {271, 53, 355, 74}, u8"仿WIN窗口"},
+        {110, "BUTTON", kRadio, {26, 153, 110, 174}, u8"冷色瓷面"},
+        {111, "BUTTON", kRadio, {147, 153, 231, 174}, u8"粉色瓷面"},
+        {112, "BUTTON", kRadio, {263, 151, 333, 172}, u8"小天使"},
+        {0xFFFF, "STATIC", kText, {23, 210, 277, 227}, u8"注：你也可在安裝完畢后改變這些參數。"}}},
   };
   for (const Row &row : rows) {
     ScopedMachine machine(row.preset);
@@ -245,7 +246,7 @@ TEST(SkinDialog, PaintsItsControlsWithTheCheckedRadiosDotted) {
     POINT radio101, radio106;  // top-left corners
   };
   const Row rows[] = {{"win10-x64", "PYKEY", u8"宋体", 438, {30, 50}, {226, 50}},
-                      {"win10-x64-cp950", "PYKEYB", "System", 383, {26, 47}, {198, 47}}};
+                      {"win10-x64-cp950", "PYKEYB", "System", 383, {26, 53}, {198, 53}}};
   static sim::Canvas picture;
   for (const Row &row : rows) {
     ScopedMachine machine(row.preset);

@@ -3,9 +3,11 @@
 // marks, the banner's Pinyin strip and the progress fills.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "archive_fixtures.h"
 #include "common/program_state.h"
@@ -15,6 +17,7 @@
 #include "support/test_machine.h"
 #include "wizard_fixture.h"
 #include "ui/progress_bar.h"
+#include "ui/wizard_layout.h"
 
 namespace {
 
@@ -231,7 +234,9 @@ TEST_F(WizardScreens, ProgressFillsHoldBackFifteenStepsOfTheTotal) {
 TEST_F(WizardScreens, InstallScreenShowsThePathUntilTheInstallCounts) {
   Show(6);
   ASSERT_NE(TextAt(35, 196), nullptr);
-  EXPECT_EQ(TextAt(35, 196)->text, u8"安装路径：C:\\Program Files\\morvak8\\");
+  EXPECT_EQ(TextAt(35, 196)->text, u8"安装路径：");
+  ASSERT_NE(TextAt(105, 196), nullptr) << "the directory right after its label";
+  EXPECT_EQ(TextAt(105, 196)->text, u8"C:\\Program Files\\morvak8\\");
   EXPECT_EQ(TextAt(30, 155)->text, u8"请不要进行其它操作！");
   EXPECT_EQ(Pixel(360, 210), RGB(150 * 210 / 310, 255 * 210 / 310, 250 - 150 * 210 / 310)) << "no bar while nothing counts";
   progressStep = 3, progressTotal = 110;
@@ -244,6 +249,45 @@ TEST_F(WizardScreens, InstallScreenShowsThePathUntilTheInstallCounts) {
   ShowWindow(editFieldA, SW_SHOW);
   RepaintInstallScreen();
   EXPECT_FALSE(IsWindowVisible(editFieldA));
+}
+
+// The path line looks as the whole line drawn from its characters would, on
+// a code page 950 machine whose Program Files folder has a Chinese (Big5)
+// name as well as on the usual one.
+TEST(WizardPathLine, ShowsTheDirectoryInItsOwnCodePage) {
+  const struct {
+    const char *preset, *programFiles;
+    const wchar_t *line;
+  } rows[] = {{"winxp-x86-cp950", u8"C:\\程式集", L"安装路径：C:\\程式集\\morvak8\\"},
+              {"win10-x64", "C:\\Program Files", L"安装路径：C:\\Program Files\\morvak8\\"}};
+  for (const auto &row : rows) {
+    ScopedMachine machine(row.preset);
+    machine->profile.programFilesDir = row.programFiles;
+    wizard_fixture::OpenWizard(*machine);
+    wizardState = 6;
+    InvalidateRect(mainWindow, nullptr, FALSE);
+    UpdateWindow(mainWindow);
+    // Inside the path's row frame: the picture painted, then the row's
+    // background again with the expected line drawn over it.
+    sim::Canvas *canvas = sim::WindowCanvas(mainWindow);
+    auto inRow = [&](auto visit) {
+      for (int y = 193; y <= 216; ++y)
+        for (int x = 31; x <= 364; ++x) visit(canvas->pixels[y * canvas->width + x], y);
+    };
+    std::vector<COLORREF> painted;
+    inRow([&](COLORREF &pixel, int) { painted.push_back(pixel); });
+    inRow([](COLORREF &pixel, int y) { pixel = RGB(150 * y / 310, 255 * y / 310, 250 - 150 * y / 310); });
+    HDC dc = GetDC(mainWindow);
+    SelectObject(dc, bodyFont);
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, kWhite);
+    TextOutW(dc, 35, 196, row.line, lstrlenW(row.line));
+    ReleaseDC(mainWindow, dc);
+    size_t differing = 0, at = 0;
+    inRow([&](COLORREF &pixel, int) { differing += pixel != painted[at++]; });
+    EXPECT_EQ(differing, 0u) << row.preset;
+    EXPECT_NE(std::count(painted.begin(), painted.end(), kWhite), 0) << "the text is drawn, " << row.preset;
+  }
 }
 
 TEST_F(WizardScreens, WorkingAndFinishScreensDifferInTheBlackCopyOfTheirSecondLine) {

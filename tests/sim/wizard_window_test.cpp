@@ -1,16 +1,20 @@
 // The wizard window's clicks: which rectangle a point hits, edges included,
 // both mouse buttons alike, the choices fixed from the first confirm on, the
-// quit button in every state, and the close box pressed while the
-// installation shows a message.
+// quit button in every state, the close box pressed while the installation
+// shows a message and on the finish screen, and the install screen the
+// wizard comes back to when programs hold the input method.
 #include <gtest/gtest.h>
 
+#include <deque>
 #include <map>
 #include <string>
+#include <vector>
 
 
 #include "common/program_state.h"
 #include "package/package_data.h"
 #include "shell/program_entry.h"
+#include "simmachine/canvas.h"
 #include "support/test_machine.h"
 #include "wizard_fixture.h"
 #include "ui/wizard_layout.h"
@@ -47,6 +51,12 @@ sim::UserAction Action(sim::UserAction::Kind kind, int x = 0, int y = 0) {
   sim::UserAction action;
   action.kind = kind, action.x = x, action.y = y;
   return action;
+}
+
+// The IME chosen, then confirm on the intro, profile and install screens.
+std::deque<sim::UserAction> ImeInstallClicks() {
+  return {Action(sim::UserAction::Kind::kClick, 300, 225), Action(sim::UserAction::Kind::kClick, 90, 257),
+          Action(sim::UserAction::Kind::kClick, 90, 257), Action(sim::UserAction::Kind::kClick, 90, 257)};
 }
 
 // OK in the skin dialog the installation shows.
@@ -122,10 +132,8 @@ TEST(WizardClose, CloseBoxWaitsForTheInstallationToEnd) {
   machine->process.packagePath = VOZ_PACKAGE_FILE;
   machine->profile.fileMappings = {"morvakkelt"};
   using Kind = sim::UserAction::Kind;
-  // The IME, then confirm on the intro, profile and install screens.
-  for (sim::UserAction action : {Action(Kind::kClick, 300, 225), Action(Kind::kClick, 90, 257),
-                                 Action(Kind::kClick, 90, 257), Action(Kind::kClick, 90, 257), SkinDialogOk()})
-    machine->script.actions.push_back(action);
+  machine->script.actions = ImeInstallClicks();
+  machine->script.actions.push_back(SkinDialogOk());
   sim::UserAction close = Action(Kind::kClose);
   close.duringMessageBox = true;
   machine->script.actions.push_back(close);
@@ -143,6 +151,70 @@ TEST(WizardClose, CloseBoxWaitsForTheInstallationToEnd) {
   EXPECT_TRUE(machine->process.memoryBlocks.empty()) << "the working buffer freed";
 }
 
+// On the finish screen of a 64-bit IME installation, where the finish timer
+// has not run yet, the close box ends the program through the ending, as the
+// quit button does: pressed while the installation held the window (it
+// comes when the main loop reads messages again), or later. Pressed while a
+// message of the installation is open it is held back, and the timer ends
+// the program.
+TEST(WizardClose, CloseBoxOnTheFinishScreenRunsTheEnding) {
+  using Kind = sim::UserAction::Kind;
+  sim::UserAction wait = Action(Kind::kWait);
+  wait.ms = 500;
+  sim::UserAction closeInBox = Action(Kind::kClose);
+  closeInBox.duringMessageBox = true;
+  const std::string installed = u8"安装完毕，如不能使用，请重新启动计算机！";
+  const struct {
+    const char *when;
+    std::vector<sim::UserAction> close;
+    std::vector<std::string> seen;  // the close, then the messages from it on
+  } rows[] = {{"while the installation held the window", {Action(Kind::kClose)}, {"close main", installed}},
+              {"after a while on the finish screen", {wait, Action(Kind::kClose)}, {"close main", installed}},
+              {"while a message of the installation is open",
+               {closeInBox},
+               {"close messagebox", u8"检测到内存中有智能Qelvo数据没有退出，请安装后重新启动机器再使用！", installed}}};
+  for (const auto &row : rows) {
+    ScopedMachine machine;
+    machine->process.packagePath = VOZ_PACKAGE_FILE;
+    machine->profile.fileMappings = {"morvakkelt"};
+    auto &actions = machine->script.actions;
+    actions = ImeInstallClicks();
+    const bool inBox = row.close[0].duringMessageBox;
+    if (inBox) actions.insert(actions.end(), row.close.begin(), row.close.end());
+    actions.push_back(SkinDialogOk());
+    if (!inBox) actions.insert(actions.end(), row.close.begin(), row.close.end());
+    char commandLine[] = "";
+    EXPECT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL), 0) << row.when;
+    std::vector<std::string> seen;
+    for (const sim::Event &event : machine->events.events()) {
+      if (event.kind == "close") seen.push_back("close " + event.Field("loop"));
+      else if (!seen.empty() && event.kind == "messagebox") seen.push_back(event.Field("text"));
+    }
+    EXPECT_EQ(seen, row.seen) << row.when;
+  }
+}
+
+// Programs that hold the input method send the wizard back to the install
+// screen, which shows its path again, not the empty progress bar the
+// installation's start drew over it.
+TEST(WizardConflicts, InstallScreenComesBackWithItsPath) {
+  ScopedMachine machine;
+  machine->process.packagePath = VOZ_PACKAGE_FILE;
+  machine->profile.otherWindows = {{"Notepad", "notes"}, {"UIKELT", "", false, 1}};
+  machine->script.actions = ImeInstallClicks();
+  machine->script.actions.push_back(Action(sim::UserAction::Kind::kClick, 310, 257));
+  char commandLine[] = "";
+  ASSERT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL), 0);
+  ASSERT_EQ(machine->events.OfKind("messagebox").size(), 1u);
+  EXPECT_EQ(wizardState, 6);
+  // Right of the path's text, inside its row: the background, not the bar.
+  EXPECT_EQ(sim::CanvasPixel(mainWindow, 360, 210), RGB(150 * 210 / 310, 255 * 210 / 310, 250 - 150 * 210 / 310));
+  bool pathShown = false;
+  for (const sim::DrawnText &text : sim::WindowCanvas(mainWindow)->texts)
+    pathShown |= text.y == 196 && text.text.find("morvak8") != std::string::npos;
+  EXPECT_TRUE(pathShown);
+}
+
 // The install screen's repaint hides the focus field, which leaves its place
 // to be painted: the skin dialog's loop paints the working screen behind
 // it. Before Vista the desktop keeps no picture of a covered window either,
@@ -153,11 +225,8 @@ TEST(WizardWorkingScreen, PaintedBehindTheDialogAndAgainAfterEachBoxBeforeVista)
     ScopedMachine machine(preset);
     machine->process.packagePath = VOZ_PACKAGE_FILE;
     machine->profile.fileMappings = {"morvakkelt"};
-    for (sim::UserAction action : {Action(sim::UserAction::Kind::kClick, 300, 225),
-                                   Action(sim::UserAction::Kind::kClick, 90, 257),
-                                   Action(sim::UserAction::Kind::kClick, 90, 257),
-                                   Action(sim::UserAction::Kind::kClick, 90, 257), SkinDialogOk()})
-      machine->script.actions.push_back(action);
+    machine->script.actions = ImeInstallClicks();
+    machine->script.actions.push_back(SkinDialogOk());
     machine->user.paintObserver = [&](HWND, bool paintMessage) {
       workingScreens[preset] += paintMessage && wizardState == 7;
     };

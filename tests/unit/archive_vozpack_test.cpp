@@ -286,6 +286,10 @@ TEST_F(VozpackTest, CreateAndAppendRefuseWhatTheInstallerRefuses) {
   Write(dir_ / "over.dat", std::string(kCapacity + 1, 'o'));
   ASSERT_EQ(mkfifo((dir_ / "fifo.dat").c_str(), 0600), 0);
   Write(dir_ / "fifo.lst", "fifo.dat\n");
+  fs::create_directories(dir_ / "mixed" / "sub");
+  Write(dir_ / "mixed" / "a.dat", "a");
+  ASSERT_EQ(mkfifo((dir_ / "mixed" / "fifo.dat").c_str(), 0600), 0);
+  fs::create_symlink("nowhere", dir_ / "mixed" / "gone.dat");
   const struct {
     const char *sources;
     const char *message;
@@ -295,6 +299,8 @@ TEST_F(VozpackTest, CreateAndAppendRefuseWhatTheInstallerRefuses) {
       {"full.dat fifo.dat", "fifo.dat: is not a regular file"},
       {"--list fifo.dat", "fifo.dat: is not a regular file"},
       {"--list fifo.lst", "fifo.dat: is not a regular file"},
+      {"mixed", "mixed/fifo.dat: is not a regular file, left out"},
+      {"mixed", "mixed/gone.dat: is not a regular file, left out"},
   };
   for (const auto &row : kRefused) {
     std::istringstream words(row.sources);

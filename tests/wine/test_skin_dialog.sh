@@ -7,9 +7,9 @@
 # commands and OK ends it. Its rectangles are those the simulated machine
 # makes, and its picture is compared with the simulated machine's (the sim
 # test SkinDialog.PaintsItsControlsWithTheCheckedRadiosDotted draws it):
-# the same pixels on 936, where both draw "宋体" with the same font; on 950
-# each system draws its own system font, so that pair is only looked at.
-# The pairs are kept side by side in build/screens/skin-dialog-CP.png.
+# the same pixels on both code pages, "宋体" on 936 and the face Wine finds
+# for the template's "System" on 950, each label whole. The pairs are kept
+# side by side in build/screens/skin-dialog-CP.png.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 top=$(cd "$here/../.." && pwd)
@@ -101,8 +101,10 @@ check_dialog() {
 check_dialog 936 PYKEY zh_CN.UTF-8
 check_dialog 950 PYKEYB zh_TW.UTF-8
 
-# The simulated machine places the 936 dialog's controls as Wine does.
-expected="dialog 100,80 444x305 client 438x280
+# The simulated machine places the dialogs' controls as Wine does, and
+# draws the same pixels.
+declare -A expected
+expected[936]="dialog 100,80 444x305 client 438x280
 control 105 Button 50010001 176,234,264,262
 control 65535 Button 50000007 12,16,420,94
 control 65535 Button 50000007 12,108,420,186
@@ -114,14 +116,31 @@ control 110 Button 50010009 30,144,126,164
 control 111 Button 50000009 168,144,264,164
 control 112 Button 50000009 300,142,380,162
 control 65535 Static 50020000 26,198,316,214"
-actual=$(grep -E '^(dialog|control)' "$out/probe-PYKEY.txt" | tr -d '\r')
-if [ "$actual" != "$expected" ]; then
-  echo "the 936 dialog's rectangles differ from the simulated machine's:" >&2
-  diff <(echo "$expected") <(echo "$actual") >&2 || true
-  exit 1
-fi
-different=$(compare -metric AE "$out/wine-PYKEY.png" "$sim_pictures/skin-dialog-PYKEY.png" null: 2>&1 || true)
-if [ "$different" != 0 ]; then
-  echo "the 936 dialog differs from the simulated machine's picture in $different pixels" >&2
-  exit 1
-fi
+expected[950]="dialog 100,80 389x323 client 383x298
+control 105 Button 50010001 154,249,231,279
+control 65535 Button 50000007 11,17,368,100
+control 65535 Button 50000007 11,115,368,198
+control 101 Button 50000009 26,53,103,74
+control 102 Button 50000009 116,53,193,74
+control 106 Button 50010009 198,53,261,74
+control 107 Button 50000009 271,53,355,74
+control 110 Button 50010009 26,153,110,174
+control 111 Button 50000009 147,153,231,174
+control 112 Button 50000009 263,151,333,172
+control 65535 Static 50020000 23,210,277,227"
+status=0
+for pair in "936 PYKEY" "950 PYKEYB"; do
+  read -r cp name <<<"$pair"
+  actual=$(grep -E '^(dialog|control)' "$out/probe-$name.txt" | tr -d '\r')
+  if [ "$actual" != "${expected[$cp]}" ]; then
+    echo "the $cp dialog's rectangles differ from the simulated machine's:" >&2
+    diff <(echo "${expected[$cp]}") <(echo "$actual") >&2 || true
+    status=1
+  fi
+  different=$(compare -metric AE "$out/wine-$name.png" "$sim_pictures/skin-dialog-$name.png" null: 2>&1 || true)
+  if [ "$different" != 0 ]; then
+    echo "the $cp dialog differs from the simulated machine's picture in $different pixels" >&2
+    status=1
+  fi
+done
+exit $status

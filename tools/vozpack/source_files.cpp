@@ -1,6 +1,7 @@
 #include "source_files.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <sstream>
 #include <stdexcept>
 
@@ -37,8 +38,20 @@ std::vector<SourceFile> ReadSourceFiles(const std::vector<std::filesystem::path>
 
 std::vector<std::filesystem::path> FolderFiles(const std::filesystem::path &folder) {
   std::vector<std::filesystem::path> paths;
-  for (const auto &item : std::filesystem::directory_iterator(folder))
-    if (item.is_regular_file()) paths.push_back(item.path());
+  size_t leftOut = 0;
+  for (const auto &item : std::filesystem::directory_iterator(folder)) {
+    if (item.is_regular_file()) {
+      paths.push_back(item.path());
+    } else if (!item.is_directory()) {
+      // A FIFO, device, socket or a link that leads nowhere: the package
+      // would silently lack it, so it is named and nothing is written.
+      std::fprintf(stderr, "vozpack: %s: is not a regular file, left out\n", item.path().c_str());
+      ++leftOut;
+    }
+  }
+  if (leftOut)
+    throw std::runtime_error(folder.string() + ": " + std::to_string(leftOut) +
+                             " of its files are not regular files; nothing written");
   std::sort(paths.begin(), paths.end(),
             [](const auto &a, const auto &b) { return a.filename().string() < b.filename().string(); });
   if (paths.empty()) throw std::runtime_error(folder.string() + ": no files to pack");

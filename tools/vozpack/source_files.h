@@ -14,6 +14,9 @@
 // not a regular file, or that the installer would refuse: empty, or larger
 // than it can install (read no further than that).
 std::vector<SourceFile> ReadSourceFiles(const std::vector<std::filesystem::path> &paths);
+// The regular files of `folder` (links to them included), its subfolders
+// passed over. Names every other kind of file on stderr and then throws
+// std::runtime_error: a package without them is not written.
 std::vector<std::filesystem::path> FolderFiles(const std::filesystem::path &folder);
 // Throws std::runtime_error when the list is not a regular file or lists
 // nothing.
