@@ -1,10 +1,16 @@
 # setup.exe (i686) or setup64.exe (x86_64): the product against the real
 # Win32 headers, statically linked, with its manifest, icon and package.
+# The oldest Windows each runs on: XP for 32-bit, XP x64 (Server 2003) for
+# 64-bit, which the executable's header names as its OS and subsystem version.
 if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
   set(VOZ_EXE_NAME setup64)
+  set(VOZ_OLDEST_WINDOWS 5 2)
 else()
   set(VOZ_EXE_NAME setup)
+  set(VOZ_OLDEST_WINDOWS 5 1)
 endif()
+list(GET VOZ_OLDEST_WINDOWS 0 VOZ_OLDEST_MAJOR)
+list(GET VOZ_OLDEST_WINDOWS 1 VOZ_OLDEST_MINOR)
 
 find_library(VOZ_ZLIB_STATIC NAMES libz.a REQUIRED)
 
@@ -33,8 +39,22 @@ add_executable(${VOZ_EXE_NAME} WIN32 ${VOZ_PRODUCT_SOURCES} ${VOZ_RC})
 target_include_directories(${VOZ_EXE_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/src)
 target_compile_options(${VOZ_EXE_NAME} PRIVATE
   $<$<COMPILE_LANGUAGE:CXX>:${VOZ_WARNINGS} ${VOZ_PRODUCT_CHARSET} -fno-exceptions -fno-rtti>)
-target_compile_definitions(${VOZ_EXE_NAME} PRIVATE WINVER=0x0601 _WIN32_WINNT=0x0601)
+# The headers declare only what Windows XP has, so that a newer function
+# cannot slip in unnoticed; the import check after linking covers what the
+# runtime libraries import.
+target_compile_definitions(${VOZ_EXE_NAME} PRIVATE WINVER=0x0501 _WIN32_WINNT=0x0501)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_BINARY_DIR}/resources -I${CMAKE_BINARY_DIR}/payload -c 936")
 target_link_options(${VOZ_EXE_NAME} PRIVATE -static -static-libgcc -static-libstdc++ -s
-  -Wl,--no-insert-timestamp)
+  -Wl,--no-insert-timestamp
+  -Wl,--major-os-version,${VOZ_OLDEST_MAJOR},--minor-os-version,${VOZ_OLDEST_MINOR}
+  -Wl,--major-subsystem-version,${VOZ_OLDEST_MAJOR},--minor-subsystem-version,${VOZ_OLDEST_MINOR})
 target_link_libraries(${VOZ_EXE_NAME} PRIVATE ${VOZ_ZLIB_STATIC} imm32 shell32 advapi32 gdi32 user32)
+
+# Every imported function must be one the oldest supported Windows exports:
+# a new import that is not fails the build with its name.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_custom_command(TARGET ${VOZ_EXE_NAME} POST_BUILD
+  COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tests/build/check_imports.py
+          --objdump ${CMAKE_OBJDUMP} $<TARGET_FILE:${VOZ_EXE_NAME}>
+  COMMENT "Checking the imports of ${VOZ_EXE_NAME}.exe against Windows XP"
+  VERBATIM)
