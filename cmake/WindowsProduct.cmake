@@ -37,8 +37,11 @@ set_source_files_properties(${VOZ_RC} PROPERTIES OBJECT_DEPENDS "${VOZ_ICON};${V
 
 add_executable(${VOZ_EXE_NAME} WIN32 ${VOZ_PRODUCT_SOURCES} ${VOZ_RC})
 target_include_directories(${VOZ_EXE_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/src)
+# A cast from one function type to another hides a wrong signature; the
+# product needs none (a system function found by name gets its type from
+# FindSystemFunction), so one is an error.
 target_compile_options(${VOZ_EXE_NAME} PRIVATE
-  $<$<COMPILE_LANGUAGE:CXX>:${VOZ_WARNINGS} ${VOZ_PRODUCT_CHARSET} -fno-exceptions -fno-rtti>)
+  $<$<COMPILE_LANGUAGE:CXX>:${VOZ_WARNINGS} ${VOZ_PRODUCT_CHARSET} -fno-exceptions -fno-rtti -Werror=cast-function-type>)
 # The headers declare only what Windows XP has, so that a newer function
 # cannot slip in unnoticed; the import check after linking covers what the
 # runtime libraries import.
