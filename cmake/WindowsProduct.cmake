@@ -32,8 +32,10 @@ voz_add_package(${CMAKE_C_COMPILER} ${VOZ_STUB_ENTRY} ${VOZ_HOST_BIN}/make_paylo
                 host_tools ${VOZ_HOST_BIN}/make_payload ${VOZ_HOST_BIN}/vozpack)
 
 configure_file(${CMAKE_SOURCE_DIR}/src/resources/setup.manifest ${CMAKE_BINARY_DIR}/resources/setup.manifest COPYONLY)
+configure_file(${CMAKE_SOURCE_DIR}/src/resources/version.rc.in ${CMAKE_BINARY_DIR}/resources/version.rc @ONLY)
 set(VOZ_RC ${CMAKE_SOURCE_DIR}/src/resources/setup.rc)
-set_source_files_properties(${VOZ_RC} PROPERTIES OBJECT_DEPENDS "${VOZ_ICON};${VOZ_PACKAGE_FILE}")
+set_source_files_properties(${VOZ_RC} PROPERTIES OBJECT_DEPENDS
+  "${VOZ_ICON};${VOZ_PACKAGE_FILE};${CMAKE_BINARY_DIR}/resources/version.rc;${CMAKE_SOURCE_DIR}/src/resources/dialogs.rc")
 
 add_executable(${VOZ_EXE_NAME} WIN32 ${VOZ_PRODUCT_SOURCES} ${VOZ_RC})
 target_include_directories(${VOZ_EXE_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/src)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Two clean builds of setup.exe from the same sources must be byte-identical:
 # builds a second copy in a fresh folder and compares it with the preset's
-# (setup.exe alone: nothing else of that tree is compared).
+# (setup.exe alone: nothing else of that tree is compared). Then shows what
+# the executable says it is: its version resource, read from the file.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 second=build/reproducible-i686
@@ -13,5 +14,11 @@ if cmp build/mingw-i686/setup.exe "$second/setup.exe"; then
   rm -rf "$second"
 else
   echo "setup.exe differs between two clean builds" >&2
+  exit 1
+fi
+version=$(tests/build/pe_resources.py version build/mingw-i686/setup.exe)
+printf '%s\n' "$version" | sed 's/^/  /'
+if ! grep -qx 'file version 9.30.0.0' <<<"$version" || ! grep -qx 'Translation: 080404b0 040404b0' <<<"$version"; then
+  echo "setup.exe does not say it is version 9.30, in simplified and traditional Chinese" >&2
   exit 1
 fi
