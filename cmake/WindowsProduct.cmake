@@ -63,3 +63,25 @@ add_custom_command(TARGET ${VOZ_EXE_NAME} POST_BUILD
           --objdump ${CMAKE_OBJDUMP} $<TARGET_FILE:${VOZ_EXE_NAME}>
   COMMENT "Checking the imports of ${VOZ_EXE_NAME}.exe against Windows XP"
   VERBATIM)
+
+# Authenticode: given a certificate and its private key (PEM files), the
+# build signs the executable with SHA-256, after the import check. The
+# settings are cache variables, taken from the environment at the first
+# configure when not given with -D. VOZ_SIGN_TIME (seconds since 1970) fixes
+# the signing time, so that signed builds are reproducible;
+# VOZ_SIGN_TIMESTAMP_URL names an RFC 3161 time-stamp server.
+set(VOZ_SIGN_CERT "$ENV{VOZ_SIGN_CERT}" CACHE FILEPATH "Authenticode certificate (PEM) that signs the executable")
+set(VOZ_SIGN_KEY "$ENV{VOZ_SIGN_KEY}" CACHE FILEPATH "Private key (PEM) of VOZ_SIGN_CERT")
+set(VOZ_SIGN_TIME "$ENV{VOZ_SIGN_TIME}" CACHE STRING "Fixed signing time, seconds since 1970 (empty: the time of signing)")
+set(VOZ_SIGN_TIMESTAMP_URL "$ENV{VOZ_SIGN_TIMESTAMP_URL}" CACHE STRING "RFC 3161 time-stamp server (empty: none)")
+if(VOZ_SIGN_CERT AND VOZ_SIGN_KEY)
+  find_program(VOZ_OSSLSIGNCODE osslsigncode REQUIRED)
+  add_custom_command(TARGET ${VOZ_EXE_NAME} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -DINPUT=$<TARGET_FILE:${VOZ_EXE_NAME}> -DOUTPUT=$<TARGET_FILE:${VOZ_EXE_NAME}>
+            -DCERT=${VOZ_SIGN_CERT} -DKEY=${VOZ_SIGN_KEY} -DTIME=${VOZ_SIGN_TIME} -DTIMESTAMP_URL=${VOZ_SIGN_TIMESTAMP_URL}
+            -P ${CMAKE_SOURCE_DIR}/cmake/SignExecutable.cmake
+    COMMENT "Signing ${VOZ_EXE_NAME}.exe"
+    VERBATIM)
+elseif(VOZ_SIGN_CERT OR VOZ_SIGN_KEY)
+  message(FATAL_ERROR "VOZ_SIGN_CERT and VOZ_SIGN_KEY are given together, or neither")
+endif()
