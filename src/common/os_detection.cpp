@@ -3,6 +3,7 @@
 #include "common/program_state.h"
 #include "common/system_folders.h"
 #include "common/wow64.h"
+#include "platform/system_function.h"
 #include "platform/win32.h"
 
 namespace {
@@ -68,10 +69,9 @@ int DetectWindowsVersion() {
 int DetectWindows10() {
   HMODULE ntdll = LoadLibraryA("ntdll.dll");
   if (!ntdll) return 0;
-  RtlGetNtVersionNumbersFunction getVersion =
-      (RtlGetNtVersionNumbersFunction)(void *)GetProcAddress(ntdll, "RtlGetNtVersionNumbers");
+  RtlGetNtVersionNumbersFunction getVersion;
   DWORD major = 0, minor = 0, build = 0;
-  if (getVersion) getVersion(&major, &minor, &build);
+  if (FindSystemFunction(ntdll, "RtlGetNtVersionNumbers", &getVersion)) getVersion(&major, &minor, &build);
   FreeLibrary(ntdll);
   windows11Flag = 0;
   if (major != 10 || minor != 0) return 0;

@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "package/memory_block.h"
+#include "platform/system_function.h"
 
 // The layout advapi32 documents for its MD5 routines.
 struct Md5Context {
@@ -24,10 +25,12 @@ static int ComputeMd5(HMODULE advapi, const BYTE *data, DWORD length, BYTE diges
 // advapi32 exports the routines without a declaration in the import
 // libraries, so they are looked up by name.
 static int ComputeMd5(HMODULE advapi, const BYTE *data, DWORD length, BYTE digest[16]) {
-  Md5InitRoutine init = (Md5InitRoutine)(void *)GetProcAddress(advapi, "MD5Init");
-  Md5UpdateRoutine update = (Md5UpdateRoutine)(void *)GetProcAddress(advapi, "MD5Update");
-  Md5FinalRoutine finish = (Md5FinalRoutine)(void *)GetProcAddress(advapi, "MD5Final");
-  if (!init || !update || !finish) return 0;
+  Md5InitRoutine init;
+  Md5UpdateRoutine update;
+  Md5FinalRoutine finish;
+  if (!FindSystemFunction(advapi, "MD5Init", &init) || !FindSystemFunction(advapi, "MD5Update", &update) ||
+      !FindSystemFunction(advapi, "MD5Final", &finish))
+    return 0;
   Md5Context context;
   init(&context);
   update(&context, data, length);

@@ -1,5 +1,6 @@
 #include "shell/dll_search.h"
 
+#include "platform/system_function.h"
 #include "platform/win32.h"
 
 namespace {
@@ -11,9 +12,8 @@ const DWORD kSearchSystem32 = 0x00000800;  // LOAD_LIBRARY_SEARCH_SYSTEM32
 void RestrictDllSearch() {
   HMODULE kernel32 = GetModuleHandleA("kernel32");
   if (!kernel32) return;
-  SetDefaultDllDirectoriesFunction setDefault =
-      (SetDefaultDllDirectoriesFunction)(void *)GetProcAddress(kernel32, "SetDefaultDllDirectories");
-  if (setDefault && setDefault(kSearchSystem32)) return;
-  SetDllDirectoryAFunction setDirectory = (SetDllDirectoryAFunction)(void *)GetProcAddress(kernel32, "SetDllDirectoryA");
-  if (setDirectory) setDirectory("");
+  SetDefaultDllDirectoriesFunction setDefault;
+  if (FindSystemFunction(kernel32, "SetDefaultDllDirectories", &setDefault) && setDefault(kSearchSystem32)) return;
+  SetDllDirectoryAFunction setDirectory;
+  if (FindSystemFunction(kernel32, "SetDllDirectoryA", &setDirectory)) setDirectory("");
 }

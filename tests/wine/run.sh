@@ -17,8 +17,10 @@ fi
 mkdir -p "$top/build/wine"
 work=$(mktemp -d "$top/build/wine/run.XXXXXX")
 export WINE_WORK="$work"
-export SETUP64="$top/build/mingw-x64/setup64.exe"
+# SETUP64 may name another build of setup64.exe, a signed one for example.
+export SETUP64="${SETUP64:-$top/build/mingw-x64/setup64.exe}"
 export CONFORMANCE64="$top/build/mingw-x64/platform_conformance.exe"
+export VERSION_PROBE="$top/build/mingw-x64/version_probe.exe"
 export SETUP_SIM="$top/build/native/tools/setup-sim"
 
 # The Chinese locale the program expects (code page 936), compiled into the

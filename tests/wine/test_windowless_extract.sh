@@ -7,7 +7,7 @@
 # started, as on the simulated machine.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
-build=$(dirname "$SETUP64")
+build="$top/build/mingw-x64"
 install="$WINEPREFIX/drive_c/Program Files/morvak8"
 
 # A message box would wait for a click: a failed entry must not hang the run.
