@@ -224,6 +224,15 @@ BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, void *
 // Cuts or extends the file at the handle's position.
 BOOL SetEndOfFile(HANDLE file) { return Succeeded(M().files.SetEnd(FromHandle(file))); }
 
+// Positions below 4 GB only: a high part must be null or zero.
+DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method) {
+  if (distanceHigh && *distanceHigh != 0) return sim::SetError(ERROR_INVALID_PARAMETER), INVALID_SET_FILE_POINTER;
+  uint64_t position = 0;
+  if (!Succeeded(M().files.Seek(FromHandle(file), distance, static_cast<int>(method), &position)))
+    return INVALID_SET_FILE_POINTER;
+  return static_cast<DWORD>(position);
+}
+
 // The attributes, size and a link count of 1 (narrower than Windows: no
 // times, volume serial or file index).
 BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information) {
@@ -235,7 +244,9 @@ BOOL GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION inform
   information->dwFileAttributes = attributes;
   information->nFileSizeHigh = static_cast<DWORD>(size >> 32);
   information->nFileSizeLow = static_cast<DWORD>(size);
-  information->nNumberOfLinks = 1;
+  uint32_t links = 1;
+  M().files.LinkCount(FromHandle(file), &links);
+  information->nNumberOfLinks = links;
   return TRUE;
 }
 
@@ -278,6 +289,14 @@ BOOL DeleteFileA(LPCSTR path) { return Logged(M().files.Delete(PathArgument(path
 BOOL MoveFileA(LPCSTR from, LPCSTR to) {
   if (!from || !to) return Succeeded(ERROR_INVALID_PARAMETER);
   return Logged(M().files.Move(PathArgument(from), PathArgument(to)), "rename", from, to);
+}
+
+// MOVEFILE_REPLACE_EXISTING only; Windows 9x has no MoveFileEx.
+BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags) {
+  if (M().profile.family != sim::Family::NT) return Succeeded(ERROR_CALL_NOT_IMPLEMENTED);
+  if (!from || !to || (flags & ~MOVEFILE_REPLACE_EXISTING)) return Succeeded(ERROR_INVALID_PARAMETER);
+  const bool replace = (flags & MOVEFILE_REPLACE_EXISTING) != 0;
+  return Logged(M().files.Move(PathArgument(from), PathArgument(to), replace), "rename", from, to);
 }
 
 // The folder carries the DACL of the security attributes' descriptor

@@ -241,9 +241,11 @@ bool FileSystem::LoadStateIni(const std::string &text, std::string *error) {
 
 // One "key = value" line of [files]: the value is a number, a kind or a DACL
 // in SDDL, a blank and a path; for a read-only folder, a pending delete or a
-// crash on write the path alone; for a junction or file link its path, " | " and the target.
+// crash on write the path alone; for a junction, file link or hard link its
+// path, " | " and the target.
 bool FileSystem::LoadStateLine(const std::string &key, const std::string &value) {
   if (key == kJunctionKey || key == kSymlinkKey) return LoadLinkLine(value, key == kJunctionKey);
+  if (key == "hardlink") return LoadHardLinkLine(value);
   bool pathOnly = key == "read_only_folder" || key == "delete_pending" || key == "crash_on_write";
   size_t blank = value.find(' ');
   std::string word = value.substr(0, blank);
@@ -267,6 +269,18 @@ bool FileSystem::LoadStateLine(const std::string &key, const std::string &value)
     SetSecurityOf(path, word);
   else
     return false;
+  return true;
+}
+
+// "hardlink = NAME | FILE": NAME becomes a second name of the existing FILE.
+// The host keeps the link, so the line is used up.
+bool FileSystem::LoadHardLinkLine(const std::string &value) {
+  size_t bar = value.find('|');
+  if (bar == std::string::npos) return false;
+  std::string path = TrimBlanks(value.substr(0, bar)), target = TrimBlanks(value.substr(bar + 1));
+  if (path.empty() || LocateHost(path, false).error || !LocateHost(target).exists || IsDirectory(target))
+    return false;
+  SetHardLink(path, target);
   return true;
 }
 
@@ -485,8 +499,11 @@ uint32_t FileSystem::Delete(const std::u16string &path) {
 }
 
 // Renames within and across drives alike (narrower than Windows, which
-// copies across drives and refuses to move a folder to another drive).
-uint32_t FileSystem::Move(const std::u16string &from, const std::u16string &to) {
+// copies across drives and refuses to move a folder to another drive). With
+// `replace` (MOVEFILE_REPLACE_EXISTING) a file, or a file link itself, under
+// the new name gives way in one step, unless it is read-only, in use or a
+// folder.
+uint32_t FileSystem::Move(const std::u16string &from, const std::u16string &to, bool replace) {
   Location source;
   if (uint32_t error = LocateExisting(from, &source)) return error;
   if (WriteProtected(source)) return ERROR_ACCESS_DENIED;
@@ -494,13 +511,46 @@ uint32_t FileSystem::Move(const std::u16string &from, const std::u16string &to) 
   Location target = Locate(to, true, false);
   if (target.error) return target.error;
   // A new spelling of the same name changes nothing here (Windows changes the case).
-  if (target.exists) return target.Key() == source.Key() ? 0 : ERROR_ALREADY_EXISTS;
+  if (target.exists && target.Key() == source.Key()) return 0;
+  if (target.exists && !replace) return ERROR_ALREADY_EXISTS;
   if (!target.parentExists) return ERROR_PATH_NOT_FOUND;
   if (WriteProtected(target)) return ERROR_ACCESS_DENIED;
+  if (target.exists) {
+    if (uint32_t error = ReplaceableError(target)) return error;
+    std::error_code ignored;
+    if (target.reparse) fs::remove(target.host, ignored);
+    ForgetPath(target.Key());
+  }
   std::error_code failure;
   if (!source.reparse) fs::rename(source.host, target.host, failure);
   if (failure) return ERROR_ACCESS_DENIED;
   RenamePath(source, target);
+  return 0;
+}
+
+// Why a file under the name a move replaces cannot give way; 0 when it can.
+uint32_t FileSystem::ReplaceableError(const Location &target) const {
+  if (target.directory || (StoredAttributes(target) & FILE_ATTRIBUTE_READONLY)) return ERROR_ACCESS_DENIED;
+  auto mark = inUse_.find(target.Key());
+  if (mark != inUse_.end() && mark->second.value == InUse::LoadedModule) return ERROR_ACCESS_DENIED;
+  return SharingError(target.Key(), kDelete, kShareAll);
+}
+
+void FileSystem::SetHardLink(const std::string &windowsPath, const std::string &target) {
+  const Location existing = LocateHost(target);
+  const Location name = LocateHost(windowsPath, false);
+  std::error_code failure;
+  fs::create_directories(name.host.parent_path(), failure);
+  fs::remove(name.host, failure);
+  fs::create_hard_link(existing.host, name.host, failure);
+}
+
+uint32_t FileSystem::LinkCount(uint32_t handle, uint32_t *count) const {
+  auto it = open_.find(handle);
+  if (it == open_.end()) return ERROR_INVALID_HANDLE;
+  struct stat status {};
+  const int fd = it->second.fd;
+  *count = fd >= 0 && fstat(fd, &status) == 0 ? static_cast<uint32_t>(status.st_nlink) : 1;
   return 0;
 }
 

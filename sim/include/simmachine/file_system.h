@@ -58,7 +58,8 @@ class FileSystem {
 
   // machine.ini section text ([files]) describing files in use, read-only
   // folders, attributes, faults, DACLs, junctions, file links and deletes
-  // that wait for a holder; and back. Paths in it are Windows paths.
+  // that wait for a holder; and back. Paths in it are Windows paths. A
+  // "hardlink" line is done at load and not written back: the host keeps it.
   std::string StateIni() const;
   bool LoadStateIni(const std::string &text, std::string *error);
 
@@ -86,6 +87,9 @@ class FileSystem {
   // FILE_ATTRIBUTE_* of what the handle has open (GetFileInformationByHandle):
   // FILE_ATTRIBUTE_REPARSE_POINT for a junction or link opened itself.
   uint32_t HandleAttributes(uint32_t handle, uint32_t *attributes) const;
+  // How many names the file the handle has open goes by (hard links); 1 for
+  // a folder or a link opened itself.
+  uint32_t LinkCount(uint32_t handle, uint32_t *count) const;
   // ERROR_INVALID_HANDLE for a value that is not an open file handle.
   uint32_t Close(uint32_t handle);
 
@@ -99,7 +103,9 @@ class FileSystem {
   // is still open under its name until the last handle, the program's or
   // another program's, closes; from that build on the name is free at once.
   uint32_t Delete(const std::u16string &path);
-  uint32_t Move(const std::u16string &from, const std::u16string &to);
+  // `replace`: a file already under the new name gives way (MoveFileEx's
+  // MOVEFILE_REPLACE_EXISTING).
+  uint32_t Move(const std::u16string &from, const std::u16string &to, bool replace = false);
   // A new folder carries `security` (SDDL of its DACL), or with "" none of
   // its own.
   uint32_t CreateFolder(const std::u16string &path, const std::string &security = "");
@@ -165,6 +171,10 @@ class FileSystem {
   // file symbolic link. Any user may replace a folder he can delete with a
   // junction; the target's own rights apply to what is reached through it.
   void SetLink(const std::string &windowsPath, const std::string &target, bool folder);
+  // Makes `windowsPath` a second name (hard link) of the existing file
+  // `target`: writing through either name changes both, deleting one leaves
+  // the other. An ordinary user may make one to a file he cannot read.
+  void SetHardLink(const std::string &windowsPath, const std::string &target);
   // Whether the file was deleted and waits for its last holder to close it.
   bool IsDeletePending(const std::string &windowsPath) const;
 
@@ -211,6 +221,8 @@ class FileSystem {
 
   bool LoadStateLine(const std::string &key, const std::string &value);
   bool LoadLinkLine(const std::string &value, bool folder);
+  bool LoadHardLinkLine(const std::string &value);
+  uint32_t ReplaceableError(const Location &target) const;
   Location Locate(const std::u16string &path, bool redirect, bool follow = true) const;
   Location LocateHost(const std::string &windowsPath, bool follow = true) const;
   uint32_t LocateExisting(const std::u16string &path, Location *location, bool follow = false) const;

@@ -125,6 +125,8 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES
 BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD count, LPDWORD read, void *overlapped);
 BOOL WriteFile(HANDLE file, LPCVOID buffer, DWORD count, LPDWORD written, void *overlapped);
 BOOL SetEndOfFile(HANDLE file);
+#define INVALID_SET_FILE_POINTER ((DWORD)-1)
+DWORD SetFilePointer(HANDLE file, LONG distance, PLONG distanceHigh, DWORD method);
 
 #define FILE_MAP_WRITE 0x0002
 #define FILE_MAP_READ 0x0004
@@ -151,6 +153,8 @@ BOOL CloseHandle(HANDLE handle);
 BOOL CopyFileA(LPCSTR source, LPCSTR target, BOOL failIfExists);
 BOOL DeleteFileA(LPCSTR path);
 BOOL MoveFileA(LPCSTR from, LPCSTR to);
+#define MOVEFILE_REPLACE_EXISTING 0x00000001
+BOOL MoveFileExA(LPCSTR from, LPCSTR to, DWORD flags);
 BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES security);
 BOOL RemoveDirectoryA(LPCSTR path);
 DWORD GetFileAttributesA(LPCSTR path);
