@@ -1,6 +1,7 @@
 #include "common/install_dir.h"
 
 #include "common/os_detection.h"
+#include "common/plain_files.h"
 #include "common/program_state.h"
 #include "common/system_folders.h"
 #include "common/text_buffer.h"
@@ -45,35 +46,27 @@ void RecordFolder(const char *path, char *folder, int size) {
   lstrcpynA(folder, path, end + 1);
 }
 
-// Puts the installation directory's bytes, and nothing after them, into an
-// open file, and closes it.
-void WriteRecordThrough(HANDLE file) {
-  if (file == INVALID_HANDLE_VALUE) return;
-  DWORD written = 0;
-  if (SetEndOfFile(file)) WriteFile(file, installDir, lstrlenA(installDir), &written, NULL);
-  CloseHandle(file);
-}
-
 // Ordinary users can delete the data drive's folder and put a junction in its
 // place, which would send this elevated write anywhere. So the record's folder
 // is held open without delete sharing, which keeps it from being renamed or
-// replaced until the record is written, and neither the folder nor the file
-// may be a reparse point; the file is cut only once it is known to be plain.
-// A record that cannot be written this way is skipped: the other programs
-// read it as a hint, this one does not need it.
+// replaced until the record is written, and may not be a reparse point; the
+// record is written whole under a name of its own and then put in place, so
+// that neither a link under its name nor a crash in between (an empty record
+// would lose the earlier installation's folder) can do harm. A record that
+// cannot be written this way is skipped: the other programs read it as a
+// hint, this one does not need it.
 void WriteRecordFile(const char *path) {
   // Reparse points (junctions and links) exist only on the NT family; Windows
-  // 9x opens no folders and knows no reparse flag.
+  // 9x opens no folders.
   if (IsWindows9xFamily()) {
-    WriteRecordThrough(CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_ALWAYS,
-                                   FILE_ATTRIBUTE_NORMAL, NULL));
+    ReplacePlainFile(path, installDir, (DWORD)lstrlenA(installDir));
     return;
   }
   char folderPath[kSystemDirSize + 16];
   RecordFolder(path, folderPath, sizeof folderPath);
   HANDLE folder = OpenPlainObject(folderPath, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
   if (folder == INVALID_HANDLE_VALUE) return;
-  WriteRecordThrough(OpenPlainObject(path, GENERIC_WRITE, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL));
+  ReplacePlainFile(path, installDir, (DWORD)lstrlenA(installDir));
   CloseHandle(folder);
 }
 

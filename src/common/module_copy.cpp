@@ -2,6 +2,7 @@
 
 #include "common/file_operations.h"
 #include "common/message_box.h"
+#include "common/plain_files.h"
 #include "common/program_state.h"
 #include "common/system_folders.h"
 #include "common/text_buffer.h"
@@ -72,7 +73,12 @@ int WorkOnTarget(TargetWork work, const char *source, const char *target, int co
   return directory ? WithoutRedirection(work, sourcePath, targetPath) : noDirectory;
 }
 
+// The source in the installation directory is copied only as a plain file:
+// a link or a second name planted there could lead to any file.
 int CopyAttempt(const char *sourcePath, const char *targetPath) {
+  HANDLE source = OpenPlainFile(sourcePath, GENERIC_READ, NULL);
+  if (source == INVALID_HANDLE_VALUE) return kNotUnpacked;
+  CloseHandle(source);
   SetFileAttributesA(targetPath, FILE_ATTRIBUTE_ARCHIVE);
   if (CopyFileA(sourcePath, targetPath, FALSE)) return kCopied;
   if (GetLastError() == ERROR_FILE_NOT_FOUND) return kNotUnpacked;

@@ -23,6 +23,11 @@ const char kModuleNotCopiedFormat[] = "没有成功复制%s文件，请退出安
 
 const WCHAR kKeepEarlierDataText[] = L"检测到有智能Qelvo以前的词组等数据文件，是否保留？";
 const WCHAR kKeepDataHereText[] = L"检测到安装目录下有智能Qelvo以前的词组等数据文件，是否保留？";
+const char kEarlierDataNotBackedUpText[] =
+    "智能Qelvo以前的词组等数据文件无法备份（vorlback.voz不能写入），为保护这些数据，安装已停止，没有做任何改动。"
+    "请检查磁盘空间和安装目录中的vorlback.voz后重新安装！";
+const char kInstallDirectoryIsLinkText[] =
+    "安装目录是指向别处的链接（连接点），为安全起见，安装已停止，没有做任何改动。请删除该链接后重新安装！";
 
 const char kLayoutTextGbk[] = "智能Qelvo输入平台I";
 // "智能Qelvo輸入平台I" in Big5.

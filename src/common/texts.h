@@ -32,6 +32,8 @@ extern const char kModuleNotCopiedFormat[];    // target name or path
 // ---- Earlier data ----
 extern const WCHAR kKeepEarlierDataText[];
 extern const WCHAR kKeepDataHereText[];
+extern const char kEarlierDataNotBackedUpText[];
+extern const char kInstallDirectoryIsLinkText[];
 
 // ---- Registration ----
 extern const char kLayoutTextGbk[];  // the keyboard layout's name in Windows

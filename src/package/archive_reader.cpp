@@ -5,6 +5,7 @@
 
 #include "common/file_operations.h"
 #include "common/message_box.h"
+#include "common/plain_files.h"
 #include "common/program_state.h"
 #include "common/progress.h"
 #include "common/text_buffer.h"
@@ -25,8 +26,8 @@ static const DWORD kNamedFailureLimit = 5;
 
 static DWORD InflateEntry(const ArchiveEntry *entry, BYTE *target, DWORD capacity);
 static int DigestMatches(const ArchiveEntry *entry, BYTE *content, DWORD length);
-static int WriteEntryFile(const char *path, const BYTE *content, DWORD length);
-static int ExtractEntry(const ArchiveEntry *entry, BYTE *scratch, DWORD scratchSize);
+static int ExtractEntry(const ArchiveEntry *entry, const char *folder, BYTE *scratch, DWORD scratchSize);
+static int FindPackageEntry(const char *name, ArchiveEntry *entry);
 static void ReportFailedEntry(const char *name, DWORD failures);
 static void ReportFurtherFailures(DWORD failures);
 
@@ -46,27 +47,20 @@ static int DigestMatches(const ArchiveEntry *entry, BYTE *content, DWORD length)
   return strncmp(digest, entry->digestText, kDigestFieldSize) == 0;
 }
 
-// 1 when all bytes were written. A short write leaves the partial file.
-static int WriteEntryFile(const char *path, const BYTE *content, DWORD length) {
-  HFILE file = _lcreat(path, 0);
-  if (file == 0 || file == HFILE_ERROR) return 0;
-  UINT written = _lwrite(file, (LPCSTR)content, length);
-  _lclose(file);
-  return written == length;
-}
-
-static int ExtractEntry(const ArchiveEntry *entry, BYTE *scratch, DWORD scratchSize) {
+// The file is made anew, never written through a link or a second name
+// planted under the entry's name (WritePlainFile).
+static int ExtractEntry(const ArchiveEntry *entry, const char *folder, BYTE *scratch, DWORD scratchSize) {
   char *name = (char *)scratch;
   if (!EntryNameIsSafeIn(entry, IsAnsiLeadByte)) return 0;
   BYTE *content = scratch + kScratchContentOffset;
   DWORD length = InflateEntry(entry, content, scratchSize - kScratchContentOffset - kScratchReserve);
   if (length == 0 || !DigestMatches(entry, content, length)) return 0;
   char target[MAX_PATH];
-  CopyText(target, sizeof target, installDir);
+  CopyText(target, sizeof target, folder);
   AppendText(target, sizeof target, name);
   if (DeleteIfPresent(target) == -1) MoveAside(target);
   if (strcmp(name, kCompactedEntryName) == 0) length = CompactPhraseList(content, length) + kPhraseListTrailerSize;
-  return WriteEntryFile(target, content, length);
+  return WritePlainFile(target, content, length);
 }
 
 // `failures` counts this one.
@@ -85,22 +79,37 @@ static void ReportFurtherFailures(DWORD failures) {
 }
 
 int ExtractArchive(const BYTE *archive, DWORD length, BYTE *scratch, DWORD scratchSize, DWORD *writtenCount) {
+  return ExtractSelectedEntries(archive, length, installDir, NULL, scratch, scratchSize, writtenCount);
+}
+
+int ExtractSelectedEntries(const BYTE *archive, DWORD length, const char *folder, EntrySelector selected,
+                           BYTE *scratch, DWORD scratchSize, DWORD *writtenCount) {
   if (writtenCount) *writtenCount = 0;
   if (!scratch || scratchSize <= kScratchContentOffset + kScratchReserve) return 0;
   ArchiveWalk walk;
   if (!BeginArchiveWalk(&walk, archive, length)) return 0;
   ArchiveEntry entry;
-  DWORD written = 0, failures = 0;
+  DWORD written = 0, failures = 0, passedOver = 0;
   while (NextArchiveEntry(&walk, &entry)) {
     // The name stays at the start of the scratch area for the message.
     CopyEntryName(&entry, (char *)scratch, kScratchContentOffset);
-    if (ExtractEntry(&entry, scratch, scratchSize)) ++written;
+    if (selected && !selected((const char *)scratch)) ++passedOver;
+    else if (ExtractEntry(&entry, folder, scratch, scratchSize)) ++written;
     else ReportFailedEntry((const char *)scratch, ++failures);
     AdvanceProgress(1);
   }
   ReportFurtherFailures(failures);
   if (writtenCount) *writtenCount = written;
-  return written == walk.count;
+  return written + passedOver == walk.count;
+}
+
+// The first package entry named `name`; 0 when there is none.
+static int FindPackageEntry(const char *name, ArchiveEntry *entry) {
+  ArchiveWalk walk;
+  BeginArchiveWalk(&walk, packageData, packageSize);
+  while (NextArchiveEntry(&walk, entry))
+    if (EntryNameIs(entry, name)) return 1;
+  return 0;
 }
 
 void LoadPackageEntry(const char *name) {
@@ -108,15 +117,14 @@ void LoadPackageEntry(const char *name) {
   BYTE *content = workingBuffer + kScratchContentOffset;
   content[0] = 0;
   content[1] = 0;
-  ArchiveWalk walk;
   ArchiveEntry entry;
-  BeginArchiveWalk(&walk, packageData, packageSize);
-  while (NextArchiveEntry(&walk, &entry)) {
-    if (!EntryNameIs(&entry, name)) continue;
-    if (entry.compressedLength > 0)
-      InflateEntry(&entry, content, kWorkingBufferSize - kScratchContentOffset - kScratchReserve);
-    return;
-  }
+  if (FindPackageEntry(name, &entry) && entry.compressedLength > 0)
+    InflateEntry(&entry, content, kWorkingBufferSize - kScratchContentOffset - kScratchReserve);
+}
+
+const char *PackageEntryDigest(const char *name) {
+  ArchiveEntry entry;
+  return FindPackageEntry(name, &entry) ? entry.digestText : NULL;
 }
 
 int ArchiveHasEntries(const BYTE *archive, DWORD length) {

@@ -13,7 +13,8 @@ const DWORD kScratchDigestGap = 10;
 const DWORD kScratchReserve = 44;
 
 // Writes every entry of the archive (`length` bytes) as a file named after
-// the entry in the installation directory, through the scratch area
+// the entry in the installation directory (made anew, never through a link
+// or a second name planted there), through the scratch area
 // (`scratchSize` bytes, within the working buffer). An entry that does not
 // inflate, inflates to nothing or to more than the scratch area holds, fails
 // its digest (long layout), has a name that is not a plain file name in the
@@ -27,6 +28,19 @@ const DWORD kScratchReserve = 44;
 // number of entries written in *writtenCount unless it is null. The walk
 // stops at a header without "CF" or one whose data would pass `length`.
 int ExtractArchive(const BYTE *archive, DWORD length, BYTE *scratch, DWORD scratchSize, DWORD *writtenCount);
+
+// Which entries to unpack, by name: 1 for those to write.
+typedef int (*EntrySelector)(const char *name);
+// ExtractArchive into `folder` (ending in a backslash), of the entries
+// `selected` takes (every entry when it is null). An entry passed over is
+// neither written nor a failure, and advances the progress as any other.
+// Returns 1 when every entry not passed over was written.
+int ExtractSelectedEntries(const BYTE *archive, DWORD length, const char *folder, EntrySelector selected,
+                           BYTE *scratch, DWORD scratchSize, DWORD *writtenCount);
+
+// The stored digest text of the package entry named `name` (case-sensitive,
+// long layout), or null when the package holds no such entry.
+const char *PackageEntryDigest(const char *name);
 
 // 1 when the archive can be unpacked at all: its header is there and it
 // counts at least one entry.

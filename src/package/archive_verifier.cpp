@@ -45,7 +45,8 @@ int VerifyArchive(const BYTE *archive, DWORD length, char *failureText, int fail
   return passed;
 }
 
-int CompactedEntryInstalled(const BYTE *archive, DWORD length, const char *name, BYTE *scratch, DWORD scratchSize) {
+int CompactedEntryInstalled(const BYTE *archive, DWORD length, const char *folder, const char *name, BYTE *scratch,
+                            DWORD scratchSize) {
   if (!scratch || scratchSize <= kScratchContentOffset + kScratchReserve) return 0;
   ArchiveWalk walk;
   ArchiveEntry entry;
@@ -61,7 +62,7 @@ int CompactedEntryInstalled(const BYTE *archive, DWORD length, const char *name,
     const DWORD compacted = CompactPhraseList(content, (uint32_t)inflated) + kPhraseListTrailerSize;
     Md5Hex(content, compacted, digest);
     char path[MAX_PATH];
-    CopyText(path, sizeof path, installDir);
+    CopyText(path, sizeof path, folder);
     AppendText(path, sizeof path, name);
     char installed[kDigestFieldSize];
     return FileMd5Hex(path, installed) == compacted && strncmp(installed, digest, kDigestFieldSize) == 0;

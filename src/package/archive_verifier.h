@@ -15,7 +15,8 @@
 int VerifyArchive(const BYTE *archive, DWORD length, char *failureText, int failureSize, const char *exemptList);
 
 // 1 when the archive holds the entry `name` intact (its content matches its
-// digest) and the installed file of that name is that content compacted as
+// digest) and the file of that name in `folder` is that content compacted as
 // a phrase list, the form ExtractArchive writes it in. Inflates through the
 // scratch area (`scratchSize` bytes). 0 otherwise.
-int CompactedEntryInstalled(const BYTE *archive, DWORD length, const char *name, BYTE *scratch, DWORD scratchSize);
+int CompactedEntryInstalled(const BYTE *archive, DWORD length, const char *folder, const char *name, BYTE *scratch,
+                            DWORD scratchSize);

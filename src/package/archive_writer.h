@@ -2,12 +2,17 @@
 // as the backup of the user's data is built.
 #pragma once
 
-// Appends the file at `filePath` to the archive file at `archivePath` (made
-// with an empty header when it does not exist), under the file's name (the
-// text after its last backslash). Returns 1 if the file was added; 0 when the
-// name is empty, longer than 12 characters or not a plain file name, is
-// already in the archive, the archive is not a well-formed long-layout
-// archive, the file cannot be read or compressed within max(size, 8192)
-// bytes, or a write fails. On 0 the archive's header still counts only the
-// entries it had (a new archive keeps its empty header).
-int AppendToArchive(const char *archivePath, const char *filePath);
+#include "platform/win32.h"
+
+// Appends the file at `filePath` to the open archive file `archive` (opened
+// for reading and writing; an empty file is given an empty header first),
+// under the file's name (the text after its last backslash). The file is
+// read as a plain file only (OpenPlainFile: no link, no second name), and
+// not at all when it is larger than an entry the installer can unpack; the
+// compressor gets all the room the content may need. Returns 1 if the file
+// was added; 0 when the name is empty, longer than 12 characters or not a
+// plain file name, is already in the archive, the archive is not a
+// well-formed long-layout archive, the file cannot be read or is too large,
+// or a write fails. On 0 the archive's header still counts only the entries
+// it had.
+int AppendToArchive(HANDLE archive, const char *filePath);

@@ -3,6 +3,7 @@
 #include "common/file_operations.h"
 #include "common/message_box.h"
 #include "common/module_copy.h"
+#include "common/plain_files.h"
 #include "common/os_detection.h"
 #include "common/program_state.h"
 #include "common/progress.h"
@@ -57,11 +58,13 @@ void RemoveOldHelpers() {
 }
 
 EarlierDataQuestion earlierDataQuestion = 0;
+EntrySelector unpackSelector = 0;
 
 // 0 when not a single entry was unpacked.
 int UnpackPackage() {
   DWORD written = 0;
-  if (!ExtractArchive(packageData, packageSize, workingBuffer, kWorkingBufferSize, &written)) {
+  if (!ExtractSelectedEntries(packageData, packageSize, installDir, unpackSelector, workingBuffer, kWorkingBufferSize,
+                              &written)) {
     ShowFailure(kUnpackIncompleteText, kEditionSetupCaption);
     return written > 0;
   }
@@ -77,7 +80,7 @@ void RestorePhraseLists() {
   for (const auto &names : kBackups) {
     InstalledPath(backup, names[0]);
     InstalledPath(list, names[1]);
-    CopyFileA(backup, list, FALSE);
+    CopyPlainFile(backup, list);
   }
 }
 
@@ -127,6 +130,8 @@ const char *ImeSource(int pass, const char *simplified, const char *traditional,
 }  // namespace
 
 void SetEarlierDataQuestion(EarlierDataQuestion question) { earlierDataQuestion = question; }
+
+void SetUnpackSelector(EntrySelector selected) { unpackSelector = selected; }
 
 int CheckPackageUsable() {
   if (ArchiveHasEntries(packageData, packageSize)) return 1;

@@ -6,6 +6,8 @@
 // written, by the install driver around the pass.
 #pragma once
 
+#include "package/archive_reader.h"
+
 const int kFullPass = 0;
 const int kModulesOnlyPass = 1;
 
@@ -14,6 +16,10 @@ const int kModulesOnlyPass = 1;
 // installs it. Null (the start): nothing is asked.
 typedef void (*EarlierDataQuestion)();
 void SetEarlierDataQuestion(EarlierDataQuestion question);
+
+// Which package entries the full pass unpacks: the user-data code passes
+// over the user's files it keeps in place. Null (the start): every entry.
+void SetUnpackSelector(EntrySelector selected);
 
 // The full pass (kFullPass) removes the old helper executables, unpacks the
 // package (telling the user when that is incomplete, and asking the earlier-

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "common/plain_files.h"
 #include "package/package_data.h"
 
 namespace {
@@ -27,17 +28,16 @@ void RewriteVersionDigits(BYTE *bytes, DWORD length) {
 }
 
 // The file is written over in place rather than recreated, so that a write
-// that fails half-way leaves the rest of it instead of a cut file.
+// that fails half-way leaves the rest of it instead of a cut file; only a
+// plain file is, never what a link planted under its name leads to.
 void PatchVersionText(const char *path) {
   if (!workingBuffer) return;
-  HFILE file = _lopen(path, OF_READ);
-  if (file == HFILE_ERROR) return;
-  const UINT length = _lread(file, workingBuffer, kVersionPatchLimit + 1);
-  _lclose(file);
-  if (length == (UINT)HFILE_ERROR || length > kVersionPatchLimit) return;
-  RewriteVersionDigits(workingBuffer, length);
-  file = _lopen(path, OF_WRITE);
-  if (file == HFILE_ERROR) return;
-  _lwrite(file, (LPCSTR)workingBuffer, length);
-  _lclose(file);
+  DWORD length = 0, done = 0;
+  HANDLE file = OpenPlainFile(path, GENERIC_READ | GENERIC_WRITE, &length);
+  if (file == INVALID_HANDLE_VALUE) return;
+  if (length <= kVersionPatchLimit && ReadFile(file, workingBuffer, length, &done, NULL) && done == length) {
+    RewriteVersionDigits(workingBuffer, length);
+    if (SetFilePointer(file, 0, NULL, FILE_BEGIN) == 0) WriteFile(file, workingBuffer, length, &done, NULL);
+  }
+  CloseHandle(file);
 }

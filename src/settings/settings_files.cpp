@@ -1,6 +1,7 @@
 #include "settings/settings_files.h"
 
 #include "common/install_dir.h"
+#include "common/plain_files.h"
 #include "common/program_state.h"
 #include "common/text_buffer.h"
 #include "userdata/backup_state.h"
@@ -19,19 +20,18 @@ const int kSecondAddressOffset = 200;
 
 void SettingsPath(char *path, const char *name) { wsprintfA(path, "%s%s", installDir, name); }
 
-// `replace`: the earlier file is deleted first, not only truncated.
-void WriteBytes(const char *name, const void *bytes, UINT length, bool replace = false) {
+// Each file is made anew (WritePlainFile): every user may write the folder,
+// and a link or second name planted under the name must not take the bytes
+// elsewhere.
+void WriteBytes(const char *name, const void *bytes, UINT length) {
   char path[kPathSize];
   SettingsPath(path, name);
-  if (replace) remove(path);
-  HFILE file = _lcreat(path, 0);
-  _lwrite(file, (LPCSTR)bytes, length);
-  _lclose(file);
+  WritePlainFile(path, bytes, length);
 }
 
 void WriteEdition() {
   // Ten characters and their terminator.
-  WriteBytes("wbpybz.voh", editionChoice == 1 ? "VOWBPYBZ=1" : "VOWBPYBZ=0", 11, true);
+  WriteBytes("wbpybz.voh", editionChoice == 1 ? "VOWBPYBZ=1" : "VOWBPYBZ=0", 11);
 }
 
 // The update addresses are never filled; the lines say how often to look.
@@ -50,14 +50,15 @@ void ComposeNetworkText() {
 
 void WriteProfile() {
   ZeroMemory(profileRecord + kProfileZeroOffset, 4);
-  WriteBytes("voyhgl0.dat", profileRecord, kProfileRecordSize, true);
+  WriteBytes("voyhgl0.dat", profileRecord, kProfileRecordSize);
 }
 
 void ReadEarlierOptions(const char *path) {
-  HFILE file = _lopen(path, OF_READ);
-  if (file == HFILE_ERROR) return;
-  _lread(file, inputOptionsRecord, kInputOptionsSize);
-  _lclose(file);
+  HANDLE file = OpenPlainFile(path, GENERIC_READ, NULL);
+  if (file == INVALID_HANDLE_VALUE) return;
+  DWORD read = 0;
+  ReadFile(file, inputOptionsRecord, kInputOptionsSize, &read, NULL);
+  CloseHandle(file);
 }
 
 void SetEditionOptions() {

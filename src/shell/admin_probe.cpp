@@ -1,32 +1,60 @@
 #include "shell/admin_probe.h"
 
+#include <string.h>
+
 #include "common/install_dir.h"
+#include "common/plain_files.h"
 #include "common/program_state.h"
-#include "common/text_buffer.h"
+#include "common/system_folders.h"
 #include "platform/win32.h"
 
 namespace {
+
 const char kMarker[] = "vorlisadmin";
+// Written beside the record, and the same name the record is written under
+// before it is put in place.
+const char kProbeName[] = "vorlpat8.vo~";
+const char kRecordName[] = "vorlpat8.voh";
+
+// 1 when a file holding the marker can be made in the Windows directory and
+// reads back as written; the file goes again.
+int MarkerWritesThrough(const char *windows) {
+  char path[kSystemDirSize + 16], readBack[sizeof kMarker] = {0};
+  wsprintfA(path, "%s\\%s", windows, kProbeName);
+  if (!WritePlainFile(path, kMarker, sizeof kMarker - 1)) return 0;
+  DWORD read = 0;
+  HANDLE file = OpenPlainFile(path, GENERIC_READ, NULL);
+  if (file != INVALID_HANDLE_VALUE) {
+    ReadFile(file, readBack, sizeof readBack - 1, &read, NULL);
+    CloseHandle(file);
+  }
+  DeleteFileA(path);
+  return read == sizeof kMarker - 1 && strcmp(readBack, kMarker) == 0;
 }
 
+// 1 unless a record is there that this program could not replace.
+int RecordReplaceable(const char *windows) {
+  char path[kSystemDirSize + 16];
+  wsprintfA(path, "%s\\%s", windows, kRecordName);
+  const DWORD attributes = GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES) return 1;
+  if (attributes & FILE_ATTRIBUTE_READONLY) return 0;
+  HANDLE file = CreateFileA(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, NULL);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  CloseHandle(file);
+  return 1;
+}
+
+}  // namespace
+
+// The record itself is never written here: a marker left in it by a crash
+// or a quit would lose the earlier installation's folder, and with it the
+// user's data there. The install driver writes the record.
 int ProbeAdministrator() {
   ReadInstallDirRecord(previousInstallRecord, kPreviousInstallRecordSize);
   if (osMajorVersion < 6) return 0;
-
-  char saved[kInstallDirSize];
-  CopyText(saved, sizeof saved, installDir);
-  CopyText(installDir, kInstallDirSize, kMarker);
-  WriteInstallDirRecord();
-
-  CopyText(installDir, kInstallDirSize, "");
-  ReadInstallDirRecord(installDir, kInstallDirSize);
-  char readBack[kInstallDirSize];
-  CopyText(readBack, sizeof readBack, installDir);
-
-  CopyText(installDir, kInstallDirSize, saved);
-  WriteInstallDirRecord();
-
-  int length = lstrlenA(readBack);
-  if (length > 0 && readBack[length - 1] == '\\') readBack[length - 1] = '\0';
-  return strcmp(readBack, kMarker) == 0 ? 0 : 1;
+  char windows[kSystemDirSize];
+  if (!ReadWindowsFolder(windows, sizeof windows)) return 1;
+  return MarkerWritesThrough(windows) && RecordReplaceable(windows) ? 0 : 1;
 }

@@ -2,8 +2,9 @@
 #pragma once
 
 // Reads the earlier installation's record, then on Windows 6 and later (the
-// OS major version DetectWindows found) writes the marker "vorlisadmin"
-// through the record files and reads it back. Returns 0 when the program may
-// go on, non-zero when it lacks the rights (the convention of this check).
-// Both record files hold the freshly computed installation directory after it.
+// OS major version DetectWindows found) writes the marker "vorlisadmin" into
+// a file of its own in the Windows directory, reads it back and deletes it,
+// and sees that a record already there could be replaced. Returns 0 when the
+// program may go on, non-zero when it lacks the rights (the convention of
+// this check). The record files are left as they were.
 int ProbeAdministrator();

@@ -4,6 +4,7 @@
 #include "common/os_detection.h"
 #include "common/program_state.h"
 #include "common/progress.h"
+#include "common/safe_command.h"
 #include "common/system_folders.h"
 #include "common/texts.h"
 #include "package/package_data.h"
@@ -58,11 +59,13 @@ int NoProgramHoldsInputMethod(HWND window) {
   return 1;
 }
 
+// Its path is quoted: the installation directory holds a blank.
 void StartProductHelper() {
   ReadWindowsFolder(systemDirString, kSystemDirSize);
+  char program[kInstallDirSize + 16];
   char command[kInstallDirSize + 32];
-  wsprintfA(command, "%svorlkelt.exe vo", installDir);
-  WinExec(command, SW_SHOW);
+  wsprintfA(program, "%svorlkelt.exe", installDir);
+  if (FormatProgramCommand(command, sizeof command, program, "vo")) WinExec(command, SW_SHOW);
 }
 
 void ShowFinishScreen(HWND window) {
@@ -92,7 +95,10 @@ void InstallUnderCrashGuard(HWND window) {
   if (!PassesDefaultInputMethodCheck(window, &skipConflicts)) return;
   if (!skipConflicts && !NoProgramHoldsInputMethod(window)) return;
   SetStageCode(1004);
-  RunInstallDriver();
+  if (RunInstallDriver() == kInstallRefused) {
+    PostMessageA(window, WM_DESTROY, 0, 0);
+    return;
+  }
   SetStageCode(10141);
   InstallSkin();
   WriteSettingsFiles();

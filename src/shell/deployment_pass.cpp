@@ -7,11 +7,13 @@
 #include "registration/uninstall_entry.h"
 #include "security/directory_access.h"
 #include "userdata/backup_state.h"
+#include "userdata/user_data_backup.h"
 
 int RunDeploymentPass(int pass) {
   _mkdir(installDir);
   if (osMajorVersion > 5) SetLowIntegrityLevel();
   SetEarlierDataQuestion(AskToKeepEarlierData);
+  SetUnpackSelector(UnpackTakes);
   // From here the package's defaults replace the user's files: the backup
   // is their only copy until it is restored.
   if (pass == kFullPass && backupState >= 1) MarkBackupPending();

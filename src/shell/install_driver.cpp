@@ -1,11 +1,14 @@
 #include "shell/install_driver.h"
 
 #include "common/install_dir.h"
+#include "common/message_box.h"
+#include "common/plain_files.h"
 #include "common/os_detection.h"
 #include "common/program_state.h"
 #include "common/progress.h"
 #include "common/safe_command.h"
 #include "common/system_folders.h"
+#include "common/texts.h"
 #include "package/module_deployment.h"
 #include "platform/win32.h"
 #include "registration/autostart_entry.h"
@@ -16,8 +19,25 @@
 #include "shell/ime_registration.h"
 #include "shell/server_preparation.h"
 #include "shell/stage_code.h"
+#include "userdata/user_data_backup.h"
 
 namespace {
+
+// 0 when the installation must not begin, with the reason shown: its folder
+// is a link that would take every write and the folder's access elsewhere,
+// or the user's earlier data cannot be backed up.
+int SafeToInstall() {
+  ComputeInstallDir();
+  if (FolderIsLink(installDir)) {
+    ShowFailure(kInstallDirectoryIsLinkText, kSetupCaption);
+    return 0;
+  }
+  if (BackupUserData() == kBackupImpossible) {
+    ShowFailure(kEarlierDataNotBackedUpText, kSetupCaption);
+    return 0;
+  }
+  return 1;
+}
 
 void RecordInstallDirectory() {
   ComputeInstallDir();
@@ -53,14 +73,15 @@ void StartHelper64() {
 
 }  // namespace
 
-int RunInstallDriver() {
-  if (!CheckPackageUsable()) return 0;
+InstallOutcome RunInstallDriver() {
+  if (!CheckPackageUsable()) return kNothingInstalled;
+  if (!SafeToInstall()) return kInstallRefused;
   RecordInstallDirectory();
   PrepareInstallDirectory();
   SetStageCode(10041);
   PrepareRunningServer();
   SetStageCode(10042);
-  if (!RunDeploymentPass(kFullPass)) return 0;
+  if (!RunDeploymentPass(kFullPass)) return kNothingInstalled;
   SetStageCode(10043);
   OpenDirectoryAccess();
   RegisterInputMethod();
@@ -71,5 +92,5 @@ int RunInstallDriver() {
   if (wizardModeFlag == 0) WriteHelperAutostartEntry();
   AdvanceProgress(1);
   if (interfaceChoice == 0 && Is64BitWindows() == 1) StartHelper64();
-  return 1;
+  return kInstalled;
 }

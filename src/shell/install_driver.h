@@ -2,7 +2,15 @@
 // without any dialogue. The whole of the windowless run.
 #pragma once
 
-// Returns 0 when it stopped before registering anything because the package
-// is missing, unusable or could not be unpacked at all (the user was told),
-// 1 when it went through, whatever failures it showed on the way.
-int RunInstallDriver();
+enum InstallOutcome {
+  // Stopped before anything was changed: the installation directory is a
+  // link, or the user's earlier data could not be backed up (the user was told).
+  kInstallRefused = -1,
+  // Stopped before registering anything: the package is missing, unusable or
+  // could not be unpacked at all (the user was told).
+  kNothingInstalled = 0,
+  // Went through, whatever failures it showed on the way.
+  kInstalled = 1,
+};
+
+InstallOutcome RunInstallDriver();

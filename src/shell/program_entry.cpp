@@ -10,6 +10,7 @@
 #include "shell/dll_search.h"
 #include "shell/main_window.h"
 #include "shell/windowless_run.h"
+#include "userdata/backup_state.h"
 
 namespace {
 
@@ -37,6 +38,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
     MessageBoxW(NULL, kNeedsAdministratorText, kProductCaptionW, MB_OK);
     return windowless ? kExitNoAdministratorRights : 0;
   }
+  PreferPendingBackupFolder();
   if (windowless) {
     runMode = kRunModeWindowless;
     return RunWindowless();

@@ -11,7 +11,6 @@
 #include "ui/wizard_layout.h"
 #include "ui/wizard_screens.h"
 #include "userdata/backup_state.h"
-#include "userdata/user_data_backup.h"
 
 namespace {
 
@@ -43,7 +42,6 @@ void CreateWizardResources(HWND window) {
   LoadPackageResource();
   if (!AllocateWorkingBuffer()) return;
   backupState = 0;
-  if (BackupUserData()) backupState = 1;
   installDir[0] = '\0';
   ComputeInstallDir();
 }

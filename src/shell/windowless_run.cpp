@@ -3,12 +3,16 @@
 #include "common/message_box.h"
 #include "package/package_data.h"
 #include "shell/install_driver.h"
+#include "userdata/user_data_restore.h"
 
 int RunWindowless() {
   LoadPackageResource();
   AllocateWorkingBuffer();
-  const int installed = RunInstallDriver();
+  const InstallOutcome outcome = RunInstallDriver();
+  // The earlier data was kept without asking; it comes back last, as after
+  // the wizard's Yes.
+  if (outcome == kInstalled) RestoreUserData();
   FreeWorkingBuffer();
-  if (!installed) return kExitNothingInstalled;
+  if (outcome != kInstalled) return kExitNothingInstalled;
   return failuresShown > 0 ? kExitInstalledWithFailures : kExitInstalled;
 }

@@ -1,6 +1,7 @@
 #include "ui/profile_screen.h"
 
 #include "common/install_dir.h"
+#include "common/plain_files.h"
 #include "common/program_state.h"
 #include "common/text_buffer.h"
 #include "common/texts.h"
@@ -82,15 +83,18 @@ int IsDigits(const char *text) {
 void LoadProfile() {
   char path[kInstallDirSize + 16];
   ProfilePath(path);
-  HFILE file = _lopen(path, OF_READ);
-  if (file == HFILE_ERROR) {
+  // Read as a plain file only: what a link there leads to would be shown
+  // and then written back where every user can read it.
+  HANDLE file = OpenPlainFile(path, GENERIC_READ, NULL);
+  if (file == INVALID_HANDLE_VALUE) {
     SetWindowTextA(editFieldC, "");
     SetWindowTextA(editFieldD, "");
     SetWindowTextA(editFieldB, "");
     return;
   }
-  _lread(file, profileRecord, kProfileRecordSize);
-  _lclose(file);
+  DWORD read = 0;
+  ReadFile(file, profileRecord, kProfileRecordSize, &read, NULL);
+  CloseHandle(file);
   ShowStoredField(editFieldD, kProfilePhoneOffset, kProfileZeroOffset - kProfilePhoneOffset);
   ShowStoredField(editFieldC, kProfileNameOffset, kProfilePhoneOffset - kProfileNameOffset);
   SetWindowTextA(editFieldB, "");

@@ -1,23 +1,51 @@
 #include "userdata/backup_state.h"
 
+#include <stdlib.h>
 #include <string.h>
 
+#include "common/plain_files.h"
 #include "common/program_state.h"
+#include "common/system_folders.h"
 #include "common/text_buffer.h"
 #include "common/texts.h"
-#include "platform/win32.h"
 
 int backupState = 0;
+BackupRecord madeBackup;
 
 namespace {
 
-const char kPendingMarkerName[] = "vorlback.pnd";
+const char kPendingName[] = "vorlback.pnd";
+const int kDigestLength = 32;
 
-// The marker's path in the earlier installation's directory; 0 without one.
-int PendingMarkerPath(char *path, int size) {
-  if (previousInstallRecord[0] == '\0') return 0;
-  CopyText(path, size, previousInstallRecord);
-  AppendText(path, size, kPendingMarkerName);
+// The pending record's path in the Windows directory; 0 when Windows does not give it.
+int PendingPath(char *path, int size) {
+  if (!ReadWindowsFolder(path, size)) return 0;
+  AppendText(path, size, "\\");
+  AppendText(path, size, kPendingName);
+  return 1;
+}
+
+int IsDigestText(const char *text) {
+  for (int i = 0; i < kDigestLength; ++i) {
+    const char c = text[i];
+    if (!((c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'))) return 0;
+  }
+  return 1;
+}
+
+// "DIGEST SIZE FOLDER": the digest's 32 hex digits, the length in decimal
+// and the folder, ending in a backslash, each after one blank.
+int ParsePendingRecord(char *text, BackupRecord *record) {
+  if (!IsDigestText(text) || text[kDigestLength] != ' ') return 0;
+  char *end = NULL;
+  const unsigned long size = strtoul(text + kDigestLength + 1, &end, 10);
+  if (*end != ' ' || end == text + kDigestLength + 1) return 0;
+  const char *folder = end + 1;
+  const int length = lstrlenA(folder);
+  if (length == 0 || length >= (int)sizeof record->folder || folder[length - 1] != '\\') return 0;
+  lstrcpynA(record->digest, text, kDigestLength + 1);
+  record->size = (DWORD)size;
+  CopyText(record->folder, sizeof record->folder, folder);
   return 1;
 }
 
@@ -25,24 +53,41 @@ int PendingMarkerPath(char *path, int size) {
 
 void AskToKeepEarlierData() {
   if (backupState != 1) return;
+  if (runMode == kRunModeWindowless) {
+    backupState = 2;
+    return;
+  }
   const WCHAR *question = strcmp(installDir, previousInstallRecord) != 0 ? kKeepEarlierDataText : kKeepDataHereText;
   if (MessageBoxW(NULL, question, kSetupCaptionW, MB_YESNO) == IDYES) backupState = 2;
   else ClearBackupPending();
 }
 
 void MarkBackupPending() {
-  char path[MAX_PATH];
-  if (!PendingMarkerPath(path, sizeof path)) return;
-  HFILE marker = _lcreat(path, 0);
-  if (marker != HFILE_ERROR) _lclose(marker);
+  char path[MAX_PATH], text[sizeof madeBackup.folder + 64];
+  if (backupState < 1 || !PendingPath(path, sizeof path)) return;
+  wsprintfA(text, "%s %lu %s", madeBackup.digest, (unsigned long)madeBackup.size, madeBackup.folder);
+  ReplacePlainFile(path, text, (DWORD)lstrlenA(text));
 }
 
 void ClearBackupPending() {
   char path[MAX_PATH];
-  if (PendingMarkerPath(path, sizeof path)) DeleteFileA(path);
+  if (PendingPath(path, sizeof path)) DeleteFileA(path);
 }
 
-int BackupIsPending() {
-  char path[MAX_PATH];
-  return PendingMarkerPath(path, sizeof path) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+int ReadPendingBackup(BackupRecord *record) {
+  char path[MAX_PATH], text[sizeof record->folder + 64];
+  DWORD size = 0, read = 0;
+  if (!PendingPath(path, sizeof path)) return 0;
+  HANDLE file = OpenPlainFile(path, GENERIC_READ, &size);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  const BOOL whole = size < sizeof text && ReadFile(file, text, size, &read, NULL) && read == size;
+  CloseHandle(file);
+  text[whole ? read : 0] = '\0';
+  return whole && ParsePendingRecord(text, record);
+}
+
+void PreferPendingBackupFolder() {
+  BackupRecord pending;
+  if (ReadPendingBackup(&pending))
+    CopyText(previousInstallRecord, kPreviousInstallRecordSize, pending.folder);
 }

@@ -2,22 +2,42 @@
 // whether the backup is the only copy of it left.
 #pragma once
 
-// 0 no backup, 1 backed up at window creation, 2 backed up and the user chose
-// to keep the data. Set by the backup; 0 in the windowless run.
+#include "platform/win32.h"
+
+// 0 no backup, 1 backed up before unpacking, 2 backed up and to be kept (the
+// user's Yes, or the windowless run, which keeps it without asking).
 extern int backupState;
+
+// The backup this run made (BackupUserData): the folder it lies in, ending
+// in a backslash, its length and the 32 hex digits of its MD5. A restore
+// takes only a backup that still has them.
+struct BackupRecord {
+  char folder[256];
+  DWORD size;
+  char digest[33];
+};
+extern BackupRecord madeBackup;
 
 // After the package unpacked completely, when a backup was made (state 1):
 // asks whether to keep the earlier data, naming the installation directory
 // when the earlier installation was recorded elsewhere; Yes gives state 2.
-// No lets the backup go: the user chose the fresh files over it.
+// No lets the backup go: the user chose the fresh files over it. The
+// windowless run keeps the data without asking.
 void AskToKeepEarlierData();
 
-// The backup lies in the earlier installation's directory, beside a marker
-// that says the package is about to be (or was) unpacked over the user's
-// files there. Until the backup is restored and checked, or the user lets
-// it go, it is the only copy of their data, and no later run rebuilds it.
-// Each is a no-op without an earlier installation recorded.
+// From the moment the package is unpacked over the user's files until the
+// backup is restored and checked (or the user lets it go), the backup is the
+// only copy of their data. That state, with the backup's folder, length and
+// digest, is kept as "vorlback.pnd" in the Windows directory, where only
+// administrators write: nothing in the folder the backup lies in, which
+// every user may write, can make a later run take a backup for pending.
+// Marking needs a backup made in this run; each is a no-op without.
 void MarkBackupPending();
 void ClearBackupPending();
-// 1 when the marker is there.
-int BackupIsPending();
+// 1 and `record` filled when a backup is pending.
+int ReadPendingBackup(BackupRecord *record);
+
+// A backup still pending from an earlier run names the folder whose data it
+// holds: that folder stays the earlier installation's, whatever the record
+// of the installation directory names since.
+void PreferPendingBackupFolder();

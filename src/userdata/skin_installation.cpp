@@ -1,5 +1,6 @@
 #include "userdata/skin_installation.h"
 
+#include "common/plain_files.h"
 #include "common/program_state.h"
 #include "common/text_buffer.h"
 #include "common/texts.h"
@@ -7,6 +8,7 @@
 #include "package/archive_verifier.h"
 #include "package/package_data.h"
 #include "userdata/backup_state.h"
+#include "userdata/user_data_backup.h"
 
 int skinChoice = 1;
 
@@ -58,6 +60,8 @@ char *CheckPackageFiles() {
   char *failures = (char *)workingBuffer + kFailureTextOffset;
   const int failureSize = (int)(kSkinArchiveLimit - kFailureTextOffset);
   CopyText(exempt, (int)kFailureTextOffset, kExemptFiles);
+  AppendText(exempt, (int)kFailureTextOffset, " ");
+  AppendText(exempt, (int)kFailureTextOffset, KeptInPlaceNames());
   VerifyArchive(packageData, packageSize, failures, failureSize, exempt);
   if (failures[0] != '\0') ShowFailures(failures, failureSize, kPackageFilesFailedLine);
   return failures;
@@ -66,11 +70,12 @@ char *CheckPackageFiles() {
 // Reads at most the skin archive limit into the working buffer; -1 when the
 // file does not open.
 int ReadSkinArchive(const char *path) {
-  HFILE file = _lopen(path, OF_READ);
-  if (file == HFILE_ERROR) return -1;
-  const UINT read = _lread(file, workingBuffer, kSkinArchiveLimit);
-  _lclose(file);
-  return read == (UINT)HFILE_ERROR ? 0 : (int)read;
+  HANDLE file = OpenPlainFile(path, GENERIC_READ, NULL);
+  if (file == INVALID_HANDLE_VALUE) return -1;
+  DWORD read = 0;
+  if (!ReadFile(file, workingBuffer, kSkinArchiveLimit, &read, NULL)) read = 0;
+  CloseHandle(file);
+  return (int)read;
 }
 
 void CheckSkinFiles(DWORD length) {
@@ -174,5 +179,5 @@ void InstallSkin() {
   char from[MAX_PATH], to[MAX_PATH];
   InstalledPath(from, sizeof from, "vobmps44.bmp");
   InstalledPath(to, sizeof to, "vobmpsx4.bmp");
-  CopyFileA(from, to, FALSE);
+  CopyPlainFile(from, to);
 }

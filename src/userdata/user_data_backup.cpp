@@ -2,64 +2,147 @@
 
 #include <string.h>
 
-#include "common/install_dir.h"
+#include "common/plain_files.h"
 #include "common/program_state.h"
 #include "common/text_buffer.h"
+#include "package/archive_format.h"
 #include "package/archive_writer.h"
+#include "package/md5_digest.h"
+#include "package/memory_block.h"
 #include "platform/win32.h"
 #include "userdata/backup_state.h"
+#include "userdata/user_data_files.h"
+#include "userdata/user_data_restore.h"
 
 namespace {
 
-const char kBackupArchiveName[] = "vorlback.voz";
+// The names the unpack passes over, each followed by a blank.
+char keptNames[kUserDataFileCount * 16];
 
-// Essential files archived through a ".bak" copy made beside them.
-const char *const kCopiedFiles[][2] = {
-    {"vorlcyzk.voh", "vorlcyzk.bak"}, {"voszsj43.voh", "voszsj43.bak"}, {"cfontset.voh", "cfontset.bak"},
-    {"cwbzlcz1.voh", "cwbzlcz1.bak"}, {"vowbcmxz.voh", "vowbcmxz.bak"}, {"vodhzcm.voh", "vodhzcm.bak"},
-    {"vorldhz.voh", "vorldhz.bak"},   {"vogbkhz.voh", "vogbkhz.bak"},
-};
-// Essential files archived as they are.
-const char *const kEssentialFiles[] = {"voszsj43.voh", "vorldwdw.txt", "vorlzdym.voh", "vopyzdym.voh",
-                                       "vowbpy.txt",   "vorlynhz.txt", "vorlzdfh.voh"};
-// Files archived when they are there.
-const char *const kOptionalFiles[] = {"userck.txt",   "delck.txt",   "ftvozdym.txt", "ftpyzdym.txt", "cwb.ov1",
-                                      "vorlpymb.ov1", "vogbkbh.voh", "voszsj05.voh", "voszsj06.voh"};
-
-void BackupPath(char *path, int size, const char *name) {
-  CopyText(path, size, installDir);
+void FolderPath(char *path, int size, const char *folder, const char *name) {
+  CopyText(path, size, folder);
   AppendText(path, size, name);
 }
 
-int AppendFile(const char *archive, const char *name) {
-  char path[MAX_PATH];
-  BackupPath(path, sizeof path, name);
-  return AppendToArchive(archive, path);
+void KeepInPlace(const char *name) {
+  AppendText(keptNames, sizeof keptNames, name);
+  AppendText(keptNames, sizeof keptNames, " ");
 }
 
-// A stale ".bak" from an earlier run is archived when the copy fails.
-int AppendCopy(const char *archive, const char *original, const char *copy) {
-  char from[MAX_PATH], to[MAX_PATH];
-  BackupPath(from, sizeof from, original);
-  BackupPath(to, sizeof to, copy);
-  CopyFileA(from, to, FALSE);
-  return AppendToArchive(archive, to);
+// How one of the user's files stands: gone (or not the folder's own: a link
+// or a second name, whose content lives elsewhere and is not touched), one
+// the archive can carry, or one it cannot (empty or too large).
+enum FileStanding { kGone, kCarried, kNotCarried };
+
+FileStanding StandingOf(const char *path) {
+  DWORD size = 0;
+  HANDLE file = OpenPlainFile(path, GENERIC_READ, &size);
+  if (file == INVALID_HANDLE_VALUE) return kGone;
+  CloseHandle(file);
+  return size == 0 || size > kLargestInstallableEntry ? kNotCarried : kCarried;
+}
+
+// A row archived through a ".bak" copy. A copy already there, unless it is
+// the package's own, is the user's data from a restore not merged yet: it
+// goes into the archive as it is, and the file itself, if the user wrote it
+// since, stays in place beside it. Returns 0 when the row's data cannot be
+// put in the archive.
+int BackUpCopiedRow(HANDLE archive, const char *folder, const UserDataFile &row) {
+  char file[MAX_PATH], copy[MAX_PATH];
+  FolderPath(file, sizeof file, folder, row.file);
+  FolderPath(copy, sizeof copy, folder, row.entry);
+  const FileStanding fileStanding = StandingOf(file);
+  if (StandingOf(copy) == kCarried && !IsPackagesOwn(folder, row.entry)) {
+    if (fileStanding != kGone && !IsPackagesOwn(folder, row.file)) KeepInPlace(row.file);
+    return AppendToArchive(archive, copy);
+  }
+  if (fileStanding == kNotCarried) KeepInPlace(row.file);
+  if (fileStanding != kCarried) return 1;
+  return CopyPlainFile(file, copy) && AppendToArchive(archive, copy);
+}
+
+int BackUpRow(HANDLE archive, const char *folder, const UserDataFile &row) {
+  if (IsCopiedRow(row)) return BackUpCopiedRow(archive, folder, row);
+  char file[MAX_PATH];
+  FolderPath(file, sizeof file, folder, row.file);
+  const FileStanding standing = StandingOf(file);
+  if (standing == kNotCarried) KeepInPlace(row.file);
+  return standing != kCarried || AppendToArchive(archive, file);
+}
+
+// Every row into the archive under construction; 0 at the first that fails.
+int WriteBackup(const char *path, const char *folder) {
+  HANDLE archive = CreatePlainFile(path);
+  if (archive == INVALID_HANDLE_VALUE) return 0;
+  int written = 1;
+  for (const UserDataFile &row : kUserDataFiles)
+    if (written) written = BackUpRow(archive, folder, row);
+  CloseHandle(archive);
+  return written;
+}
+
+// The finished archive's length and digest into madeBackup.
+int RecordBackup(const char *path, const char *folder) {
+  DWORD size = 0, read = 0;
+  HANDLE file = OpenPlainFile(path, GENERIC_READ, &size);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  HGLOBAL block = NULL;
+  BYTE *bytes = AllocateLockedBlock(size + 1, &block);
+  const BOOL whole = bytes && ReadFile(file, bytes, size, &read, NULL) && read == size;
+  CloseHandle(file);
+  char digest[kDigestFieldSize];
+  if (whole) Md5Hex(bytes, size, digest);
+  FreeLockedBlock(block);
+  if (!whole) return 0;
+  CopyText(madeBackup.folder, sizeof madeBackup.folder, folder);
+  madeBackup.size = size;
+  lstrcpynA(madeBackup.digest, digest, sizeof madeBackup.digest);
+  return 1;
+}
+
+// Puts the archive built as `fresh` in place as vorlback.voz, in one step.
+int PutInPlace(const char *fresh, const char *folder) {
+  char archive[MAX_PATH];
+  FolderPath(archive, sizeof archive, folder, kBackupArchiveName);
+  return PutFileInPlace(fresh, archive) && RecordBackup(archive, folder);
+}
+
+// 1 when `name` is one of the blank-separated names of `list`.
+int NameInList(const char *list, const char *name) {
+  const int length = lstrlenA(name);
+  for (const char *word = list; *word;) {
+    const char *end = strchr(word, ' ');
+    const int wordLength = end ? (int)(end - word) : lstrlenA(word);
+    if (wordLength == length && length > 0 && strncmp(word, name, (size_t)length) == 0) return 1;
+    if (!end) break;
+    word = end + 1;
+  }
+  return 0;
+}
+
+int FolderExists(const char *folder) {
+  const DWORD attributes = GetFileAttributesA(folder);
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 }  // namespace
 
-int BackupUserData() {
-  ComputeInstallDir();
-  if (previousInstallRecord[0] == '\0') return 0;
-  if (strcmp(installDir, previousInstallRecord) != 0) CopyText(installDir, kInstallDirSize, previousInstallRecord);
-  char archive[MAX_PATH];
-  BackupPath(archive, sizeof archive, kBackupArchiveName);
-  if (BackupIsPending() && GetFileAttributesA(archive) != INVALID_FILE_ATTRIBUTES) return 1;
-  remove(archive);
-  for (const auto &file : kCopiedFiles)
-    if (!AppendCopy(archive, file[0], file[1])) return 0;
-  for (const char *name : kEssentialFiles)
-    if (!AppendFile(archive, name)) return 0;
-  for (const char *name : kOptionalFiles) AppendFile(archive, name);
-  return 1;
+BackupResult BackupUserData() {
+  backupState = 0;
+  keptNames[0] = '\0';
+  const char *folder = previousInstallRecord;
+  if (folder[0] == '\0' || FolderIsLink(folder) || !FolderExists(folder)) return kNothingToBackUp;
+  if (!RecoverPendingBackup()) return kBackupImpossible;
+  char fresh[MAX_PATH];
+  FolderPath(fresh, sizeof fresh, folder, "vorlback.vo~");
+  if (!WriteBackup(fresh, folder) || !PutInPlace(fresh, folder)) {
+    DeleteFileA(fresh);
+    return kBackupImpossible;
+  }
+  backupState = 1;
+  return kBackedUp;
 }
+
+int UnpackTakes(const char *name) { return !NameInList(keptNames, name); }
+
+const char *KeptInPlaceNames() { return keptNames; }

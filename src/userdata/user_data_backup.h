@@ -1,13 +1,28 @@
-// Saving the user's dictionaries, phrase lists and settings of an earlier
+// Saving the user's dictionaries, phrase lists and settings of the earlier
 // installation into one archive, "vorlback.voz", in that installation's
-// directory, before the package's defaults are unpacked over them.
+// directory, right before the package's defaults are unpacked over them.
 #pragma once
 
-// Archives the earlier installation's files, the essential ones first (the
-// backup fails at the first that cannot be added) and then the optional
-// ones. Returns 1 when every essential file is in the archive. Without an
-// earlier installation recorded there is nothing to back up: 0. A backup
-// that is still the only copy of the user's data (BackupIsPending) is kept
-// as it is and counts as made. Leaves the installation directory as the
-// earlier installation's; the caller computes it afresh.
-int BackupUserData();
+enum BackupResult {
+  kNothingToBackUp,  // no earlier installation recorded, or its folder is a link: none of it is overwritten
+  kBackedUp,         // every file of the user's that can be carried is in the archive
+  kBackupImpossible, // a file of the user's could not be copied: nothing may be unpacked over it
+};
+
+// Writes a pending backup of an earlier run back where the files it holds
+// were overwritten (RecoverPendingBackup), then archives every one of the
+// user's files the earlier installation has, whatever else is missing. A
+// ".bak" copy already there (left by a restore the input method has not
+// merged yet) is the user's data and is archived as it is. A file the
+// archive cannot carry (empty, or larger than an entry the installer can
+// unpack) is not read but kept in place: the unpack passes over it. The
+// archive is built under a name of its own and put in place whole; its
+// folder, length and digest are in madeBackup, and the backup state is 1.
+BackupResult BackupUserData();
+
+// 0 for an entry the unpack and the restore must pass over, as the user's
+// file of that name is kept in place (see BackupUserData); 1 otherwise. An
+// EntrySelector.
+int UnpackTakes(const char *name);
+// The names kept in place, blank-separated, for the package check; "" for none.
+const char *KeptInPlaceNames();

@@ -1,95 +1,132 @@
 #include "userdata/user_data_restore.h"
 
+#include <string.h>
+
+#include "common/message_box.h"
+#include "common/plain_files.h"
 #include "common/program_state.h"
 #include "common/text_buffer.h"
 #include "common/texts.h"
+#include "package/archive_format.h"
 #include "package/archive_reader.h"
 #include "package/archive_verifier.h"
+#include "package/md5_digest.h"
 #include "package/memory_block.h"
 #include "package/package_data.h"
-#include "platform/win32.h"
 #include "userdata/backup_state.h"
+#include "userdata/user_data_backup.h"
+#include "userdata/user_data_files.h"
 
 namespace {
 
-const char kBackupArchiveName[] = "vorlback.voz";
 const char kPhraseListBackup[] = "vorlcyzk.bak";
-// An archive smaller than this holds no usable entry.
-const DWORD kSmallestBackup = 100;
-// Room the block keeps behind the archive's bytes.
-const DWORD kBlockSlack = 200;
 const DWORD kExemptListOffset = 0x1000;
 
-// The backup is read where it was made, through nothing but a regular file:
-// the folder is open to every user, so a link there must not lead the
-// installer's reading elsewhere.
-HANDLE OpenBackup(DWORD *size) {
-  char path[MAX_PATH];
-  CopyText(path, sizeof path, previousInstallRecord);
-  AppendText(path, sizeof path, kBackupArchiveName);
-  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, NULL, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, NULL);
-  if (file == INVALID_HANDLE_VALUE) return file;
-  BY_HANDLE_FILE_INFORMATION information;
-  if (!GetFileInformationByHandle(file, &information) ||
-      (information.dwFileAttributes & (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) ||
-      information.nFileSizeHigh != 0) {
-    CloseHandle(file);
-    return INVALID_HANDLE_VALUE;
-  }
-  *size = information.nFileSizeLow;
-  return file;
+// The folder a recovery writes back into, for its entry selector.
+const char *recoveryFolder = "";
+
+void FolderPath(char *path, int size, const char *folder, const char *name) {
+  CopyText(path, size, folder);
+  AppendText(path, size, name);
 }
 
-// Reads the whole backup into a new block; null when it cannot be read or is
-// too small to hold an entry.
-BYTE *ReadBackup(HGLOBAL *block, DWORD *length) {
+// The backup `record` describes, read whole into a new block: null unless it
+// is a plain file of exactly the recorded length whose digest matches. A
+// file of another length is not read at all.
+BYTE *ReadCheckedBackup(const BackupRecord &record, HGLOBAL *block) {
   *block = NULL;
-  DWORD size = 0;
-  HANDLE file = OpenBackup(&size);
+  char path[MAX_PATH];
+  FolderPath(path, sizeof path, record.folder, kBackupArchiveName);
+  DWORD size = 0, read = 0;
+  HANDLE file = OpenPlainFile(path, GENERIC_READ, &size);
   if (file == INVALID_HANDLE_VALUE) return NULL;
-  BYTE *bytes = size <= 0x7FFFFFFF - kBlockSlack ? AllocateLockedBlock(size + kBlockSlack, block) : NULL;
-  DWORD read = 0;
-  if (bytes && (!ReadFile(file, bytes, size, &read, NULL) || read < kSmallestBackup)) {
-    FreeLockedBlock(*block);
-    *block = NULL;
-    bytes = NULL;
-  }
+  BYTE *bytes = size == record.size ? AllocateLockedBlock(size + 1, block) : NULL;
+  const BOOL whole = bytes && ReadFile(file, bytes, size, &read, NULL) && read == size;
   CloseHandle(file);
-  *length = read;
-  return bytes;
+  char digest[kDigestFieldSize];
+  if (whole) Md5Hex(bytes, size, digest);
+  if (whole && strncmp(digest, record.digest, kDigestTextLength) == 0) return bytes;
+  FreeLockedBlock(*block);
+  *block = NULL;
+  return NULL;
+}
+
+int SelectedForRestore(const char *name) { return IsUserDataEntry(name) && UnpackTakes(name); }
+
+// Missing, empty, or as the package has it: not the user's since.
+int SelectedForRecovery(const char *name) {
+  if (!IsUserDataEntry(name)) return 0;
+  char path[MAX_PATH];
+  FolderPath(path, sizeof path, recoveryFolder, name);
+  DWORD size = 0;
+  HANDLE file = OpenPlainFile(path, GENERIC_READ, &size);
+  if (file == INVALID_HANDLE_VALUE) return 1;
+  CloseHandle(file);
+  return size == 0 || IsPackagesOwn(recoveryFolder, name);
 }
 
 // The phrase list comes back compacted; it counts as restored when it is
-// the compacted form of what was archived.
-void ReportRestore(const BYTE *archive, DWORD length) {
+// the compacted form of what was archived. Returns 1 when every entry
+// checked out; tells the user either way (the windowless run only of a
+// failure).
+int ReportRestore(const BYTE *archive, DWORD length) {
   char *failures = (char *)workingBuffer;
   char *exempt = (char *)workingBuffer + kExemptListOffset;
   CopyText(exempt, 32, "");
-  if (CompactedEntryInstalled(archive, length, kPhraseListBackup, workingBuffer + kExemptListOffset + 32,
+  if (CompactedEntryInstalled(archive, length, installDir, kPhraseListBackup, workingBuffer + kExemptListOffset + 32,
                               kWorkingBufferSize - kExemptListOffset - 32))
     CopyText(exempt, 32, kPhraseListBackup);
   const int passed = VerifyArchive(archive, length, failures, (int)kExemptListOffset, exempt);
   if (failures[0] != '\0') {
     AppendText(failures, (int)kExemptListOffset, "\r\n\r\n");
     AppendText(failures, (int)kExemptListOffset, kEarlierDataFailedLine);
-    MessageBoxA(NULL, failures, kProductCaption, MB_OK);
-    return;
+    ShowFailure(failures, kProductCaption);
+    return 0;
   }
-  ClearBackupPending();
+  if (runMode == kRunModeWindowless) return 1;
   WCHAR text[64];
   wsprintfW(text, kEarlierDataRestoredFormat, passed);
   MessageBoxW(NULL, text, kProductCaptionW, MB_OK);
+  return 1;
+}
+
+// The backup beside the new installation too, as the record names it from
+// now on.
+void CopyBackupHere() {
+  if (strcmp(installDir, madeBackup.folder) == 0) return;
+  char from[MAX_PATH], to[MAX_PATH];
+  FolderPath(from, sizeof from, madeBackup.folder, kBackupArchiveName);
+  FolderPath(to, sizeof to, installDir, kBackupArchiveName);
+  CopyPlainFile(from, to);
 }
 
 }  // namespace
 
 void RestoreUserData() {
-  if (previousInstallRecord[0] == '\0' || !workingBuffer) return;
+  if (backupState != 2 || !workingBuffer) return;
   HGLOBAL block;
-  DWORD length = 0;
-  BYTE *archive = ReadBackup(&block, &length);
-  if (!archive) return;
-  ExtractArchive(archive, length, workingBuffer, kWorkingBufferSize, NULL);
-  ReportRestore(archive, length);
+  BYTE *archive = ReadCheckedBackup(madeBackup, &block);
+  if (!archive) {
+    ShowFailure(kEarlierDataFailedLine, kProductCaption);
+    return;
+  }
+  CopyBackupHere();
+  ExtractSelectedEntries(archive, madeBackup.size, installDir, SelectedForRestore, workingBuffer, kWorkingBufferSize,
+                         NULL);
+  if (ReportRestore(archive, madeBackup.size)) ClearBackupPending();
   FreeLockedBlock(block);
+}
+
+int RecoverPendingBackup() {
+  BackupRecord pending;
+  if (!ReadPendingBackup(&pending)) return 1;
+  HGLOBAL block;
+  BYTE *archive = workingBuffer && !FolderIsLink(pending.folder) ? ReadCheckedBackup(pending, &block) : NULL;
+  recoveryFolder = pending.folder;
+  const int recovered = !archive || ExtractSelectedEntries(archive, pending.size, pending.folder, SelectedForRecovery,
+                                                           workingBuffer, kWorkingBufferSize, NULL);
+  recoveryFolder = "";
+  if (archive) FreeLockedBlock(block);
+  if (recovered) ClearBackupPending();
+  return recovered;
 }

@@ -1,11 +1,22 @@
-// Writing the user's backed-up data back over the freshly installed
-// defaults, when they chose to keep it.
+// Writing the user's backed-up data back: over the freshly installed
+// defaults when they chose to keep it, and, at the next run, wherever a run
+// that did not finish left the package's defaults over it.
 #pragma once
 
-// Unpacks "vorlback.voz" of the earlier installation's directory into the
-// installation directory, checks every file against the archive and tells
-// the user how many came back, or which did not. A backup that came back
-// whole is no longer needed as the only copy (ClearBackupPending). Nothing
-// without an earlier installation recorded, or when the backup cannot be
-// read, is no regular file, or is too small to hold an entry.
+// Restores the backup this run made (madeBackup) into the installation
+// directory, copying the backup there too when it lies in another folder.
+// Only a backup that still has the length and digest it was made with is
+// read, and of it only the entries named as the user's files
+// (user_data_files.h), never a file kept in place. Each file written is
+// checked against the archive; the wizard tells how many came back, or
+// every run which did not. A backup that came back whole is no longer
+// pending.
 void RestoreUserData();
+
+// A backup still pending from an earlier run is written back into its
+// folder where that run's unpacking left a file of the user's missing,
+// empty or as the package has it; a file the user wrote since is theirs
+// and stays. The pending mark then goes. Returns 0 when a backup that could
+// be read could not be written back (the mark stays); 1 otherwise, also
+// when nothing was pending or the backup no longer checks out.
+int RecoverPendingBackup();

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "common/plain_files.h"
 #include "fuzz_machine.h"
 #include "package/archive_format.h"
 #include "package/archive_writer.h"
@@ -15,7 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const std::string before(reinterpret_cast<const char *>(data), size);
   machine.files.WriteFile(archivePath, before);
   machine.files.WriteFile(std::string(fuzz_machine::kInstallDir) + "userck.txt", "user words\r\n");
-  const int added = AppendToArchive(archivePath.c_str(), "C:\\fuzz\\userck.txt");
+  HANDLE archive = OpenPlainFile(archivePath.c_str(), GENERIC_READ | GENERIC_WRITE, nullptr);
+  const int added = archive != INVALID_HANDLE_VALUE && AppendToArchive(archive, "C:\\fuzz\\userck.txt");
+  if (archive != INVALID_HANDLE_VALUE) CloseHandle(archive);
   std::string after;
   machine.files.ReadFile(archivePath, &after);
   fuzz_machine::Finish(machine);

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "archive_fixtures.h"
+#include "common/plain_files.h"
 #include "package/archive_reader.h"
 #include "package/archive_verifier.h"
 #include "package/archive_writer.h"
@@ -78,7 +79,15 @@ class AppendToArchiveTest : public ArchiveMachineTest {
     machine_->files.ReadFile(kArchive, &bytes);
     return bytes;
   }
-  int Append(const std::string &name) { return AppendToArchive(kArchive.c_str(), (kInstallDir + name).c_str()); }
+  int Append(const std::string &name) { return AppendPath((kInstallDir + name).c_str()); }
+  // The append through a handle on the archive file, made when missing.
+  int AppendPath(const char *file) {
+    HANDLE archive = OpenPlainFile(kArchive.c_str(), GENERIC_READ | GENERIC_WRITE, nullptr);
+    if (archive == INVALID_HANDLE_VALUE) archive = CreatePlainFile(kArchive.c_str());
+    const int added = AppendToArchive(archive, file);
+    CloseHandle(archive);
+    return added;
+  }
 
   const std::string kArchive = kInstallDir + "vorlback.voz";
 };
@@ -105,15 +114,33 @@ TEST_F(AppendToArchiveTest, RefusedNamesLeaveTheArchiveUnchanged) {
   const std::string before = ArchiveBytes();
   EXPECT_EQ(Append("dup.txt"), 0);
   EXPECT_EQ(Append("thirteen.char"), 0);
-  EXPECT_EQ(AppendToArchive(kArchive.c_str(), ""), 0);
-  EXPECT_EQ(AppendToArchive(kArchive.c_str(), (kInstallDir + "folder\\").c_str()), 0);
-  EXPECT_EQ(AppendToArchive(kArchive.c_str(), "C:dup.txt"), 0);
+  EXPECT_EQ(AppendPath(""), 0);
+  EXPECT_EQ(AppendPath((kInstallDir + "folder\\").c_str()), 0);
+  EXPECT_EQ(AppendPath("C:dup.txt"), 0);
   EXPECT_EQ(ArchiveBytes(), before);
 }
 
 TEST_F(AppendToArchiveTest, MissingFileLeavesANewArchiveWithItsEmptyHeader) {
   EXPECT_EQ(Append("missing.txt"), 0);
   EXPECT_EQ(ArchiveBytes(), "C0" + Le32(10) + Le32(0));
+}
+
+// A file that does not compress needs more room than its own length, and a
+// file behind a link or with a second name is not read: it may be one the
+// user could not read himself.
+TEST_F(AppendToArchiveTest, IncompressibleFilesGoInLinkedOnesDoNot) {
+  std::string noise(20000, '\0');
+  for (size_t i = 0; i < noise.size(); ++i) noise[i] = static_cast<char>((i * 2654435761u) >> 13);
+  Install("noise.dat", noise);
+  EXPECT_EQ(Append("noise.dat"), 1);
+  machine_->files.WriteFile("C:\\Windows\\secret.txt", "admin only");
+  machine_->files.SetLink(kInstallDir + "link.txt", "C:\\Windows\\secret.txt", false);
+  machine_->files.SetHardLink(kInstallDir + "hard.txt", "C:\\Windows\\secret.txt");
+  EXPECT_EQ(Append("link.txt"), 0);
+  EXPECT_EQ(Append("hard.txt"), 0);
+  const std::string archive = ArchiveBytes();
+  EXPECT_EQ(ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()), workingBuffer, kWorkingBufferSize, nullptr), 1);
+  EXPECT_EQ(InstalledFile("noise.dat"), noise);
 }
 
 TEST_F(AppendToArchiveTest, EmptyFileIsAddedButDoesNotExtract) {

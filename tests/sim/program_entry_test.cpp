@@ -40,17 +40,21 @@ int RunProgram(const char *commandLine, bool *stopped) {
   }
 }
 
-TEST(AdministratorProbe, PassesWithRightsAndLeavesRealDirectoryInBothRecords) {
+// The probe leaves the record of the earlier installation as it was: a run
+// that ends before installing (a quit, a crash) must not lose the folder
+// that holds the user's data.
+TEST(AdministratorProbe, PassesWithRightsAndLeavesTheRecordAsItWas) {
   ScopedMachine machine("win10-x64");
   machine->files.WriteFile("C:\\Windows\\vorlpat8.voh", "D:\\Old\\morvak8\\");
   strcpy(previousInstallRecord, "");
   DetectWindows();
   ComputeInstallDir();
+  const std::vector<std::string> files = machine->files.ListAllFiles();
   EXPECT_EQ(ProbeAdministrator(), 0);
   EXPECT_STREQ(previousInstallRecord, "D:\\Old\\morvak8\\");
   EXPECT_STREQ(installDir, "C:\\Program Files\\morvak8\\");
-  EXPECT_EQ(FileText(*machine, "C:\\Windows\\vorlpat8.voh"), "C:\\Program Files\\morvak8\\");
-  EXPECT_EQ(FileText(*machine, "C:\\morvak8\\vorlpat8.voh"), "C:\\Program Files\\morvak8\\");
+  EXPECT_EQ(FileText(*machine, "C:\\Windows\\vorlpat8.voh"), "D:\\Old\\morvak8\\");
+  EXPECT_EQ(machine->files.ListAllFiles(), files);
 }
 
 TEST(AdministratorProbe, FailsWithoutRights) {

@@ -3,6 +3,7 @@
 // writes back and reports.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,11 @@
 namespace {
 
 using testing_support::ScopedMachine;
+
+int Pending() {
+  BackupRecord record;
+  return ReadPendingBackup(&record);
+}
 
 const char kDir[] = "C:\\Program Files\\morvak8\\";
 const char *const kEssential[] = {"vorlcyzk.voh", "voszsj43.voh", "cfontset.voh", "cwbzlcz1.voh", "vowbcmxz.voh",
@@ -71,18 +77,20 @@ class UserData : public testing::Test {
   ScopedMachine machine_;
 };
 
-TEST_F(UserData, BackupArchivesEssentialFilesFirstAndStopsAtAMissingOne) {
+// Every file of the user's that is there goes into the backup, in the
+// order of the list, whatever else is missing.
+TEST_F(UserData, BackupArchivesEveryFileThereIs) {
   WriteUserFiles();
-  EXPECT_EQ(BackupUserData(), 1);
-  std::vector<std::string> entries = BackupEntries();
-  ASSERT_EQ(entries.size(), 16u);
-  EXPECT_EQ(entries.front(), "vorlcyzk.bak");
-  EXPECT_EQ(entries[8], "voszsj43.voh");
-  EXPECT_EQ(entries.back(), "userck.txt");
   machine_->files.Delete(u"C:\\Program Files\\morvak8\\vorldhz.voh");
-  machine_->files.Delete(u"C:\\Program Files\\morvak8\\vorldhz.bak");
-  EXPECT_EQ(BackupUserData(), 0);
-  EXPECT_EQ(BackupEntries().size(), 6u) << "rows 1 to 6, then the missing one";
+  EXPECT_EQ(BackupUserData(), kBackedUp);
+  EXPECT_EQ(backupState, 1);
+  std::vector<std::string> entries = BackupEntries();
+  ASSERT_EQ(entries.size(), 15u);
+  EXPECT_EQ(entries.front(), "vorlcyzk.bak");
+  EXPECT_EQ(entries[7], "voszsj43.voh");
+  EXPECT_EQ(entries.back(), "userck.txt");
+  EXPECT_EQ(madeBackup.size, Read("vorlback.voz").size());
+  EXPECT_STREQ(madeBackup.folder, kDir);
 }
 
 // With no earlier installation recorded nothing is backed up, and nothing
@@ -91,42 +99,52 @@ TEST_F(UserData, NoRecordMeansNoBackupAnywhere) {
   WriteUserFiles();
   previousInstallRecord[0] = '\0';
   const std::vector<std::string> before = machine_->files.ListAllFiles();
-  EXPECT_EQ(BackupUserData(), 0);
+  EXPECT_EQ(BackupUserData(), kNothingToBackUp);
   EXPECT_EQ(machine_->files.ListAllFiles(), before);
+  backupState = 2;
   RestoreUserData();
-  EXPECT_TRUE(Messages().empty());
+  EXPECT_FALSE(Messages().empty()) << "kept, but there is no backup it could come from";
 }
 
-// Once the package's defaults went over the user's files, the backup is the
-// only copy of their data: a later run keeps it instead of archiving the
-// defaults, until a restore brought it back whole.
-TEST_F(UserData, APendingBackupIsKeptUntilItsRestoreChecksOut) {
+// An empty file, or one too large for an entry, cannot travel in the
+// archive: it is not read, and the unpack leaves it where it is.
+TEST_F(UserData, FilesTheArchiveCannotCarryStayInPlace) {
   WriteUserFiles();
-  ASSERT_EQ(BackupUserData(), 1);
-  const std::string backup = Read("vorlback.voz");
+  Write("vorldwdw.txt", "");
+  Write("userck.txt", std::string(kLargestInstallableEntry + 1, 'u'));
+  ASSERT_EQ(BackupUserData(), kBackedUp);
+  const std::vector<std::string> entries = BackupEntries();
+  EXPECT_EQ(std::count(entries.begin(), entries.end(), "vorldwdw.txt"), 0);
+  EXPECT_EQ(std::count(entries.begin(), entries.end(), "userck.txt"), 0);
+  EXPECT_EQ(UnpackTakes("vorldwdw.txt"), 0);
+  EXPECT_EQ(UnpackTakes("userck.txt"), 0);
+  EXPECT_EQ(UnpackTakes("vorlzdym.voh"), 1);
+  EXPECT_STREQ(KeptInPlaceNames(), "vorldwdw.txt userck.txt ");
+}
+
+// A backup still pending from a run that did not finish comes back where
+// that run left a file missing or empty, but not over what the user wrote
+// since; the new backup then holds the newer work.
+TEST_F(UserData, APendingBackupComesBackButNotOverNewerWork) {
+  WriteUserFiles();
+  ASSERT_EQ(BackupUserData(), kBackedUp);
   MarkBackupPending();
-  for (const char *name : kEssential) Write(name, "the package's default");
-  ComputeInstallDir();
-  EXPECT_EQ(BackupUserData(), 1);
-  EXPECT_EQ(Read("vorlback.voz"), backup);
-  ComputeInstallDir();
-  RestoreUserData();
-  ASSERT_EQ(Messages().size(), 1u);
-  EXPECT_EQ(Messages()[0], u8"成功恢复了16个原有数据文件！");
-  EXPECT_FALSE(BackupIsPending());
-  EXPECT_EQ(Read("vorldhz.bak"), "user's vorldhz.voh") << "archived through its copy, back as the copy";
+  ASSERT_TRUE(Pending());
+  machine_->files.Delete(u"C:\\Program Files\\morvak8\\vorldwdw.txt");
+  Write("vorlzdym.voh", "");
+  Write("vorlzdfh.voh", "written since");
+  ASSERT_EQ(BackupUserData(), kBackedUp);
+  EXPECT_FALSE(Pending());
   EXPECT_EQ(Read("vorldwdw.txt"), "user's vorldwdw.txt");
-  EXPECT_EQ(Read("userck.txt"), "user's own phrases");
-  // The phrase list comes back compacted, with its trailer, and counts as restored.
-  EXPECT_EQ(Read("vorlcyzk.bak").substr(0, 4), "\xb0\xa1\xb0\xa2");
-  EXPECT_EQ(Read("vorlcyzk.bak").find("VORL") != std::string::npos, true);
+  EXPECT_EQ(Read("vorlzdym.voh"), "user's vorlzdym.voh");
+  EXPECT_EQ(Read("vorlzdfh.voh"), "written since");
 }
 
 TEST_F(UserData, ARestoreThatFailsKeepsTheBackupPending) {
   WriteUserFiles();
-  ASSERT_EQ(BackupUserData(), 1);
+  ASSERT_EQ(BackupUserData(), kBackedUp);
   MarkBackupPending();
-  ComputeInstallDir();
+  backupState = 2;
   // The package's default in one file, which another program holds open so
   // that it can be neither replaced nor moved aside.
   Write("userck.txt", "the package's default");
@@ -134,22 +152,41 @@ TEST_F(UserData, ARestoreThatFailsKeepsTheBackupPending) {
   RestoreUserData();
   ASSERT_FALSE(Messages().empty());
   EXPECT_NE(Messages().back().find(u8"原有数据文件没有成功复制，原有数据不能使用！"), std::string::npos);
-  EXPECT_TRUE(BackupIsPending());
+  EXPECT_TRUE(Pending());
 }
 
-// The folder is open to every user: a backup that is a link to a file
-// elsewhere is not read.
-TEST_F(UserData, RestoreReadsNoBackupThroughALink) {
+// The restore takes only the backup it made, as it made it: one replaced
+// in the folder, or a link put in its place, is not read, and nothing is
+// said to have come back.
+TEST_F(UserData, RestoreTakesOnlyTheBackupItMade) {
   WriteUserFiles();
-  ASSERT_EQ(BackupUserData(), 1);
+  ASSERT_EQ(BackupUserData(), kBackedUp);
+  backupState = 2;
   machine_->files.WriteFile("C:\\elsewhere\\vorlback.voz", Read("vorlback.voz"));
   machine_->files.Delete(u"C:\\Program Files\\morvak8\\vorlback.voz");
   machine_->files.SetLink(std::string(kDir) + "vorlback.voz", "C:\\elsewhere\\vorlback.voz", false);
-  for (const char *name : kEssential) Write(name, "the package's default");
-  ComputeInstallDir();
+  Write("vorldwdw.txt", "the package's default");
   RestoreUserData();
-  EXPECT_TRUE(Messages().empty());
-  EXPECT_EQ(Read("vorldhz.voh"), "the package's default");
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(Messages()[0], u8"原有数据文件没有成功复制，原有数据不能使用！\r\n");
+  EXPECT_EQ(Read("vorldwdw.txt"), "the package's default");
+}
+
+TEST_F(UserData, AKeptBackupComesBackWholeAndIsNoLongerPending) {
+  WriteUserFiles();
+  ASSERT_EQ(BackupUserData(), kBackedUp);
+  MarkBackupPending();
+  for (const char *name : kEssential) Write(name, "the package's default");
+  backupState = 2;
+  RestoreUserData();
+  ASSERT_EQ(Messages().size(), 1u);
+  EXPECT_EQ(Messages()[0], u8"成功恢复了16个原有数据文件！");
+  EXPECT_FALSE(Pending());
+  EXPECT_EQ(Read("vorldhz.bak"), "user's vorldhz.voh") << "archived through its copy, back as the copy";
+  EXPECT_EQ(Read("vorldwdw.txt"), "user's vorldwdw.txt");
+  // The phrase list comes back compacted, with its trailer, and counts as restored.
+  EXPECT_EQ(Read("vorlcyzk.bak").substr(0, 4), "\xb0\xa1\xb0\xa2");
+  EXPECT_NE(Read("vorlcyzk.bak").find("VORL"), std::string::npos);
 }
 
 }  // namespace
