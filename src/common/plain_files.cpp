@@ -48,9 +48,22 @@ int SiblingName(const char *path, char *sibling, int size) {
   return 1;
 }
 
+// 1 when the folder `path` lies in is a link: what is read or written in it
+// would be elsewhere.
+int InLinkedFolder(const char *path) {
+  char folder[MAX_PATH];
+  CopyText(folder, sizeof folder, path);
+  int end = lstrlenA(folder);
+  while (end > 0 && folder[end - 1] != '\\') --end;
+  if (end == 0) return 0;
+  folder[end] = '\0';
+  return FolderIsLink(folder);
+}
+
 }  // namespace
 
 HANDLE OpenPlainFile(const char *path, DWORD access, DWORD *size) {
+  if (InLinkedFolder(path)) return INVALID_HANDLE_VALUE;
   HANDLE file = CreateFileA(path, access, FILE_SHARE_READ, NULL, OPEN_EXISTING, NoFollowFlag(), NULL);
   if (file == INVALID_HANDLE_VALUE) return file;
   DWORD length = 0;
@@ -63,6 +76,7 @@ HANDLE OpenPlainFile(const char *path, DWORD access, DWORD *size) {
 }
 
 HANDLE CreatePlainFile(const char *path) {
+  if (InLinkedFolder(path)) return INVALID_HANDLE_VALUE;
   const DWORD flags = FILE_ATTRIBUTE_NORMAL | NoFollowFlag();
   const DWORD attributes = GetFileAttributesA(path);
   if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {

@@ -5,9 +5,10 @@
 // (a file link, or a junction where a file is expected) is never opened
 // through, a file with more than one name (a hard link) is never read or
 // written through, as its other name may be a file the user could not read
-// or write, and new files are created exclusively, so that a name taken in
-// between fails instead of leading elsewhere. Each is judged on the handle
-// itself, so nothing can be swapped in between the check and the use.
+// or write, new files are created exclusively, so that a name taken in
+// between fails instead of leading elsewhere, and nothing is read or written
+// in a folder that is itself a link. A file is judged on its handle, so
+// nothing can be swapped in between the check and the use.
 #pragma once
 
 #include "platform/win32.h"

@@ -18,6 +18,7 @@
 #include "package/phrase_list.h"
 #include "shell/program_entry.h"
 #include "support/program_state_reset.h"
+#include "sim/archive_fixtures.h"
 #include "support/test_machine.h"
 
 // A run that ends at a stage: the program stops there as if its process were
@@ -122,6 +123,27 @@ class Reinstallation : public testing::Test {
     data["vorlcyzk.voh"] = "\xb0\xa1\xb0\xa2; \xb0\xa3; \xb0\xa4\xb0\xa5; ";  // without trailer
     for (const auto &[name, content] : data) WriteFile(name, content);
     return data;
+  }
+
+  // Lines for machine.ini's [files] (links, files in use, faults), as a
+  // user or the machine set them up before the next run.
+  void AddFilesLines(const std::string &lines) { std::ofstream(root_ / "machine.ini", std::ios::app) << "[files]\n" << lines; }
+  // The program's headers name the C runtime's rename for its own use.
+  void MoveFolder(const std::filesystem::path &from, const std::filesystem::path &to) {
+    std::filesystem::create_directories(to.parent_path());
+    std::filesystem::copy(from, to, std::filesystem::copy_options::recursive);
+    std::filesystem::remove_all(from);
+  }
+  // A file anywhere on C:, by its Windows path below C:\.
+  std::filesystem::path DrivePath(const std::string &path) { return root_ / "drives" / "c" / path; }
+  std::string ReadDriveFile(const std::string &path) {
+    std::string content;
+    sim::Machine::Load(root_)->files.ReadFile("C:\\" + path, &content);
+    return content;
+  }
+  void WriteDriveFile(const std::string &path, const std::string &content) {
+    std::filesystem::create_directories(DrivePath(path).parent_path());
+    std::ofstream(DrivePath(path), std::ios::binary | std::ios::trunc) << content;
   }
 
   void WriteFile(const std::string &name, const std::string &content) {
@@ -307,6 +329,186 @@ TEST_F(Reinstallation, ARunEndedAtAnyStageBeforeTheRestoreLosesNothing) {
     EXPECT_EQ(kept.exitCode, 0) << stage.stage;
     ExpectUserDataBack(data, stage.stage);
   }
+}
+
+// ---- What an ordinary user can leave in the installation folder, which
+// every user may write, before the administrator reinstalls ----
+
+// A backup of their own with a program and a module in it, marked as
+// pending in the folder: nothing of it is restored, started or copied into
+// a system folder, and the user's real data comes back.
+TEST_F(Reinstallation, APlantedBackupIsNeitherRestoredNorStarted) {
+  const auto data = InstallAndUse();
+  using archive_fixtures::LongEntry;
+  WriteFile("vorlback.voz", archive_fixtures::Archive("C0", 3, {LongEntry("vorlkelt.exe", "planted program"),
+                                                              LongEntry("morvak4.ime", "planted module"),
+                                                              LongEntry("vorldwdw.txt", "planted words")}));
+  WriteFile("vorlback.pnd", "");
+  ProgramRun run = RunProgram("", Walk(), {true});
+  EXPECT_EQ(run.exitCode, 0);
+  ASSERT_EQ(run.messages.size(), 3u);
+  EXPECT_EQ(run.messages[1], u8"成功恢复了24个原有数据文件！");
+  EXPECT_NE(ReadFile("vorlkelt.exe"), "planted program");
+  EXPECT_NE(ReadDriveFile("Windows\\SysWOW64\\morvak4.ime"), "planted module");
+  ExpectUserDataBack(data, "over a planted backup");
+}
+
+// A garbage backup with a mark beside it, or a folder under the backup's
+// name: the user's data is still backed up before anything is unpacked,
+// or nothing is unpacked at all.
+TEST_F(Reinstallation, APlantedMarkOrFolderNeverLeavesTheDataUnprotected) {
+  const auto data = InstallAndUse();
+  WriteFile("vorlback.voz", "garbage");
+  WriteFile("vorlback.pnd", "");
+  ProgramRun kept = RunProgram("", Walk(), {true});
+  ASSERT_EQ(kept.messages.size(), 3u);
+  EXPECT_EQ(kept.messages[1], u8"成功恢复了24个原有数据文件！");
+  ExpectUserDataBack(data, "after a garbage backup");
+  const auto used = Use();
+  std::filesystem::remove_all(HostPath("vorlback.voz"));
+  std::filesystem::create_directory(HostPath("vorlback.voz"));
+  ProgramRun refused = RunProgram("", Walk(), {});
+  ASSERT_EQ(refused.messages.size(), 1u) << "no question, no completion";
+  EXPECT_NE(refused.messages[0].find(u8"无法备份"), std::string::npos) << refused.messages[0];
+  for (const auto &[name, content] : used) EXPECT_EQ(ReadFile(name), content) << name << " was unpacked over";
+}
+
+// Links and second names planted under the names the installer writes and
+// reads: no write reaches a file outside the folder, no file is made where
+// a dangling link points, and no file the user cannot read is copied into
+// one they can.
+TEST_F(Reinstallation, NoWriteOrCopyFollowsALinkPlantedInTheFolder) {
+  InstallAndUse();
+  const char *const victims[] = {"victim/bak.txt", "victim/install.txt", "victim/net.txt", "victim/dat.txt",
+                                 "victim/mark.txt", "victim/profile.txt"};
+  for (const char *victim : victims) WriteDriveFile(victim, std::string("untouched ") + victim);
+  WriteDriveFile("Windows/secret.txt", "administrators only");
+  for (const char *name : {"cfontset.bak", "install.voh", "vonetsj.dat", "vorldat.dat", "vorlback.pnd", "readme.txt"})
+    std::filesystem::remove_all(HostPath(name));
+  std::filesystem::remove_all(HostPath("vorldwdw.txt"));
+  std::filesystem::remove_all(HostPath("voyhgl0.dat"));
+  AddFilesLines(
+      "symlink = C:\\Program Files\\morvak8\\cfontset.bak | C:\\victim\\bak.txt\n"
+      "symlink = C:\\Program Files\\morvak8\\install.voh | C:\\victim\\install.txt\n"
+      "symlink = C:\\Program Files\\morvak8\\vonetsj.dat | C:\\victim\\net.txt\n"
+      "symlink = C:\\Program Files\\morvak8\\vorldat.dat | C:\\victim\\dat.txt\n"
+      "symlink = C:\\Program Files\\morvak8\\vorlback.pnd | C:\\victim\\mark.txt\n"
+      "symlink = C:\\Program Files\\morvak8\\readme.txt | C:\\victim\\created.txt\n"
+      "hardlink = C:\\Program Files\\morvak8\\vorldwdw.txt | C:\\Windows\\secret.txt\n"
+      "hardlink = C:\\Program Files\\morvak8\\voyhgl0.dat | C:\\victim\\profile.txt\n");
+  ProgramRun run = RunProgram("", Walk(), {true});
+  EXPECT_EQ(run.exitCode, 0);
+  for (const char *victim : victims)
+    EXPECT_EQ(ReadDriveFile(std::string("victim\\") + (victim + 7)), std::string("untouched ") + victim);
+  EXPECT_FALSE(std::filesystem::exists(DrivePath("victim/created.txt"))) << "made through a dangling link";
+  EXPECT_EQ(ReadDriveFile("Windows\\secret.txt"), "administrators only");
+  EXPECT_EQ(ReadFile("vorldwdw.txt").find("administrators only"), std::string::npos) << "copied where users read";
+}
+
+// The installation folder itself replaced by a junction: nothing is written
+// or given other rights there, and the user is told why.
+TEST_F(Reinstallation, AJunctionAtTheInstallationFolderIsRefused) {
+  InstallAndUse();
+  MoveFolder(HostPath(""), DrivePath("elsewhere"));
+  std::filesystem::create_directories(DrivePath("victim"));
+  AddFilesLines("junction = C:\\Program Files\\morvak8 | C:\\victim\n");
+  for (const char *command : {"", "setvosrf32"}) {
+    ProgramRun run = RunProgram(command, Walk(), {});
+    ASSERT_EQ(run.messages.size(), 1u) << command;
+    EXPECT_NE(run.messages[0].find(u8"链接"), std::string::npos) << run.messages[0];
+    EXPECT_TRUE(std::filesystem::is_empty(DrivePath("victim"))) << command;
+  }
+  const auto machine = sim::Machine::Load(root_);
+  EXPECT_EQ(machine->files.SecurityOf("C:\\victim"), "") << "the folder's access was changed";
+}
+
+// ---- Histories that once lost the user's data ----
+
+// The backup cannot be written (its name held open by another program, a
+// read-only file, a full disk): nothing is unpacked and the user is told.
+TEST_F(Reinstallation, ABackupThatCannotBeWrittenStopsBeforeUnpacking) {
+  const struct {
+    const char *what;
+    const char *lines;
+  } rows[] = {
+      {"held open", "in_use = open-no-share-delete C:\\Program Files\\morvak8\\vorlback.voz\n"},
+      {"read-only", "attributes = 0x1 C:\\Program Files\\morvak8\\vorlback.voz\n"},
+      {"full disk", "short_write = 5 C:\\Program Files\\morvak8\\vorlback.vo~\n"},
+  };
+  InstallAndUse();
+  for (const auto &row : rows) {
+    const auto data = Use();
+    WriteFile("vorlback.voz", "an earlier backup");
+    AddFilesLines(row.lines);
+    ProgramRun run = RunProgram("setvosrf32", {}, {});
+    EXPECT_EQ(run.exitCode, 1) << row.what;
+    ASSERT_EQ(run.messages.size(), 1u) << row.what;
+    EXPECT_NE(run.messages[0].find(u8"无法备份"), std::string::npos) << row.what;
+    for (const auto &[name, content] : data) EXPECT_EQ(ReadFile(name), content) << name << ", " << row.what;
+    auto machine = sim::Machine::Load(root_);
+    machine->files.ClearInUse("C:\\Program Files\\morvak8\\vorlback.voz");
+    machine->files.SetAttributesOf("C:\\Program Files\\morvak8\\vorlback.voz", FILE_ATTRIBUTE_ARCHIVE);
+    machine->Save();
+  }
+}
+
+// Files the archive cannot carry (empty, larger than an entry the installer
+// can unpack) stay in place and are not counted as restored.
+TEST_F(Reinstallation, FilesTheArchiveCannotCarryStayInPlace) {
+  auto data = InstallAndUse();
+  const std::string large(2 * 1024 * 1024 + 100, 'L');
+  WriteFile("vorldwdw.txt", "");
+  WriteFile("userck.txt", large);
+  data.erase("vorldwdw.txt");
+  data.erase("userck.txt");
+  ProgramRun run = RunProgram("", Walk(), {true});
+  ASSERT_EQ(run.messages.size(), 3u);
+  EXPECT_EQ(run.messages[1], u8"成功恢复了22个原有数据文件！");
+  EXPECT_EQ(ReadFile("vorldwdw.txt"), "");
+  EXPECT_EQ(ReadFile("userck.txt"), large);
+  ExpectUserDataBack(data, "beside the files kept in place");
+  EXPECT_FALSE(std::filesystem::exists(PendingMark()));
+}
+
+// Two reinstallations keeping the data, with no start of the input method
+// in between to merge the ".bak" copies: the copies are the user's data.
+TEST_F(Reinstallation, TwoKeepingReinstallationsInARowKeepTheCopies) {
+  const auto data = InstallAndUse();
+  ASSERT_EQ(RunProgram("", Walk(), {true}).exitCode, 0);
+  ProgramRun again = RunProgram("", Walk(), {true});
+  EXPECT_EQ(again.exitCode, 0);
+  ExpectUserDataBack(data, "after the second reinstallation");
+}
+
+// A first run in a new folder that quits on its first screen leaves the
+// record of the earlier installation elsewhere as it was, and a crash right
+// after start leaves the record whole: the next installation still finds
+// the user's data.
+TEST_F(Reinstallation, AQuitOrACrashAtStartKeepsTheEarlierRecord) {
+  const auto data = InstallAndUse();
+  MoveFolder(HostPath(""), DrivePath("old/morvak8"));
+  WriteDriveFile("Windows/vorlpat8.voh", "C:\\old\\morvak8\\");
+  RunProgram("", {Click(310, 257)}, {});
+  EXPECT_EQ(ReadDriveFile("Windows\\vorlpat8.voh"), "C:\\old\\morvak8\\") << "after a quit";
+  AddFilesLines("crash_on_write = C:\\Windows\\vorlpat8.voh\ncrash_on_write = C:\\Windows\\vorlpat8.vo~\n");
+  std::string output;
+  EXPECT_EQ(testing_support::RunSetupSim("--root " + root_.string() + " --package " + VOZ_PACKAGE_FILE, &output), 4)
+      << output;
+  EXPECT_EQ(ReadDriveFile("Windows\\vorlpat8.voh"), "C:\\old\\morvak8\\") << "after a crash";
+  ProgramRun kept = RunProgram("", Walk(), {true});
+  EXPECT_EQ(kept.exitCode, 0);
+  ExpectUserDataBack(data, "after a quit and a crash at start");
+}
+
+// The windowless run keeps the user's data as the wizard's Yes does, and
+// says nothing about it.
+TEST_F(Reinstallation, AWindowlessReinstallationKeepsTheData) {
+  const auto data = InstallAndUse();
+  ProgramRun run = RunProgram("setvosrf32", {}, {});
+  EXPECT_EQ(run.exitCode, 0);
+  EXPECT_TRUE(run.messages.empty());
+  ExpectUserDataBack(data, "after the windowless run");
+  EXPECT_FALSE(std::filesystem::exists(PendingMark()));
 }
 
 }  // namespace
