@@ -43,18 +43,13 @@ target_include_directories(${VOZ_EXE_NAME} PRIVATE ${CMAKE_SOURCE_DIR}/src)
 # product needs none (a system function found by name gets its type from
 # FindSystemFunction), so one is an error.
 target_compile_options(${VOZ_EXE_NAME} PRIVATE
-<<<<<<< HEAD
-  $<$<COMPILE_LANGUAGE:CXX>:${VOZ_WARNINGS} ${VOZ_PRODUCT_CHARSET} -fno-exceptions -fno-rtti>)
-target_compile_definitions(${VOZ_EXE_NAME} PRIVATE WINVER=0x0601 _WIN32_WINNT=0x0601)
-# Parsing the Windows headers is nearly all of each file's compile: once.
-target_precompile_headers(${VOZ_EXE_NAME} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${CMAKE_SOURCE_DIR}/src/platform/win32.h>)
-=======
   $<$<COMPILE_LANGUAGE:CXX>:${VOZ_WARNINGS} ${VOZ_PRODUCT_CHARSET} -fno-exceptions -fno-rtti -Werror=cast-function-type>)
 # The headers declare only what Windows XP has, so that a newer function
 # cannot slip in unnoticed; the import check after linking covers what the
 # runtime libraries import.
 target_compile_definitions(${VOZ_EXE_NAME} PRIVATE WINVER=0x0501 _WIN32_WINNT=0x0501)
->>>>>>> h-21
+# Parsing the Windows headers is nearly all of each file's compile: once.
+target_precompile_headers(${VOZ_EXE_NAME} PRIVATE $<$<COMPILE_LANGUAGE:CXX>:${CMAKE_SOURCE_DIR}/src/platform/win32.h>)
 set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} -I${CMAKE_BINARY_DIR}/resources -I${CMAKE_BINARY_DIR}/payload -c 936")
 target_link_options(${VOZ_EXE_NAME} PRIVATE -static -static-libgcc -static-libstdc++ -s
   -Wl,--no-insert-timestamp
