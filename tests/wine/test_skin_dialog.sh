@@ -67,13 +67,14 @@ check_dialog() {
   wait_for_lines "$log" '^command 2 0' 1
   wizard_close_box
   wait_for_lines "$log" '^command 2 0' 2
-  sleep 0.3
+  # The click on 102 is handled after the close: once it is, a dialog that
+  # Esc or the close box ended would be gone.
+  press_control "$log" 102
+  wait_for_lines "$log" '^command 102 0' 1
   if ! timeout 5 xdotool search --onlyvisible --name '^智能Qelvo皮' | grep -qx "$WIZARD_WINDOW"; then
     echo "$name: Esc or the close box closed the dialog" >&2
     return 1
   fi
-  press_control "$log" 102
-  wait_for_lines "$log" '^command 102 0' 1
   press_control "$log" 112
   wait_for_lines "$log" '^command 112 0' 1
   press_control "$log" 105
