@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "common/plain_files.h"
 #include "common/text_buffer.h"
 #include "package/archive_format.h"
 #include "package/archive_reader.h"
@@ -39,6 +40,12 @@ int IsPackagesOwn(const char *folder, const char *name) {
   char path[MAX_PATH], digest[kDigestFieldSize];
   CopyText(path, sizeof path, folder);
   AppendText(path, sizeof path, name);
+  // Only a plain file that an entry could hold is read at all.
+  DWORD size = 0;
+  HANDLE file = OpenPlainFile(path, GENERIC_READ, &size);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  CloseHandle(file);
+  if (size == 0 || size > kLargestInstallableEntry) return 0;
   if (FileMd5Hex(path, digest) > 0 && strncmp(digest, stored, kDigestTextLength) == 0) return 1;
   return CompactedEntryInstalled(packageData, packageSize, folder, name, workingBuffer, kWorkingBufferSize);
 }

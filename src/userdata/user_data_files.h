@@ -24,5 +24,6 @@ int IsCopiedRow(const UserDataFile &row);
 
 // 1 when the file `name` in `folder` is the package's own of that name, as
 // the unpack wrote it (the phrase list compacted): the user has not written
-// it since. Uses the working buffer as scratch.
+// it since. Only a plain file no larger than an entry is read. Uses the
+// working buffer as scratch.
 int IsPackagesOwn(const char *folder, const char *name);

@@ -1,15 +1,21 @@
 // Any bytes as the backup of the user's data, restored as a reinstallation
 // that keeps the earlier data restores it: read from the earlier
-// installation's directory, unpacked, checked and reported. The folder is
-// open to every user, so the backup is whatever anyone put there: nothing
-// may be read or written out of bounds, and nothing outside the
-// installation directory may change.
+// installation's directory, checked against the length and digest it was
+// made with (here those of the input, as if the run had made it),
+// unpacked, checked and reported. Nothing may be read or written out of
+// bounds, nothing outside the installation directory may change, and no
+// entry but the user's own files may be written.
 #include <cstdint>
+#include <cstdlib>
 #include <fstream>
+#include <string>
 
 #include "common/program_state.h"
 #include "common/text_buffer.h"
 #include "fuzz_machine.h"
+#include "package/md5_digest.h"
+#include "userdata/backup_state.h"
+#include "userdata/user_data_files.h"
 #include "userdata/user_data_restore.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
@@ -20,7 +26,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::ofstream file(machine.files.HostPath(backup), std::ios::binary | std::ios::trunc);
     file.write(reinterpret_cast<const char *>(data), static_cast<std::streamsize>(size));
   }
+  CopyText(madeBackup.folder, sizeof madeBackup.folder, fuzz_machine::kInstallDir);
+  madeBackup.size = static_cast<DWORD>(size);
+  char digest[kDigestFieldSize];
+  Md5Hex(data, static_cast<DWORD>(size), digest);
+  lstrcpynA(madeBackup.digest, digest, sizeof madeBackup.digest);
+  backupState = 2;
   RestoreUserData();
+  backupState = 0;
+  for (const sim::Event &file : machine.events.OfKind("file")) {
+    const std::string path = file.Field("path");
+    const std::string name = path.substr(path.rfind('\\') + 1);
+    if (file.Field("op") == "create" && file.Field("error") == "0" && !IsUserDataEntry(name.c_str())) std::abort();
+  }
   fuzz_machine::Finish(machine);
   return 0;
 }
