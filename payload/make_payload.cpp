@@ -1,13 +1,19 @@
 // make_payload: writes the demo payload, a deterministic stand-in for the
 // product's 188 files, and the list that gives their order in the package.
 //
-//   make_payload HELPER_STUB OUTPUT_FOLDER LIST_FILE
+//   make_payload [--small] HELPER_STUB OUTPUT_FOLDER LIST_FILE
 //
 // Every file the installer names is there (modules for each interface,
 // Windows version and code page, the helper programs, dictionaries and
 // phrase lists, the user's data files, the skins, the banner), plus sounds,
 // bitmaps and data up to 188 files. The helper programs are copies of
 // HELPER_STUB. The list names the files relative to its own folder.
+//
+// With --small the same 188 names hold small contents, for runs that
+// install many times over: the banner, the skins, the settings records and
+// the helper programs stay as they are, the modules keep their version
+// text in 8 KB, everything else is cut to a few hundred bytes.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -28,6 +34,8 @@ namespace {
 
 const size_t kPayloadFiles = 188;
 
+bool smallPayload = false;
+
 struct PayloadFile {
   std::string name;  // UTF-8
   std::function<Bytes()> make;
@@ -46,10 +54,23 @@ struct SizedFile {
   uint32_t bytes;
 };
 
+Bytes Module32(const std::string &name, uint32_t bytes) { return ModuleImage(name, bytes, false); }
+Bytes Module64(const std::string &name, uint32_t bytes) { return ModuleImage(name, bytes, true); }
+
+// The size a file gets in this payload: in the small one, 8 KB for a
+// module, a few hundred bytes (still differing by file) for anything the
+// installer only copies.
+uint32_t PayloadSize(Maker make, uint32_t bytes) {
+  if (!smallPayload || make == SettingsRecord) return bytes;
+  if (make == Module32 || make == Module64) return 8192;
+  return std::min<uint32_t>(bytes, 300 + bytes / 2048);
+}
+
 void AddSized(std::vector<PayloadFile> *files, std::initializer_list<SizedFile> sized, Maker make) {
   for (const SizedFile &file : sized) {
     std::string name = file.name;
-    files->push_back({name, [=] { return make(name, file.bytes); }});
+    const uint32_t bytes = PayloadSize(make, file.bytes);
+    files->push_back({name, [=] { return make(name, bytes); }});
   }
 }
 
@@ -60,13 +81,11 @@ void AddNumbered(std::vector<PayloadFile> *files, const char *stem, int count, c
     char text[32];
     std::snprintf(text, sizeof text, "%s%02d.%s", stem, i, extension);
     const std::string name = text;
-    const uint32_t bytes = SizeOf(name, low, high);
+    const uint32_t bytes = PayloadSize(make, SizeOf(name, low, high));
     files->push_back({name, [=] { return make(name, bytes); }});
   }
 }
 
-Bytes Module32(const std::string &name, uint32_t bytes) { return ModuleImage(name, bytes, false); }
-Bytes Module64(const std::string &name, uint32_t bytes) { return ModuleImage(name, bytes, true); }
 // The phrase-list backup ships without its trailer, so that installing
 // compacts it.
 Bytes UntidyList(const std::string &name, uint32_t bytes) { return PhraseList(name, bytes, true); }
@@ -150,8 +169,10 @@ std::vector<PayloadFile> Catalogue(const Bytes &stub) {
 }  // namespace
 
 int main(int argc, char **argv) {
+  smallPayload = argc > 1 && std::string(argv[1]) == "--small";
+  if (smallPayload) --argc, ++argv;
   if (argc != 4) {
-    std::fprintf(stderr, "usage: make_payload HELPER_STUB OUTPUT_FOLDER LIST_FILE\n");
+    std::fprintf(stderr, "usage: make_payload [--small] HELPER_STUB OUTPUT_FOLDER LIST_FILE\n");
     return 2;
   }
   try {
