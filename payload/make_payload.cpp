@@ -148,9 +148,11 @@ void AddArt(std::vector<PayloadFile> *files) {
 }
 
 void AddDocuments(std::vector<PayloadFile> *files) {
-  files->push_back({"readme.txt", [] { return Document("readme.txt", u8"智能Qelvo输入平台 说明", 24000); }});
-  files->push_back({"license.txt", [] { return Document("license.txt", u8"智能Qelvo输入平台 许可协议", 9000); }});
-  files->push_back({"vorlhelp.txt", [] { return Document("vorlhelp.txt", u8"智能Qelvo输入平台 帮助", 64000); }});
+  const uint32_t shorter = smallPayload ? 100 : 1;
+  files->push_back({"readme.txt", [=] { return Document("readme.txt", u8"智能Qelvo输入平台 说明", 24000 / shorter); }});
+  files->push_back(
+      {"license.txt", [=] { return Document("license.txt", u8"智能Qelvo输入平台 许可协议", 9000 / shorter); }});
+  files->push_back({"vorlhelp.txt", [=] { return Document("vorlhelp.txt", u8"智能Qelvo输入平台 帮助", 64000 / shorter); }});
 }
 
 std::vector<PayloadFile> Catalogue(const Bytes &stub) {
