@@ -55,9 +55,10 @@ function(voz_add_package stub_compiler stub_entry generator packer)
 endfunction()
 
 # voz_add_small_package(STUB_COMPILER STUB_ENTRY GENERATOR PACKER TOOL_DEPENDS...)
-# Makes the target `small_package_archive` and sets VOZ_SMALL_PACKAGE_FILE:
-# the demo payload's 188 names with small contents (make_payload --small),
-# for runs that install many times over.
+# Makes the target `small_package_archive` and sets VOZ_SMALL_PACKAGE_FILE
+# and VOZ_SMALL_PAYLOAD_FILES (the folder it holds): the demo payload's 188
+# names with small contents (make_payload --small), for runs that install
+# many times over.
 function(voz_add_small_package stub_compiler stub_entry generator packer)
   set(tool_depends ${ARGN})
   set(dir ${CMAKE_BINARY_DIR}/payload-small)
@@ -74,4 +75,5 @@ function(voz_add_small_package stub_compiler stub_entry generator packer)
     COMMENT "Packing the small package archive")
   add_custom_target(small_package_archive DEPENDS ${package})
   set(VOZ_SMALL_PACKAGE_FILE ${package} CACHE INTERNAL "The package with the demo names and small contents")
+  set(VOZ_SMALL_PAYLOAD_FILES ${dir}/files CACHE INTERNAL "The folder of files the small package holds")
 endfunction()
