@@ -231,6 +231,22 @@ std::string PlantedContent(const std::string &name) {
   return std::string(kPlantedMarker) + " as " + name + "\r\n";
 }
 
+std::string KindOf(const Step &step) {
+  static const char *const kFaults[] = {"", " with a crash", " with a full disk", " with a read-only file",
+                                        " with a file held"};
+  switch (step.kind) {
+    case Step::Kind::kEdit: return "edit";
+    case Step::Kind::kRun:
+      return std::string(step.run.windowless ? "windowless run" : "wizard run") + kFaults[int(step.run.fault.kind)];
+    case Step::Kind::kPlant: return "plant";
+    case Step::Kind::kJunctionAtFolder: return "junction at the folder";
+    case Step::Kind::kHelperMerge: return "helper merge";
+    case Step::Kind::kMoveToEarlierFolder: return "move to the earlier folder";
+    case Step::Kind::kRemovePlants: return "plants removed";
+  }
+  return "";
+}
+
 std::string Describe(const Step &step) {
   switch (step.kind) {
     case Step::Kind::kEdit: {

@@ -72,6 +72,10 @@ extern const char kPlantedMarker[];
 // A planted file of that user's, as found under `name`.
 std::string PlantedContent(const std::string &name);
 
+// The kind of a step in a few words, for counting failures by what broke
+// them: "edit", "wizard run", "windowless run with a crash", ...
+std::string KindOf(const Step &step);
+
 // One line, e.g. "wizard IME, 3 confirms, keep Yes, skin OK; crash at the
 // first write of C:\...\vorlback.voz".
 std::string Describe(const Step &step);

@@ -139,7 +139,7 @@ int main(int argc, char **argv) {
   fleet::HistoryRunner runner({{}, options.package, options.work, options.verbose});
 
   size_t steps = 0, failed = 0;
-  std::map<std::string, size_t> byInvariant;
+  std::map<std::string, size_t> byInvariant, byBreak;
   double running = 0, shrinking = 0;
   for (uint64_t n = 0; n < options.histories; ++n) {
     const uint64_t seed = options.seed + n;
@@ -160,6 +160,8 @@ int main(int argc, char **argv) {
     if (!result.Failed()) continue;
     ++failed;
     ++byInvariant[result.violations.front().invariant];
+    ++byBreak[result.violations.front().invariant + " after a " +
+              fleet::KindOf(drawn[indices[size_t(result.failedStep)]])];
     std::printf("FAILED history %llu at step %d of %zu:\n", (unsigned long long)seed, result.failedStep,
                 indices.size());
     PrintSteps(drawn, indices, result.failedStep);
@@ -172,7 +174,9 @@ int main(int argc, char **argv) {
   }
   std::printf("histories: %llu, steps: %zu, failed: %zu", (unsigned long long)options.histories, steps, failed);
   for (const auto &[invariant, count] : byInvariant) std::printf(", %s %zu", invariant.c_str(), count);
-  std::printf("\nran in %.1f s (%.0f steps/s)", running, running > 0 ? steps / running : 0.0);
+  std::printf("\n");
+  for (const auto &[what, count] : byBreak) std::printf("  %4zu %s\n", count, what.c_str());
+  std::printf("ran in %.1f s (%.0f steps/s)", running, running > 0 ? steps / running : 0.0);
   if (shrinking > 0) std::printf(", shrinking took %.1f s", shrinking);
   std::printf("\n");
   for (const char *folder : {"template", "machine", "trial"}) fs::remove_all(options.work / folder);
