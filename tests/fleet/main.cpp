@@ -160,7 +160,7 @@ int main(int argc, char **argv) {
     if (!result.Failed()) continue;
     ++failed;
     ++byInvariant[result.violations.front().invariant];
-    ++byBreak[result.violations.front().invariant + " after a " +
+    ++byBreak[result.violations.front().invariant + " after " +
               fleet::KindOf(drawn[indices[size_t(result.failedStep)]])];
     std::printf("FAILED history %llu at step %d of %zu:\n", (unsigned long long)seed, result.failedStep,
                 indices.size());
