@@ -10,9 +10,10 @@
 // HELPER_STUB. The list names the files relative to its own folder.
 //
 // With --small the same 188 names hold small contents, for runs that
-// install many times over: the banner, the skins, the settings records and
-// the helper programs stay as they are, the modules keep their version
-// text in 8 KB, everything else is cut to a few hundred bytes.
+// install many times over: the skins, the settings records and the helper
+// programs stay as they are, the banner keeps the rows the wizard shows,
+// the modules keep their version text in 8 KB, everything else is cut to a
+// few hundred bytes.
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
@@ -135,8 +136,23 @@ void AddUserData(std::vector<PayloadFile> *files) {
            WordTable);
 }
 
+// The rows of the banner the wizard shows.
+const uint32_t kBannerShown = 190;
+
+// The top `rows` rows of a bottom-up 24-bit bitmap: the last rows stored.
+Bytes TopRows(const Bytes &bitmap, uint32_t rows) {
+  const uint32_t width = ReadLe32(&bitmap[18]), height = ReadLe32(&bitmap[22]);
+  const uint32_t stride = (width * 3 + 3) & ~3u, pixels = ReadLe32(&bitmap[10]);
+  Bytes top(bitmap.begin(), bitmap.begin() + pixels);
+  top.insert(top.end(), bitmap.begin() + pixels + (height - rows) * stride, bitmap.end());
+  WriteLe32(&top[2], uint32_t(top.size()));
+  WriteLe32(&top[22], rows);
+  WriteLe32(&top[34], rows * stride);
+  return top;
+}
+
 void AddArt(std::vector<PayloadFile> *files) {
-  files->push_back({"kelt1.bmp", [] { return BannerBitmap(); }});
+  files->push_back({"kelt1.bmp", [] { return smallPayload ? TopRows(BannerBitmap(), kBannerShown) : BannerBitmap(); }});
   files->push_back({"vobmps44.bmp", [] { return SharedSkinBitmap(); }});
   const char *const kSkins[] = {u8"冷色瓷面.voz", u8"粉色瓷面.voz", u8"小天使.voz"};
   for (int skin = 1; skin <= 3; ++skin) files->push_back({kSkins[skin - 1], [=] { return SkinArchive(skin); }});
