@@ -123,9 +123,10 @@ RunSpec RandomRun(Random &random, const Places &places) {
 Plant RandomPlant(Random &random) {
   Plant plant;
   plant.name = Chance(random, 5) ? Pick(random, kUnquotedCommandNames) : FolderName(random);
-  plant.target = int(random.Below(4));
   if (plant.name == "vorlback.voz" && Chance(random, 40)) plant.kind = Plant::Kind::kForgedBackup;
   else plant.kind = Plant::Kind(Weighted(random, {30, 15, 20, 10, 25}));
+  // A hard link is a second name of a file that exists.
+  plant.target = int(random.Below(plant.kind == Plant::Kind::kHardLink ? 3 : 4));
   return plant;
 }
 

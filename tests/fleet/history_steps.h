@@ -36,7 +36,7 @@ struct Plant {
     kForgedBackup,  // an archive of their own programs and data, and the marker of a pending backup
   } kind = Kind::kFile;
   std::string name;
-  int target = 0;  // which of kLinkTargets a file link or hard link leads to
+  int target = 0;  // which of kLinkTargets a file link or hard link leads to (an existing one for a hard link)
 };
 
 struct Step {

@@ -95,12 +95,7 @@ std::string ApplyPlant(const Plant &plant, sim::Machine &machine, const Places &
     case Plant::Kind::kFolder: machine.files.WriteFile(path + "\\inside.txt", PlantedContent(plant.name)); break;
     case Plant::Kind::kFileLink: machine.files.SetLink(path, target, false); break;
     case Plant::Kind::kJunction: machine.files.SetLink(path, places.protectedDir, true); break;
-    case Plant::Kind::kHardLink: {
-      // A hard link needs an existing file: the missing target stands for the first.
-      const std::string existing = machine.files.Exists(target) ? target : places.protectedDir + "\\" + kLinkTargets[0];
-      fs::create_hard_link(machine.files.HostPath(existing), machine.files.HostPath(path));
-      break;
-    }
+    case Plant::Kind::kHardLink: fs::create_hard_link(machine.files.HostPath(target), machine.files.HostPath(path)); break;
     case Plant::Kind::kForgedBackup:
       machine.files.WriteFile(path, ForgedBackup());
       RemoveEntry(machine, folder + "vorlback.pnd");
