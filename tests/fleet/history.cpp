@@ -13,7 +13,7 @@ namespace fs = std::filesystem;
 
 // A history has from kShortest to kLongest steps.
 const uint32_t kShortest = 3;
-const uint32_t kLongest = 16;
+const uint32_t kLongest = 12;
 
 std::map<std::string, uint64_t> DataSizes(const sim::Machine &machine, const std::string &folder) {
   std::map<std::string, uint64_t> sizes;
