@@ -124,6 +124,62 @@ void ShrinkAndReport(fleet::HistoryRunner &runner, const Options &options, uint6
   std::printf("  its machine: %s\n", keptMachine.c_str());
 }
 
+// What the histories came to: counts of steps and failures, by invariant
+// and by the kind of step that broke it, and the time taken.
+struct Tally {
+  size_t steps = 0, failed = 0;
+  std::map<std::string, size_t> byInvariant, byBreak;
+  double running = 0, shrinking = 0;
+
+  void Failure(const fleet::HistoryResult &result, const fleet::Step &breaking) {
+    ++failed;
+    ++byInvariant[result.violations.front().invariant];
+    ++byBreak[result.violations.front().invariant + " after " + fleet::KindOf(breaking)];
+  }
+
+  void Print(uint64_t histories) const {
+    std::printf("histories: %llu, steps: %zu, failed: %zu", (unsigned long long)histories, steps, failed);
+    for (const auto &[invariant, count] : byInvariant) std::printf(", %s %zu", invariant.c_str(), count);
+    std::printf("\n");
+    for (const auto &[what, count] : byBreak) std::printf("  %4zu %s\n", count, what.c_str());
+    std::printf("ran in %.2f s (%.0f steps/s)", running, running > 0 ? steps / running : 0.0);
+    if (shrinking > 0) std::printf(", shrinking took %.1f s", shrinking);
+    std::printf("\n");
+  }
+};
+
+double SecondsSince(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
+
+// Runs the history of one seed, or the chosen steps of it; false when the
+// choice names a step the history does not have.
+bool RunSeed(fleet::HistoryRunner &runner, const Options &options, uint64_t seed, Tally *tally) {
+  const std::vector<fleet::Step> drawn = runner.Draw(seed);
+  std::vector<size_t> indices = options.steps;
+  if (indices.empty())
+    for (size_t i = 0; i < drawn.size(); ++i) indices.push_back(i);
+  if (std::any_of(indices.begin(), indices.end(), [&](size_t i) { return i >= drawn.size(); })) {
+    std::fprintf(stderr, "history_fleet: the history of seed %llu has %zu steps\n", (unsigned long long)seed,
+                 drawn.size());
+    return false;
+  }
+  if (options.verbose) std::printf("history %llu:\n", (unsigned long long)seed);
+  const Clock::time_point start = Clock::now();
+  const fleet::HistoryResult result = runner.Run(Chosen(drawn, indices));
+  tally->running += SecondsSince(start);
+  tally->steps += result.stepsRun;
+  if (!result.Failed()) return true;
+  tally->Failure(result, drawn[indices[size_t(result.failedStep)]]);
+  std::printf("FAILED history %llu at step %d of %zu:\n", (unsigned long long)seed, result.failedStep, indices.size());
+  PrintSteps(drawn, indices, result.failedStep);
+  PrintViolations(result);
+  if (int(tally->failed) <= options.shrink) {
+    const Clock::time_point shrinkStart = Clock::now();
+    ShrinkAndReport(runner, options, seed, drawn, indices, result);
+    tally->shrinking += SecondsSince(shrinkStart);
+  }
+  return true;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -137,49 +193,11 @@ int main(int argc, char **argv) {
   if (options.work.empty()) options.work = DefaultWork();
   fleet::SetPackageNames(PackageNames(VOZ_SMALL_PAYLOAD_FILES));
   fleet::HistoryRunner runner({{}, options.package, options.work, options.verbose});
-
-  size_t steps = 0, failed = 0;
-  std::map<std::string, size_t> byInvariant, byBreak;
-  double running = 0, shrinking = 0;
-  for (uint64_t n = 0; n < options.histories; ++n) {
-    const uint64_t seed = options.seed + n;
-    const std::vector<fleet::Step> drawn = runner.Draw(seed);
-    std::vector<size_t> indices = options.steps;
-    if (indices.empty())
-      for (size_t i = 0; i < drawn.size(); ++i) indices.push_back(i);
-    if (std::any_of(indices.begin(), indices.end(), [&](size_t i) { return i >= drawn.size(); })) {
-      std::fprintf(stderr, "history_fleet: the history of seed %llu has %zu steps\n", (unsigned long long)seed,
-                   drawn.size());
-      return 2;
-    }
-    if (options.verbose) std::printf("history %llu:\n", (unsigned long long)seed);
-    const Clock::time_point start = Clock::now();
-    const fleet::HistoryResult result = runner.Run(Chosen(drawn, indices));
-    running += std::chrono::duration<double>(Clock::now() - start).count();
-    steps += result.stepsRun;
-    if (!result.Failed()) continue;
-    ++failed;
-    ++byInvariant[result.violations.front().invariant];
-    ++byBreak[result.violations.front().invariant + " after " +
-              fleet::KindOf(drawn[indices[size_t(result.failedStep)]])];
-    std::printf("FAILED history %llu at step %d of %zu:\n", (unsigned long long)seed, result.failedStep,
-                indices.size());
-    PrintSteps(drawn, indices, result.failedStep);
-    PrintViolations(result);
-    if (int(failed) <= options.shrink) {
-      const Clock::time_point shrinkStart = Clock::now();
-      ShrinkAndReport(runner, options, seed, drawn, indices, result);
-      shrinking += std::chrono::duration<double>(Clock::now() - shrinkStart).count();
-    }
-  }
-  std::printf("histories: %llu, steps: %zu, failed: %zu", (unsigned long long)options.histories, steps, failed);
-  for (const auto &[invariant, count] : byInvariant) std::printf(", %s %zu", invariant.c_str(), count);
-  std::printf("\n");
-  for (const auto &[what, count] : byBreak) std::printf("  %4zu %s\n", count, what.c_str());
-  std::printf("ran in %.1f s (%.0f steps/s)", running, running > 0 ? steps / running : 0.0);
-  if (shrinking > 0) std::printf(", shrinking took %.1f s", shrinking);
-  std::printf("\n");
+  Tally tally;
+  for (uint64_t n = 0; n < options.histories; ++n)
+    if (!RunSeed(runner, options, options.seed + n, &tally)) return 2;
+  tally.Print(options.histories);
   for (const char *folder : {"template", "machine", "trial"}) fs::remove_all(options.work / folder);
   if (fs::is_empty(options.work)) fs::remove(options.work);
-  return failed > 0 ? 1 : 0;
+  return tally.failed > 0 ? 1 : 0;
 }

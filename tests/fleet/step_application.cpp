@@ -88,7 +88,6 @@ std::string ApplyPlant(const Plant &plant, sim::Machine &machine, const Places &
   const std::string path = InFolder(plant.name, folder);
   const std::string target = places.protectedDir + "\\" + kLinkTargets[plant.target];
   if (inFolder) ForgetReplaced(plant.name, machine, folder, &state->model);
-  if (plant.kind == Plant::Kind::kForgedBackup) ForgetReplaced("vorlback.pnd", machine, folder, &state->model);
   RemoveEntry(machine, path);
   switch (plant.kind) {
     case Plant::Kind::kFile: machine.files.WriteFile(path, PlantedContent(plant.name)); break;
