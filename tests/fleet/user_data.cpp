@@ -1,0 +1,72 @@
+#include "fleet/user_data.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "fleet/fleet_machine.h"
+#include "package/phrase_list.h"
+
+namespace fleet {
+
+const char kPhraseList[] = "vorlcyzk.voh";
+
+const DataRow kDataRows[24] = {
+    {"vorlcyzk.voh", true}, {"voszsj43.voh", true},  {"cfontset.voh", true},  {"cwbzlcz1.voh", true},
+    {"vowbcmxz.voh", true}, {"vodhzcm.voh", true},   {"vorldhz.voh", true},   {"vogbkhz.voh", true},
+    {"voszsj43.voh", false}, {"vorldwdw.txt", false}, {"vorlzdym.voh", false}, {"vopyzdym.voh", false},
+    {"vowbpy.txt", false},  {"vorlynhz.txt", false}, {"vorlzdfh.voh", false}, {"userck.txt", false},
+    {"delck.txt", false},   {"ftvozdym.txt", false}, {"ftpyzdym.txt", false}, {"cwb.ov1", false},
+    {"vorlpymb.ov1", false}, {"vogbkbh.voh", false}, {"voszsj05.voh", false}, {"voszsj06.voh", false},
+};
+
+std::vector<std::string> DataFiles() {
+  std::vector<std::string> files;
+  for (const DataRow &row : kDataRows)
+    if (std::find(files.begin(), files.end(), row.file) == files.end()) files.push_back(row.file);
+  return files;
+}
+
+bool IsDataFile(const std::string &file) {
+  for (const DataRow &row : kDataRows)
+    if (file == row.file) return true;
+  return false;
+}
+
+bool IsCopiedFile(const std::string &file) {
+  for (const DataRow &row : kDataRows)
+    if (row.copied && file == row.file) return true;
+  return false;
+}
+
+std::string BakName(const std::string &file) { return file.substr(0, file.rfind('.')) + ".bak"; }
+
+std::string ArchivedName(const DataRow &row) { return row.copied ? BakName(row.file) : row.file; }
+
+bool EffectiveContent(const sim::Machine &machine, const std::string &folder, const std::string &file,
+                      std::string *content) {
+  const std::string copy = folder + BakName(file);
+  if (IsCopiedFile(file) && IsPlainFile(machine, copy)) return machine.files.ReadFile(copy, content);
+  return machine.files.ReadFile(folder + file, content);
+}
+
+bool Keeps(const std::string &file, const std::string &written, const std::string &found) {
+  if (found == written) return true;
+  if (file != kPhraseList) return false;
+  std::string compacted = written;
+  compacted.resize(written.size() + kPhraseListTrailerSize);
+  const uint32_t length = CompactPhraseList(reinterpret_cast<uint8_t *>(&compacted[0]), uint32_t(written.size()));
+  compacted.resize(length + kPhraseListTrailerSize);
+  return found == compacted;
+}
+
+std::vector<std::string> FilesNotInPlace(const sim::Machine &machine, const std::string &folder,
+                                         const UserDataModel &model) {
+  std::vector<std::string> missing;
+  for (const auto &[file, written] : model.files()) {
+    std::string found;
+    if (!EffectiveContent(machine, folder, file, &found) || !Keeps(file, written, found)) missing.push_back(file);
+  }
+  return missing;
+}
+
+}  // namespace fleet
