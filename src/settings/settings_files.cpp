@@ -20,13 +20,13 @@ const int kSecondAddressOffset = 200;
 
 void SettingsPath(char *path, const char *name) { wsprintfA(path, "%s%s", installDir, name); }
 
-// Each file is made anew (WritePlainFile): every user may write the folder,
-// and a link or second name planted under the name must not take the bytes
-// elsewhere.
+// Each file is written whole and put in place (ReplacePlainFile): every user
+// may write the folder, and a link or second name planted under the name
+// must not take the bytes elsewhere; a crash leaves the old file or the new.
 void WriteBytes(const char *name, const void *bytes, UINT length) {
   char path[kPathSize];
   SettingsPath(path, name);
-  WritePlainFile(path, bytes, length);
+  ReplacePlainFile(path, bytes, length);
 }
 
 void WriteEdition() {

@@ -34,6 +34,12 @@ int IsUserDataEntry(const char *entry) {
 
 int IsCopiedRow(const UserDataFile &row) { return strcmp(row.file, row.entry) != 0; }
 
+const char *FileOfCopy(const char *entry) {
+  for (const UserDataFile &row : kUserDataFiles)
+    if (IsCopiedRow(row) && strcmp(row.entry, entry) == 0) return row.file;
+  return NULL;
+}
+
 int IsPackagesOwn(const char *folder, const char *name) {
   const char *stored = PackageEntryDigest(name);
   if (!stored) return 0;

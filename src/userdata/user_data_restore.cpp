@@ -22,8 +22,8 @@ namespace {
 const char kPhraseListBackup[] = "vorlcyzk.bak";
 const DWORD kExemptListOffset = 0x1000;
 
-// The folder a recovery writes back into, for its entry selector.
-const char *recoveryFolder = "";
+// The backup a recovery writes back, for its entry selector.
+const BackupRecord *recovering = NULL;
 
 void FolderPath(char *path, int size, const char *folder, const char *name) {
   CopyText(path, size, folder);
@@ -53,16 +53,45 @@ BYTE *ReadCheckedBackup(const BackupRecord &record, HGLOBAL *block) {
 
 int SelectedForRestore(const char *name) { return IsUserDataEntry(name) && UnpackTakes(name); }
 
-// Missing, empty, or as the package has it: not the user's since.
-int SelectedForRecovery(const char *name) {
-  if (!IsUserDataEntry(name)) return 0;
+// Files the backup could not carry (empty, too large) stay in the backup's
+// folder; when the run unpacked into another, they come over where the
+// package's own is in their place.
+void BringUncarriedFiles(const BackupRecord &pending) {
+  if (strcmp(pending.folder, pending.target) == 0) return;
+  for (const UserDataFile &row : kUserDataFiles) {
+    char from[MAX_PATH], to[MAX_PATH];
+    FolderPath(from, sizeof from, pending.folder, row.file);
+    FolderPath(to, sizeof to, pending.target, row.file);
+    DWORD size = 0;
+    HANDLE file = OpenPlainFile(from, GENERIC_READ, &size);
+    if (file == INVALID_HANDLE_VALUE) continue;
+    CloseHandle(file);
+    if ((size == 0 || size > kLargestInstallableEntry) && IsPackagesOwn(pending.target, row.file))
+      CopyPlainFile(from, to);
+  }
+}
+
+// 1 when the unpack left `name` in the folder it went to as the package has
+// it, and the user has not written it since: the package's own there, or,
+// when the backup lies in another folder, not there at all. (A file the user
+// emptied or deleted in the folder unpacked into is theirs too; the unpack
+// leaves neither, as it puts each file in place whole.)
+int LeftByTheUnpack(const char *name) {
+  if (IsPackagesOwn(recovering->target, name)) return 1;
+  if (strcmp(recovering->folder, recovering->target) == 0) return 0;
   char path[MAX_PATH];
-  FolderPath(path, sizeof path, recoveryFolder, name);
-  DWORD size = 0;
-  HANDLE file = OpenPlainFile(path, GENERIC_READ, &size);
-  if (file == INVALID_HANDLE_VALUE) return 1;
-  CloseHandle(file);
-  return size == 0 || IsPackagesOwn(recoveryFolder, name);
+  FolderPath(path, sizeof path, recovering->target, name);
+  return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES;
+}
+
+// An entry comes back where the unpack left its file. A ".bak" copy comes
+// back only while its file is left so too: once the user wrote the file,
+// the older copy would go over the newer work when the input method's
+// helper merges it.
+int SelectedForRecovery(const char *name) {
+  if (!IsUserDataEntry(name) || !LeftByTheUnpack(name)) return 0;
+  const char *file = FileOfCopy(name);
+  return !file || LeftByTheUnpack(file);
 }
 
 // The phrase list comes back compacted; it counts as restored when it is
@@ -90,14 +119,28 @@ int ReportRestore(const BYTE *archive, DWORD length) {
   return 1;
 }
 
-// The backup beside the new installation too, as the record names it from
-// now on.
-void CopyBackupHere() {
-  if (strcmp(installDir, madeBackup.folder) == 0) return;
+void CopyFromEarlierFolder(const char *name) {
   char from[MAX_PATH], to[MAX_PATH];
-  FolderPath(from, sizeof from, madeBackup.folder, kBackupArchiveName);
-  FolderPath(to, sizeof to, installDir, kBackupArchiveName);
+  FolderPath(from, sizeof from, madeBackup.folder, name);
+  FolderPath(to, sizeof to, installDir, name);
   CopyPlainFile(from, to);
+}
+
+// Into a new installation directory come the backup, as the record names
+// that directory from now on, and the files the archive could not carry,
+// as they are, over the new defaults.
+void CopyHereFromEarlierFolder() {
+  if (strcmp(installDir, madeBackup.folder) == 0) return;
+  CopyFromEarlierFolder(kBackupArchiveName);
+  char names[sizeof madeBackup.folder];
+  CopyText(names, sizeof names, KeptInPlaceNames());
+  for (char *name = names; *name;) {
+    char *blank = strchr(name, ' ');
+    if (blank) *blank = '\0';
+    CopyFromEarlierFolder(name);
+    if (!blank) break;
+    name = blank + 1;
+  }
 }
 
 }  // namespace
@@ -110,7 +153,7 @@ void RestoreUserData() {
     ShowFailure(kEarlierDataFailedLine, kProductCaption);
     return;
   }
-  CopyBackupHere();
+  CopyHereFromEarlierFolder();
   ExtractSelectedEntries(archive, madeBackup.size, installDir, SelectedForRestore, workingBuffer, kWorkingBufferSize,
                          NULL);
   if (ReportRestore(archive, madeBackup.size)) ClearBackupPending();
@@ -120,12 +163,19 @@ void RestoreUserData() {
 int RecoverPendingBackup() {
   BackupRecord pending;
   if (!ReadPendingBackup(&pending)) return 1;
+  // A folder moved since is the one the record names now.
+  if (GetFileAttributesA(pending.folder) == INVALID_FILE_ATTRIBUTES)
+    CopyText(pending.folder, sizeof pending.folder, previousInstallRecord);
+  if (GetFileAttributesA(pending.target) == INVALID_FILE_ATTRIBUTES)
+    CopyText(pending.target, sizeof pending.target, previousInstallRecord);
   HGLOBAL block;
-  BYTE *archive = workingBuffer && !FolderIsLink(pending.folder) ? ReadCheckedBackup(pending, &block) : NULL;
-  recoveryFolder = pending.folder;
-  const int recovered = !archive || ExtractSelectedEntries(archive, pending.size, pending.folder, SelectedForRecovery,
+  const int reachable = workingBuffer && !FolderIsLink(pending.folder) && !FolderIsLink(pending.target);
+  BYTE *archive = reachable ? ReadCheckedBackup(pending, &block) : NULL;
+  recovering = &pending;
+  const int recovered = !archive || ExtractSelectedEntries(archive, pending.size, pending.target, SelectedForRecovery,
                                                            workingBuffer, kWorkingBufferSize, NULL);
-  recoveryFolder = "";
+  if (archive) BringUncarriedFiles(pending);
+  recovering = NULL;
   if (archive) FreeLockedBlock(block);
   if (recovered) ClearBackupPending();
   return recovered;

@@ -192,6 +192,7 @@ int main(int argc, char **argv) {
   }
   if (options.work.empty()) options.work = DefaultWork();
   fleet::SetPackageNames(PackageNames(VOZ_SMALL_PAYLOAD_FILES));
+  fleet::SetPackageCopies(options.package);
   fleet::HistoryRunner runner({{}, options.package, options.work, options.verbose});
   Tally tally;
   for (uint64_t n = 0; n < options.histories; ++n)

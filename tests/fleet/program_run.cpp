@@ -14,6 +14,7 @@ namespace {
 using Kind = sim::UserAction::Kind;
 
 const uint32_t kReadOnly = 0x1;
+const uint32_t kReparsePoint = 0x400;
 
 sim::UserAction Click(int x, int y) {
   sim::UserAction action;
@@ -53,8 +54,9 @@ void PlaceFault(sim::Machine &machine, const Fault &fault) {
     case Fault::Kind::kCrashOnWrite: machine.files.SetCrashOnWrite(fault.path); break;
     case Fault::Kind::kShortWrite: machine.files.SetShortWrite(fault.path, fault.bytes); break;
     case Fault::Kind::kHeld: machine.files.SetInUse(fault.path, fault.how); break;
+    // A file link planted there stays as it is: the mark is the file's own.
     case Fault::Kind::kReadOnly:
-      if (machine.files.Exists(fault.path))
+      if (machine.files.Exists(fault.path) && !(machine.files.AttributesOf(fault.path) & kReparsePoint))
         machine.files.SetAttributesOf(fault.path, machine.files.AttributesOf(fault.path) | kReadOnly);
       break;
   }
@@ -67,7 +69,7 @@ void LiftFault(sim::Machine &machine, const Fault &fault) {
     case Fault::Kind::kShortWrite: DropStateLines(machine, {"crash_on_write", "short_write"}); break;
     case Fault::Kind::kHeld: machine.files.ClearInUse(fault.path); break;
     case Fault::Kind::kReadOnly:
-      if (machine.files.Exists(fault.path))
+      if (machine.files.Exists(fault.path) && !(machine.files.AttributesOf(fault.path) & kReparsePoint))
         machine.files.SetAttributesOf(fault.path, machine.files.AttributesOf(fault.path) & ~kReadOnly);
       break;
   }

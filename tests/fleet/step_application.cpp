@@ -163,6 +163,7 @@ void MergeCopies(sim::Machine &machine, const std::string &folder, UserDataModel
     if (machine.files.Exists(original) && !IsPlainFile(machine, original)) continue;
     std::string content;
     machine.files.ReadFile(copy, &content);
+    if (IsPackageCopy(BakName(file), content)) continue;
     machine.files.WriteFile(original, content);
     fs::remove(machine.files.HostPath(copy));
     auto written = model->files().find(file);

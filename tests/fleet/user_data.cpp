@@ -1,9 +1,14 @@
 #include "fleet/user_data.h"
 
+#include <zlib.h>
+
 #include <algorithm>
 #include <cstdint>
+#include <fstream>
+#include <iterator>
 
 #include "fleet/fleet_machine.h"
+#include "package/archive_format.h"
 #include "package/phrase_list.h"
 
 namespace fleet {
@@ -42,21 +47,59 @@ std::string BakName(const std::string &file) { return file.substr(0, file.rfind(
 
 std::string ArchivedName(const DataRow &row) { return row.copied ? BakName(row.file) : row.file; }
 
+namespace {
+
+std::map<std::string, std::string> &PackageCopies() {
+  static std::map<std::string, std::string> copies;
+  return copies;
+}
+
+// The phrase list as the unpack writes it: compacted, with its trailer.
+std::string Compacted(const std::string &list) {
+  std::string compacted = list;
+  compacted.resize(list.size() + kPhraseListTrailerSize);
+  const uint32_t length = CompactPhraseList(reinterpret_cast<uint8_t *>(&compacted[0]), uint32_t(list.size()));
+  compacted.resize(length + kPhraseListTrailerSize);
+  return compacted;
+}
+
+}  // namespace
+
+void SetPackageCopies(const std::string &packagePath) {
+  std::ifstream in(packagePath, std::ios::binary);
+  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ArchiveWalk walk;
+  ArchiveEntry entry;
+  BeginArchiveWalk(&walk, reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size());
+  while (NextArchiveEntry(&walk, &entry)) {
+    char name[kLongNameFieldSize + 1];
+    CopyEntryName(&entry, name, sizeof name);
+    const std::string copy = name;
+    if (copy.size() < 4 || copy.substr(copy.size() - 4) != ".bak") continue;
+    std::string content(kLargestArchivedFile, '\0');
+    uLongf length = uLongf(content.size());
+    if (uncompress(reinterpret_cast<Bytef *>(&content[0]), &length, entry.data, entry.compressedLength) != Z_OK) continue;
+    content.resize(length);
+    PackageCopies()[copy] = copy == BakName(kPhraseList) ? Compacted(content) : content;
+  }
+}
+
+bool IsPackageCopy(const std::string &copy, const std::string &content) {
+  auto found = PackageCopies().find(copy);
+  return found != PackageCopies().end() && found->second == content;
+}
+
 bool EffectiveContent(const sim::Machine &machine, const std::string &folder, const std::string &file,
                       std::string *content) {
   const std::string copy = folder + BakName(file);
-  if (IsCopiedFile(file) && IsPlainFile(machine, copy)) return machine.files.ReadFile(copy, content);
+  if (IsCopiedFile(file) && IsPlainFile(machine, copy) && machine.files.ReadFile(copy, content) &&
+      !IsPackageCopy(BakName(file), *content))
+    return true;
   return machine.files.ReadFile(folder + file, content);
 }
 
 bool Keeps(const std::string &file, const std::string &written, const std::string &found) {
-  if (found == written) return true;
-  if (file != kPhraseList) return false;
-  std::string compacted = written;
-  compacted.resize(written.size() + kPhraseListTrailerSize);
-  const uint32_t length = CompactPhraseList(reinterpret_cast<uint8_t *>(&compacted[0]), uint32_t(written.size()));
-  compacted.resize(length + kPhraseListTrailerSize);
-  return found == compacted;
+  return found == written || (file == kPhraseList && found == Compacted(written));
 }
 
 std::vector<std::string> FilesNotInPlace(const sim::Machine &machine, const std::string &folder,

@@ -52,11 +52,18 @@ class UserDataModel {
   std::map<std::string, std::string> files_;
 };
 
+// The package ships a ".bak" of its own (the phrase list's, written
+// compacted): that copy holds none of the user's data, and the helper does
+// not merge it. Read once from the package the program carries.
+void SetPackageCopies(const std::string &packagePath);
+// Whether `content` under `copy` (a ".bak" name) is the package's own copy.
+bool IsPackageCopy(const std::string &copy, const std::string &content);
+
 // What the input method reads for `file` in `folder` (a Windows path ending
 // in a backslash): a file archived through a copy is read from that copy
-// while it is there as a plain file, since the product's helper merges it
-// back over the file; otherwise the file itself. False when that cannot be
-// read.
+// while it is there as a plain file and not the package's own, since the
+// product's helper merges it back over the file; otherwise the file itself.
+// False when that cannot be read.
 bool EffectiveContent(const sim::Machine &machine, const std::string &folder, const std::string &file,
                       std::string *content);
 
