@@ -86,7 +86,8 @@ bool ModuleLanguage(const std::string &image, uint32_t *language) {
   return block.size() == 8 && ParseId(block.substr(0, 4), language);
 }
 
-// Installed IME layouts: their ids and IME file names, from the registry.
+// Installed IME layouts: their ids and IME file names, from the registry;
+// a key under an IME's number without a file name still takes the number.
 struct ImeLayout {
   uint32_t id;
   std::string file;
@@ -97,8 +98,9 @@ std::vector<ImeLayout> ImeLayouts() {
   for (const std::string &name : registry.SubkeyNames(HostKey("HKEY_LOCAL_MACHINE", kLayoutsKey))) {
     uint32_t id;
     std::string file;
-    if (ParseId(name, &id) && IsImeLayout(id) && registry.GetString(LayoutKey(id), "Ime File", &file))
-      layouts.push_back({id, file});
+    if (!ParseId(name, &id) || !IsImeLayout(id)) continue;
+    registry.GetString(LayoutKey(id), "Ime File", &file);
+    layouts.push_back({id, file});
   }
   return layouts;
 }
@@ -109,7 +111,7 @@ std::vector<ImeLayout> ImeLayouts() {
 uint32_t ChooseImeLayout(const std::string &fileName, uint32_t language) {
   uint32_t highest = kFirstInstalledImeNumber - 1;
   for (const ImeLayout &layout : ImeLayouts()) {
-    if (sim::EqualNoCase(sim::Utf8ToUtf16(layout.file), sim::Utf8ToUtf16(fileName)))
+    if (!layout.file.empty() && sim::EqualNoCase(sim::Utf8ToUtf16(layout.file), sim::Utf8ToUtf16(fileName)))
       return (layout.id & 0xFFFF) == language ? layout.id : 0;
     highest = std::max(highest, layout.id >> 16);
   }
