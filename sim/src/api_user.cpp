@@ -50,6 +50,7 @@ namespace {
 int ShowMessageBox(HWND owner, const std::string &text, const std::string &caption, UINT type) {
   sim::Machine &m = M();
   const char *buttons = ButtonsName(type);
+  if (m.user.messageBoxObserver) m.user.messageBoxObserver(text);
   const bool quit = sim::RunMessageBoxLoop();
   sim::UncoverProgramWindows();
   std::string answer;

@@ -80,6 +80,9 @@ struct UserState {
   // ReleaseDC of its device context), once its edit children are drawn; told
   // whether the paint answered a paint message (EndPaint).
   std::function<void(HWND, bool)> paintObserver;
+  // Called when a message box opens, with its text (UTF-8), before its loop
+  // runs: what the box says can be held against the machine at that moment.
+  std::function<void(const std::string &)> messageBoxObserver;
 
   // The live window for a handle, or null for an unknown or destroyed one.
   SimWindow *Find(HWND window) const;
