@@ -26,11 +26,17 @@ const char kAdministratorsOnly[] = "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
 
 // The program's installation directory under its Program Files folder: cut
 // at the first '(' and the blanks before it.
+// A folder the lookup does not give, or one too long for the program's
+// 200-byte directory, is "c:\Program Files".
 std::string InstallDirOf(const sim::Profile &profile) {
+  const std::string fallback = "c:\\Program Files\\morvak8\\";
+  if (profile.specialFolderFails) return fallback;
   std::string folder = profile.ProgramFilesForProgram();
   folder = folder.substr(0, folder.find('('));
   while (!folder.empty() && folder.back() == ' ') folder.pop_back();
-  return folder + "\\morvak8\\";
+  if (folder.empty() || folder.back() != '\\') folder += "\\";
+  folder += "morvak8\\";
+  return sim::Utf8ToCodePage(profile.ansiCodePage, folder).size() >= 200 ? fallback : folder;
 }
 
 bool LooksLikeFolder(const std::string &text) {
@@ -48,12 +54,19 @@ Places PlacesOf(const sim::Profile &profile) {
   places.protectedDir = profile.windowsDir + "\\Protected";
   places.systemDirs = {profile.windowsDir, profile.systemDir};
   if (!profile.syswow64Dir.empty()) places.systemDirs.push_back(profile.syswow64Dir);
+  places.dataDriveDir = profile.appDir + "\\";
+  for (char letter = 'G'; letter >= 'C'; --letter)
+    if (profile.fixedDrives.find(letter) != std::string::npos) {
+      places.dataDriveDir = std::string(1, letter) + ":\\morvak8\\";
+      break;
+    }
   return places;
 }
 
 void MakeMachine(const MachineSpec &spec, const fs::path &root) {
   fs::remove_all(root);
   std::unique_ptr<sim::Machine> machine = sim::Machine::CreateFromPreset(spec.preset, root);
+  ApplyMachineSpec(spec, *machine);
   const Places places = PlacesOf(machine->profile);
   const std::string folder = places.protectedDir + "\\";
   machine->files.MakeDirectories(places.protectedDir);
@@ -92,8 +105,9 @@ void CopyMachine(const fs::path &root, const fs::path &copy) {
 
 std::string DataFolder(const sim::Machine &machine, const Places &places) {
   std::string record;
-  if (machine.files.ReadFile(places.recordPath, &record) && LooksLikeFolder(record)) return record;
-  return places.installDir;
+  if (!machine.files.ReadFile(places.recordPath, &record)) return places.installDir;
+  record = sim::CodePageToUtf8(machine.profile.ansiCodePage, record);
+  return LooksLikeFolder(record) ? record : places.installDir;
 }
 
 std::map<std::string, std::string> ReadProtected(const sim::Machine &machine, const Places &places) {

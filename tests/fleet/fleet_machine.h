@@ -10,14 +10,10 @@
 #include <string>
 #include <vector>
 
+#include "fleet/machine_axes.h"
 #include "simmachine/machine.h"
 
 namespace fleet {
-
-// What a history's machine is made of.
-struct MachineSpec {
-  std::string preset = "win10-x64";
-};
 
 // Windows paths (UTF-8) on one machine.
 struct Places {
@@ -26,6 +22,9 @@ struct Places {
   std::string recordPath;    // the record of the earlier installation, in the Windows folder
   std::string protectedDir;  // administrators' files, no backslash at the end
   std::vector<std::string> systemDirs;  // the Windows folder and the system folders
+  // Where the record's second copy goes on Windows 6 and later: the data
+  // drive's folder, ending in a backslash.
+  std::string dataDriveDir;
 };
 Places PlacesOf(const sim::Profile &profile);
 
@@ -36,7 +35,8 @@ extern const char kSecretMarker[];
 // does not exist.
 extern const char *const kLinkTargets[4];
 
-// Makes the machine of `spec` in `root` (emptied first) and saves it.
+// Makes the machine of `spec` in `root` (emptied first), with the
+// administrators' files, and saves it.
 void MakeMachine(const MachineSpec &spec, const std::filesystem::path &root);
 
 // Makes `copy` (emptied first) the same machine as `root`, with the hard

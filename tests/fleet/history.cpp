@@ -3,6 +3,10 @@
 #include <cstdio>
 #include <optional>
 
+#include "fleet/allowed_places.h"
+#include "fleet/machine_snapshot.h"
+#include "fleet/outcome_check.h"
+#include "fleet/run_grammar.h"
 #include "fleet/step_application.h"
 
 namespace fleet {
@@ -25,20 +29,24 @@ std::map<std::string, uint64_t> DataSizes(const sim::Machine &machine, const std
   return sizes;
 }
 
-// The walk of a reinstallation that keeps the earlier data.
-RunSpec KeepingReinstallation() {
-  RunSpec spec;
-  spec.walk.keep = WizardWalk::Keep::kYes;
-  return spec;
+// The reinstallation that keeps the earlier data, made once the other
+// programs have let go of the machine's files and folders: what it cannot
+// bring back is lost.
+std::vector<std::string> LostOnReinstall(const fs::path &root, const fs::path &trial, const Places &places,
+                                         const UserDataModel &model, const std::string &package) {
+  CopyMachine(root, trial);
+  std::unique_ptr<sim::Machine> copy = sim::Machine::Load(trial);
+  DropStateLines(*copy, {"in_use", "read_only_folder", "attributes"});
+  RunProgram(*copy, KeepingReinstallation(false), package);
+  return FilesNotInPlace(*copy, DataFolder(*copy, places), model);
 }
 
 }  // namespace
 
 HistoryRunner::HistoryRunner(HistoryOptions options) : options_(std::move(options)) {
-  MakeMachine(options_.machine, options_.work / "template");
-  const std::unique_ptr<sim::Machine> machine = sim::Machine::Load(options_.work / "template");
-  places_ = PlacesOf(machine->profile);
-  protectedFiles_ = ReadProtected(*machine, places_);
+  sim::Profile profile;
+  sim::PresetProfile(options_.machine.preset, &profile);
+  places_ = PlacesOf(profile);
 }
 
 std::vector<Step> HistoryRunner::Draw(uint64_t seed) const {
@@ -49,28 +57,42 @@ std::vector<Step> HistoryRunner::Draw(uint64_t seed) const {
   return steps;
 }
 
-HistoryResult HistoryRunner::Run(const std::vector<Step> &steps) {
+HistoryResult HistoryRunner::Run(const std::vector<Step> &steps) { return Run(options_.machine, steps, options_.package); }
+
+HistoryResult HistoryRunner::Run(const MachineSpec &spec, const std::vector<Step> &steps, const std::string &package) {
+  spec_ = spec, package_ = package;
   const fs::path root = machine_root(), trial = options_.work / "trial";
-  CopyMachine(options_.work / "template", root);
+  MakeMachine(spec, root);
+  {
+    const std::unique_ptr<sim::Machine> made = sim::Machine::Load(root);
+    places_ = PlacesOf(made->profile);
+    protectedFiles_ = ReadProtected(*made, places_);
+  }
   HistoryState state;
   HistoryResult result;
   for (size_t i = 0; i < steps.size(); ++i) {
+    if (keepSteps_) CopyMachine(root, step_root(i));
     std::unique_ptr<sim::Machine> machine = sim::Machine::Load(root);
     const std::map<std::string, uint64_t> sizesBefore = DataSizes(*machine, DataFolder(*machine, places_));
+    const bool runs = steps[i].kind == Step::Kind::kRun;
+    std::optional<MachineSnapshot> before;
+    std::vector<std::string> earlier;
+    std::string whyNoReinstallation;
+    if (runs) {
+      before = TakeSnapshot(*machine);
+      earlier = EarlierFolders(*machine);
+      if (steps[i].run.reinstallation) whyNoReinstallation = WhyNoReinstallation(*machine, places_, steps[i].run);
+    }
     std::optional<RunOutcome> run;
-    const std::string note = ApplyStep(steps[i], *machine, places_, options_.package, &state, &run);
+    const std::string note = ApplyStep(steps[i], *machine, places_, package, &state, &run);
     machine->Save();
     ++result.stepsRun;
     if (options_.verbose)
       std::printf("  %zu: %s%s\n", i, Describe(steps[i]).c_str(), note.empty() ? "" : (" (" + note + ")").c_str());
-    auto lostOnReinstall = [&] {
-      CopyMachine(root, trial);
-      std::unique_ptr<sim::Machine> copy = sim::Machine::Load(trial);
-      RunProgram(*copy, KeepingReinstallation(), options_.package);
-      return FilesNotInPlace(*copy, DataFolder(*copy, places_), state.model);
-    };
-    const StepContext context{*machine,    places_,         steps[i], run ? &*run : nullptr,
-                              state.model, protectedFiles_, sizesBefore, lostOnReinstall};
+    auto lostOnReinstall = [&] { return LostOnReinstall(root, trial, places_, state.model, package); };
+    const StepContext context{*machine,       places_,         steps[i],       run ? &*run : nullptr,
+                              state.model,    protectedFiles_, sizesBefore,    lostOnReinstall,
+                              before ? &*before : nullptr,     earlier,        whyNoReinstallation, package};
     for (const Invariant &invariant : Invariants()) invariant.check(context, &result.violations);
     if (!result.violations.empty()) {
       result.failedStep = int(i);
@@ -88,7 +110,7 @@ std::vector<size_t> HistoryRunner::Shrink(const std::vector<Step> &steps, const 
   auto stillFails = [&](std::vector<size_t> *candidate) {
     std::vector<Step> chosen;
     for (size_t index : *candidate) chosen.push_back(steps[index]);
-    const HistoryResult result = Run(chosen);
+    const HistoryResult result = Run(spec_, chosen, package_);
     if (!result.Failed() || result.violations.front().invariant != invariant) return false;
     candidate->resize(size_t(result.failedStep) + 1);
     return true;

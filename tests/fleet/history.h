@@ -39,19 +39,29 @@ class HistoryRunner {
   // The steps of the history of `seed`.
   std::vector<Step> Draw(uint64_t seed) const;
 
-  // Runs `steps` on a fresh machine, kept in machine_root() until the next run.
+  // Runs `steps` on a fresh machine of the options' kind with the options'
+  // package, or of `spec` with `package`; the machine is kept in
+  // machine_root() until the next run, and its state before each step in
+  // step_root(index) while `keepSteps` is set.
   HistoryResult Run(const std::vector<Step> &steps);
+  HistoryResult Run(const MachineSpec &spec, const std::vector<Step> &steps, const std::string &package);
 
   // The indices of the fewest of the steps found that still break the
-  // invariant `failure` broke; at most `budget` histories are tried.
+  // invariant `failure` broke, on the machine and package of the last Run;
+  // at most `budget` histories are tried.
   std::vector<size_t> Shrink(const std::vector<Step> &steps, const HistoryResult &failure, int budget);
 
   std::filesystem::path machine_root() const { return options_.work / "machine"; }
+  std::filesystem::path step_root(size_t index) const { return options_.work / ("before-" + std::to_string(index)); }
+  void set_keep_steps(bool keep) { keepSteps_ = keep; }
 
  private:
   HistoryOptions options_;
   Places places_;
   std::map<std::string, std::string> protectedFiles_;
+  MachineSpec spec_;
+  std::string package_;
+  bool keepSteps_ = false;
 };
 
 }  // namespace fleet

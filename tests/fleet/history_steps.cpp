@@ -2,15 +2,17 @@
 
 #include <algorithm>
 #include <initializer_list>
+#include <iterator>
 
 #include "fleet/fleet_machine.h"
+#include "fleet/run_grammar.h"
 #include "fleet/user_data.h"
 
 namespace fleet {
 
 namespace {
 
-std::vector<std::string> &PackageNames() {
+std::vector<std::string> &Names() {
   static std::vector<std::string> names;
   return names;
 }
@@ -52,27 +54,27 @@ std::string FolderName(Random &random) {
     case 0: return Pick(random, kBackupNames);
     case 1: return Pick(random, kCopyNames);
     case 2: return Pick(random, kSettingsNames);
-    default: return PackageNames()[random.Below(uint32_t(PackageNames().size()))];
+    default: return Names()[random.Below(uint32_t(Names().size()))];
   }
 }
 
-Edit RandomEdit(Random &random) {
-  const std::vector<std::string> files = DataFiles();
-  Edit edit;
-  edit.file = files[random.Below(uint32_t(files.size()))];
-  edit.seed = random.Next();
-  switch (Weighted(random, {45, 10, 22, 15, 8})) {
-    case 0: edit.content = Edit::Content::kText, edit.size = 1 + random.Below(6000); break;
-    case 1: edit.content = Edit::Content::kEmpty; break;
-    case 2: edit.content = Edit::Content::kIncompressible, edit.size = 100 + random.Below(30000); break;
-    case 3: edit.content = Edit::Content::kLargeText, edit.size = 8193 + random.Below(300000); break;
-    default:
-      edit.content = Edit::Content::kHuge;
-      edit.size = uint32_t(kLargestArchivedFile) + 1 + random.Below(200000);
-      break;
+
+// A place outside the folder the installer writes: the record and the
+// pending backup's marker in the Windows folder, the uninstaller there, the
+// modules in the system folders, the record's second copy on the data drive.
+std::string SystemPlace(Random &random, const Places &places) {
+  static const char *const kModules[] = {"morvak4.ime", "vorlsrf.dll", "vorlsrf6.dll"};
+  const std::string windows = places.systemDirs[0] + "\\";
+  switch (Weighted(random, {30, 20, 10, 25, 15})) {
+    case 0: return places.recordPath;
+    case 1: return windows + "vorlback.pnd";
+    case 2: return windows + "vorldel8.exe";
+    case 3: return places.systemDirs[1 + random.Below(uint32_t(places.systemDirs.size() - 1))] + "\\" + Pick(random, kModules);
+    default: return places.dataDriveDir + "vorlpat8.voh";
   }
-  return edit;
 }
+
+}  // namespace
 
 Fault RandomFault(Random &random, const Places &places) {
   Fault fault;
@@ -84,25 +86,41 @@ Fault RandomFault(Random &random, const Places &places) {
       default: return files[random.Below(uint32_t(files.size()))];
     }
   };
-  switch (Weighted(random, {45, 20, 10, 25})) {
+  // Most files are written under a name of their own first.
+  auto written = [&](const std::string &name) { return Chance(random, 60) ? FreshName(name) : name; };
+  auto anyName = [&] {
+    switch (Weighted(random, {55, 25, 20})) {
+      case 0: return dataName();
+      case 1: return FolderName(random);
+      default: return SystemPlace(random, places);
+    }
+  };
+  switch (Weighted(random, {45, 15, 8, 20, 12})) {
     case 0:
       fault.kind = Fault::Kind::kCrashOnWrite;
-      fault.path = Chance(random, 10) ? places.recordPath : Chance(random, 70) ? dataName() : FolderName(random);
+      fault.path = written(anyName());
       break;
     case 1:
       fault.kind = Fault::Kind::kShortWrite;
-      fault.path = dataName();
+      fault.path = written(anyName());
       fault.bytes = random.Below(4096);
       break;
     case 2: fault.kind = Fault::Kind::kReadOnly, fault.path = dataName(); break;
-    default:
+    case 3:
       fault.kind = Fault::Kind::kHeld;
       fault.path = dataName();
       fault.how = sim::InUse(random.Below(3));
       break;
+    default:
+      fault.kind = Fault::Kind::kFullDisk;
+      fault.path = written(anyName());
+      fault.bytes = random.Below(4096);
+      break;
   }
   return fault;
 }
+
+namespace {
 
 RunSpec RandomRun(Random &random, const Places &places) {
   RunSpec run;
@@ -120,15 +138,6 @@ RunSpec RandomRun(Random &random, const Places &places) {
   return run;
 }
 
-Plant RandomPlant(Random &random) {
-  Plant plant;
-  plant.name = Chance(random, 5) ? Pick(random, kUnquotedCommandNames) : FolderName(random);
-  if (plant.name == "vorlback.voz" && Chance(random, 40)) plant.kind = Plant::Kind::kForgedBackup;
-  else plant.kind = Plant::Kind(Weighted(random, {30, 15, 20, 10, 25}));
-  // A hard link is a second name of a file that exists.
-  plant.target = int(random.Below(plant.kind == Plant::Kind::kHardLink ? 3 : 4));
-  return plant;
-}
 
 const char *ContentName(Edit::Content content) {
   switch (content) {
@@ -150,12 +159,16 @@ std::string DescribeFault(const Fault &fault) {
       return "; disk full after " + std::to_string(fault.bytes) + " bytes of the next write of " + fault.path;
     case Fault::Kind::kReadOnly: return "; " + fault.path + " read-only";
     case Fault::Kind::kHeld: return "; " + fault.path + " held " + kHolds[int(fault.how)];
+    case Fault::Kind::kFullDisk:
+      return "; the disk full after " + std::to_string(fault.bytes) + " bytes of the next write of " + fault.path;
   }
   return "";
 }
 
 std::string DescribeRun(const RunSpec &run) {
-  if (run.windowless) return "windowless run" + DescribeFault(run.fault);
+  const std::string prefix = run.reinstallation ? "reinstallation: " : "";
+  if (run.windowless) return prefix + "windowless run" + DescribeFault(run.fault);
+  if (run.scripted) return prefix + "wizard: " + DescribeScript(run) + DescribeFault(run.fault);
   const WizardWalk &walk = run.walk;
   static const char *const kLeaves[] = {"", ", then the quit button", ", then the close box"};
   static const char *const kKeeps[] = {"Yes", "No", "unanswered"};
@@ -164,6 +177,16 @@ std::string DescribeRun(const RunSpec &run) {
   if (walk.confirms == 3)
     text += std::string(", keep ") + kKeeps[int(walk.keep)] + (walk.skinOk ? ", skin OK" : ", skin dialog unanswered");
   return text + kLeaves[int(walk.leave)] + DescribeFault(run.fault);
+}
+
+std::string DescribeMark(const Mark &mark) {
+  static const char *const kHolds[] = {"open without delete sharing", "open with delete sharing", "as a loaded module"};
+  switch (mark.kind) {
+    case Mark::Kind::kHeld: return mark.name + " held " + kHolds[int(mark.how)] + " by another program";
+    case Mark::Kind::kReadOnlyFile: return mark.name + " read-only";
+    case Mark::Kind::kReadOnlyFolder: return "the folder " + mark.name + " read-only";
+  }
+  return "";
 }
 
 std::string DescribePlant(const Plant &plant) {
@@ -181,17 +204,57 @@ std::string DescribePlant(const Plant &plant) {
 
 }  // namespace
 
-void SetPackageNames(std::vector<std::string> names) { PackageNames() = std::move(names); }
+Edit DrawEdit(Random &random) {
+  const std::vector<std::string> files = DataFiles();
+  Edit edit;
+  edit.file = files[random.Below(uint32_t(files.size()))];
+  edit.seed = random.Next();
+  switch (Weighted(random, {45, 10, 22, 15, 8})) {
+    case 0: edit.content = Edit::Content::kText, edit.size = 1 + random.Below(6000); break;
+    case 1: edit.content = Edit::Content::kEmpty; break;
+    case 2: edit.content = Edit::Content::kIncompressible, edit.size = 100 + random.Below(30000); break;
+    case 3: edit.content = Edit::Content::kLargeText, edit.size = 8193 + random.Below(300000); break;
+    default:
+      edit.content = Edit::Content::kHuge;
+      edit.size = uint32_t(kLargestArchivedFile) + 1 + random.Below(200000);
+      break;
+  }
+  return edit;
+}
+
+Plant DrawPlant(Random &random) {
+  Plant plant;
+  plant.name = Chance(random, 5) ? Pick(random, kUnquotedCommandNames) : FolderName(random);
+  if (plant.name == "vorlback.voz" && Chance(random, 40)) plant.kind = Plant::Kind::kForgedBackup;
+  else plant.kind = Plant::Kind(Weighted(random, {30, 15, 20, 10, 25}));
+  // A hard link is a second name of a file that exists.
+  plant.target = int(random.Below(plant.kind == Plant::Kind::kHardLink ? 3 : 4));
+  return plant;
+}
+
+void SetPackageNames(std::vector<std::string> names) { Names() = std::move(names); }
+
+const std::vector<std::string> &PackageNames() { return Names(); }
+
+std::vector<std::string> InstallerNames() {
+  std::vector<std::string> names = Names();
+  names.insert(names.end(), std::begin(kBackupNames), std::end(kBackupNames));
+  names.insert(names.end(), std::begin(kCopyNames), std::end(kCopyNames));
+  names.insert(names.end(), std::begin(kSettingsNames), std::end(kSettingsNames));
+  return names;
+}
+
+std::string FreshName(const std::string &name) { return name.substr(0, name.size() - 1) + "~"; }
 
 Step RandomStep(Random &random, const Places &places, bool first) {
   Step step;
   step.kind = first && Chance(random, 75) ? Step::Kind::kRun : Step::Kind(Weighted(random, {30, 30, 16, 2, 7, 3, 6}));
   switch (step.kind) {
     case Step::Kind::kEdit:
-      for (uint32_t n = 1 + random.Below(3); n > 0; --n) step.edits.push_back(RandomEdit(random));
+      for (uint32_t n = 1 + random.Below(3); n > 0; --n) step.edits.push_back(DrawEdit(random));
       break;
     case Step::Kind::kRun: step.run = RandomRun(random, places); break;
-    case Step::Kind::kPlant: step.plant = RandomPlant(random); break;
+    case Step::Kind::kPlant: step.plant = DrawPlant(random); break;
     default: break;
   }
   return step;
@@ -233,8 +296,8 @@ std::string PlantedContent(const std::string &name) {
 }
 
 std::string KindOf(const Step &step) {
-  static const char *const kFaults[] = {"", " with a crash", " with a full disk", " with a read-only file",
-                                        " with a file held"};
+  static const char *const kFaults[] = {"", " with a crash", " with a short write", " with a read-only file",
+                                        " with a file held", " with a full disk"};
   switch (step.kind) {
     case Step::Kind::kEdit: return "edit";
     case Step::Kind::kRun:
@@ -244,6 +307,12 @@ std::string KindOf(const Step &step) {
     case Step::Kind::kHelperMerge: return "helper merge";
     case Step::Kind::kMoveToEarlierFolder: return "move to the earlier folder";
     case Step::Kind::kRemovePlants: return "plants removed";
+    case Step::Kind::kOlderInstallation: return "older installation";
+    case Step::Kind::kDamage: return "damage";
+    case Step::Kind::kUnmergedCopies: return "unmerged copies";
+    case Step::Kind::kMark: return "held or read-only";
+    case Step::Kind::kDataDriveJunction: return "junction at the data drive's folder";
+    case Step::Kind::kDeleteFolder: return "folder deleted";
   }
   return "";
 }
@@ -263,6 +332,16 @@ std::string Describe(const Step &step) {
     case Step::Kind::kHelperMerge: return "the helper puts the .bak copies back";
     case Step::Kind::kMoveToEarlierFolder: return "the installation moves to the earlier folder, which the record names";
     case Step::Kind::kRemovePlants: return "the administrator removes planted links and folders";
+    case Step::Kind::kOlderInstallation: return "an older version is installed";
+    case Step::Kind::kDamage: return "files of the installation are deleted or cut short (" + std::to_string(step.seed) + ")";
+    case Step::Kind::kUnmergedCopies: {
+      std::string text = "a restore left copies";
+      for (const Edit &edit : step.edits) text += " " + BakName(edit.file) + " = " + ContentName(edit.content);
+      return text;
+    }
+    case Step::Kind::kMark: return DescribeMark(step.mark);
+    case Step::Kind::kDataDriveJunction: return "a junction to the protected folder where the record's second copy goes";
+    case Step::Kind::kDeleteFolder: return "the installation folder is deleted by hand";
   }
   return "";
 }

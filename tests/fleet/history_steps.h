@@ -39,6 +39,13 @@ struct Plant {
   int target = 0;  // which of kLinkTargets a file link or hard link leads to (an existing one for a hard link)
 };
 
+// Another program holds a file for good, or a file or folder is read-only.
+struct Mark {
+  enum class Kind { kHeld, kReadOnlyFile, kReadOnlyFolder } kind = Kind::kHeld;
+  std::string name;  // a name in the folder the input method uses, or an absolute path
+  sim::InUse how = sim::InUse::OpenNoShareDelete;
+};
+
 struct Step {
   enum class Kind {
     kEdit,               // the user writes one to three data files
@@ -48,10 +55,18 @@ struct Step {
     kHelperMerge,        // the product's helper puts the ".bak" copies back over their files
     kMoveToEarlierFolder,  // the installation moves to another folder, which the record names
     kRemovePlants,       // the administrator removes the links and folders others planted
+    kOlderInstallation,  // an older version is installed in the installation folder
+    kDamage,             // files of the installation are deleted or cut short
+    kUnmergedCopies,     // a restore left ".bak" copies of the user's data that the helper has not merged
+    kMark,               // a file held or read-only, a folder read-only
+    kDataDriveJunction,  // another user puts a junction to the protected folder where the record's second copy goes
+    kDeleteFolder,       // the installation folder is deleted by hand; the record stays
   } kind = Kind::kEdit;
   std::vector<Edit> edits;
   RunSpec run;
   Plant plant;
+  Mark mark;
+  uint64_t seed = 0;  // of what a damage hits
 };
 
 // The names of the package, used as places to plant at; set once before
@@ -62,6 +77,20 @@ void SetPackageNames(std::vector<std::string> names);
 // fault's path without a drive names a file in the folder the input method
 // uses when the step runs.
 Step RandomStep(Random &random, const Places &places, bool first);
+
+// A random edit of one data file, and a random thing another user plants.
+Edit DrawEdit(Random &random);
+Plant DrawPlant(Random &random);
+
+// A fault of one run at a random place the installer writes.
+Fault RandomFault(Random &random, const Places &places);
+
+// The package's names, and every name the installer writes in its folder
+// (the package's, the backup's, the copies, the settings files).
+const std::vector<std::string> &PackageNames();
+std::vector<std::string> InstallerNames();
+// The name a file is written under before it is put in place: "X" as "X~".
+std::string FreshName(const std::string &name);
 
 // The bytes an edit writes.
 std::string EditContent(const Edit &edit);

@@ -7,6 +7,9 @@
 #include <iterator>
 #include <set>
 
+#include "fleet/allowed_places.h"
+#include "fleet/outcome_check.h"
+
 namespace fleet {
 
 namespace {
@@ -152,13 +155,55 @@ void CheckCrashChosen(const StepContext &context, std::vector<Violation> *violat
     violations->push_back({"crash-chosen", "the run threw: " + context.run->harnessError});
 }
 
+std::string Limited(std::vector<std::string> items) {
+  if (items.size() > kNamesShown) {
+    const size_t more = items.size() - kNamesShown;
+    items.resize(kNamesShown);
+    items.push_back("and " + std::to_string(more) + " more");
+  }
+  return Join(items);
+}
+
+void CheckPlacesKept(const StepContext &context, std::vector<Violation> *violations) {
+  if (!context.run || !context.before) return;
+  const MachineSnapshot after = TakeSnapshot(context.machine);
+  const std::vector<std::string> outside =
+      ChangesOutsideAllowedPlaces(context.machine, context.places, context.earlierFolders, *context.before, after);
+  if (!outside.empty()) violations->push_back({"places-kept", "changed outside its places: " + Limited(outside)});
+  const std::vector<std::string> lost = ForeignPreloadIdsLost(context.machine, *context.before, after);
+  if (!lost.empty()) violations->push_back({"places-kept", "other input methods taken from the preload list: " + Join(lost)});
+}
+
+void CheckOutcomeTrue(const StepContext &context, std::vector<Violation> *violations) {
+  if (!context.run) return;
+  if (SuccessTold(context.step.run, *context.run)) {
+    const std::vector<std::string> problems =
+        InstallationProblems(context.machine, context.places, context.package, context.run->events);
+    if (!problems.empty())
+      violations->push_back({"outcome-true", "the installation is told complete, but: " + Limited(problems)});
+  }
+  for (const std::string &why : context.run->falseFailures) violations->push_back({"outcome-true", why});
+}
+
+void CheckReinstallSucceeds(const StepContext &context, std::vector<Violation> *violations) {
+  if (!context.run || !context.step.run.reinstallation || !context.whyNoReinstallation.empty()) return;
+  if (SuccessTold(context.step.run, *context.run)) return;
+  std::vector<std::string> messages = context.run->Messages();
+  std::string how = context.run->crashed   ? "it crashed"
+                    : context.run->stopped ? "it waited for the user"
+                                           : "exit code " + std::to_string(context.run->exitCode);
+  violations->push_back({"reinstall-succeeds", "the machine allows a reinstallation, but it did not succeed (" + how +
+                                                   "); its messages: " + Limited(messages)});
+}
+
 }  // namespace
 
 const std::vector<Invariant> &Invariants() {
   static const std::vector<Invariant> invariants = {
       {"data-kept", CheckDataKept},         {"outside-unchanged", CheckOutsideUnchanged},
       {"planted-not-run", CheckPlantedNotRun}, {"messages-true", CheckMessagesTrue},
-      {"crash-chosen", CheckCrashChosen},
+      {"crash-chosen", CheckCrashChosen},   {"places-kept", CheckPlacesKept},
+      {"outcome-true", CheckOutcomeTrue},   {"reinstall-succeeds", CheckReinstallSucceeds},
   };
   return invariants;
 }

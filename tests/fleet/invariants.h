@@ -11,6 +11,7 @@
 
 #include "fleet/fleet_machine.h"
 #include "fleet/history_steps.h"
+#include "fleet/machine_snapshot.h"
 #include "fleet/program_run.h"
 #include "fleet/user_data.h"
 
@@ -35,6 +36,12 @@ struct StepContext {
   // Runs a reinstallation that keeps the earlier data on a copy of the
   // machine, and gives the model's files it does not bring back.
   std::function<std::vector<std::string>()> filesLostOnReinstall;
+  // For a run: the machine before it, the earlier installation's folders
+  // then, and why the machine allowed no reinstallation ("" when it did).
+  const MachineSnapshot *before = nullptr;
+  const std::vector<std::string> &earlierFolders;
+  const std::string &whyNoReinstallation;
+  const std::string &package;  // the package the program carried
 };
 
 using Check = void (*)(const StepContext &context, std::vector<Violation> *violations);
@@ -46,7 +53,8 @@ struct Invariant {
 
 // Every invariant, in the order they are checked:
 //   data-kept          each byte the user last wrote is in place, or comes back
-//                      with a reinstallation that keeps the earlier data;
+//                      with a reinstallation that keeps the earlier data once
+//                      the other programs let go of the machine's files;
 //   outside-unchanged  nothing of the protected folder changed, and nothing of
 //                      it was copied into the installation folder;
 //   planted-not-run    no program another user planted was started, and nothing
@@ -54,7 +62,17 @@ struct Invariant {
 //   messages-true      the restore's success message only with the data in place,
 //                      its failure message never for a file that is fine or that
 //                      the backup cannot carry;
-//   crash-chosen       the program crashed only where a fault made it.
+//   crash-chosen       the program crashed only where a fault made it;
+//   places-kept        a run wrote, deleted, renamed or re-permissioned nothing
+//                      outside the places the program may change, and took no
+//                      other input method's id from the preload list;
+//   outcome-true       the completion message or the windowless exit code 0
+//                      only when every installed file checks out and the
+//                      registration took place; no failure shown that was not
+//                      one when it showed;
+//   reinstall-succeeds a reinstallation on a machine that allows one succeeds.
+// A run that hangs or dies of a fault of its own process (a sanitizer's
+// report among them) is caught by whoever runs the history: no-hang.
 const std::vector<Invariant> &Invariants();
 
 }  // namespace fleet

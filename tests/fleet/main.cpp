@@ -1,16 +1,29 @@
 // history_fleet: seeded histories of runs on one simulated machine, each
-// step followed by every invariant of the user's data and the folder's
-// safety.
+// step followed by every invariant of the user's data, the folder's safety,
+// the places the program may change and the truth of what it tells; and the
+// fleet of machines those histories grow into.
 //
 //   history_fleet [--seed S] [--histories N] [--steps I,J,...] [--shrink N]
 //                 [--package FILE] [--work DIR] [--verbose]
+//   history_fleet --machines N [--seed S] [--jobs J] [--report DIR]
+//                 [--setup-sim FILE] [--demo-package FILE] [--shrink N]
+//                 [--timeout SECONDS] [--work DIR]
 //
-// Runs the histories of seeds S, S+1, ... S+N-1 (default: one, seed 1).
-// --steps runs only those steps of the history of S, as a shrunk history
-// prints them. A failing history prints its seed, its steps and what broke,
-// and the first --shrink of them (default 10) are shrunk to the fewest
-// steps that still break the same invariant; the machine of each shrunk
-// history is kept for setup-sim --root. Exits 1 when any history failed.
+// Histories: runs the histories of seeds S, S+1, ... S+N-1 (default: one,
+// seed 1) on a win10-x64 machine. --steps runs only those steps of the
+// history of S, as a shrunk history prints them. A failing history prints
+// its seed, its steps and what broke, and the first --shrink of them
+// (default 10) are shrunk to the fewest steps that still break the same
+// invariant; the machine of each shrunk history is kept for setup-sim
+// --root. Exits 1 when any history failed.
+//
+// Machines: runs the machines of seeds S to S+N-1 (fleet_machines.h) on J
+// worker processes (default 2), one in twenty on the demo package; prints
+// each failing machine's seed at once, and at the end the table of machines
+// by axis value and invariant, also written to DIR/index.html (default
+// fleet-report) with each shrunk failing machine's replay folder in
+// DIR/machines/seed-S (replay.sh runs setup-sim on it; with --setup-sim it
+// has run once, and its screens are linked). Exits 1 when any machine failed.
 #include <unistd.h>
 
 #include <algorithm>
@@ -22,6 +35,7 @@
 #include <string>
 #include <vector>
 
+#include "fleet/fleet_runner.h"
 #include "fleet/history.h"
 
 namespace {
@@ -37,6 +51,7 @@ struct Options {
   std::string package = VOZ_SMALL_PACKAGE_FILE;
   fs::path work;
   bool verbose = false;
+  fleet::FleetOptions fleet;  // with machines > 0, the fleet runs instead of histories
 };
 
 bool ParseIndices(const std::string &text, std::vector<size_t> *indices) {
@@ -63,6 +78,12 @@ bool ParseOptions(int argc, char **argv, Options *options) {
     else if (arg == "--shrink" && hasValue) options->shrink = std::atoi(argv[++i]);
     else if (arg == "--package" && hasValue) options->package = argv[++i];
     else if (arg == "--work" && hasValue) options->work = argv[++i];
+    else if (arg == "--machines" && hasValue) options->fleet.machines = std::strtoull(argv[++i], nullptr, 10);
+    else if (arg == "--jobs" && hasValue) options->fleet.jobs = std::max(1, std::atoi(argv[++i]));
+    else if (arg == "--report" && hasValue) options->fleet.report = argv[++i];
+    else if (arg == "--setup-sim" && hasValue) options->fleet.setupSim = argv[++i];
+    else if (arg == "--demo-package" && hasValue) options->fleet.demoPackage = argv[++i];
+    else if (arg == "--timeout" && hasValue) options->fleet.timeoutSeconds = unsigned(std::atoi(argv[++i]));
     else if (arg == "--steps" && hasValue) {
       if (!ParseIndices(argv[++i], &options->steps)) return false;
     } else return false;
@@ -187,13 +208,29 @@ int main(int argc, char **argv) {
   if (!ParseOptions(argc, argv, &options)) {
     std::fprintf(stderr,
                  "usage: history_fleet [--seed S] [--histories N] [--steps I,J,...] [--shrink N]\n"
-                 "                     [--package FILE] [--work DIR] [--verbose]\n");
+                 "                     [--package FILE] [--work DIR] [--verbose]\n"
+                 "       history_fleet --machines N [--seed S] [--jobs J] [--report DIR] [--setup-sim FILE]\n"
+                 "                     [--demo-package FILE] [--shrink N] [--timeout SECONDS] [--work DIR]\n");
     return 2;
   }
   if (options.work.empty()) options.work = DefaultWork();
   fleet::SetPackageNames(PackageNames(VOZ_SMALL_PAYLOAD_FILES));
   fleet::SetPackageCopies(options.package);
-  fleet::HistoryRunner runner({{}, options.package, options.work, options.verbose});
+  if (options.fleet.machines > 0) {
+    fleet::FleetOptions &fleet = options.fleet;
+    fleet.seed = options.seed, fleet.shrink = options.shrink, fleet.work = options.work;
+    fleet.verbose = options.verbose;
+    fleet.smallPackage = options.package;
+    if (fleet.demoPackage.empty()) fleet.demoPackage = VOZ_PACKAGE_FILE;
+    if (fleet.report.empty()) fleet.report = "fleet-report";
+    fleet::SetPackageCopies(fleet.demoPackage);
+    const int status = fleet::RunFleet(fleet);
+    fs::remove_all(options.work);
+    return status;
+  }
+  fleet::HistoryOptions historyOptions;
+  historyOptions.package = options.package, historyOptions.work = options.work, historyOptions.verbose = options.verbose;
+  fleet::HistoryRunner runner(historyOptions);
   Tally tally;
   for (uint64_t n = 0; n < options.histories; ++n)
     if (!RunSeed(runner, options, options.seed + n, &tally)) return 2;

@@ -34,7 +34,7 @@ const sim::UserAction kQuit = Click(310, 257);
 const sim::UserAction kPinyin = Click(200, 200);
 const sim::UserAction kIme = Click(300, 225);
 
-void Script(const WizardWalk &walk, sim::UserScript *script) {
+void WalkScript(const WizardWalk &walk, sim::UserScript *script) {
   if (walk.pinyin) script->actions.push_back(kPinyin);
   if (walk.ime) script->actions.push_back(kIme);
   for (int i = 0; i < walk.confirms; ++i) script->actions.push_back(kConfirm);
@@ -48,25 +48,13 @@ void Script(const WizardWalk &walk, sim::UserScript *script) {
   if (walk.keep != WizardWalk::Keep::kUnanswered) script->yesNoAnswers.push_back(walk.keep == WizardWalk::Keep::kYes);
 }
 
-void PlaceFault(sim::Machine &machine, const Fault &fault) {
-  switch (fault.kind) {
-    case Fault::Kind::kNone: break;
-    case Fault::Kind::kCrashOnWrite: machine.files.SetCrashOnWrite(fault.path); break;
-    case Fault::Kind::kShortWrite: machine.files.SetShortWrite(fault.path, fault.bytes); break;
-    case Fault::Kind::kHeld: machine.files.SetInUse(fault.path, fault.how); break;
-    // A file link planted there stays as it is: the mark is the file's own.
-    case Fault::Kind::kReadOnly:
-      if (machine.files.Exists(fault.path) && !(machine.files.AttributesOf(fault.path) & kReparsePoint))
-        machine.files.SetAttributesOf(fault.path, machine.files.AttributesOf(fault.path) | kReadOnly);
-      break;
-  }
-}
 
 void LiftFault(sim::Machine &machine, const Fault &fault) {
   switch (fault.kind) {
     case Fault::Kind::kNone: break;
     case Fault::Kind::kCrashOnWrite:
-    case Fault::Kind::kShortWrite: DropStateLines(machine, {"crash_on_write", "short_write"}); break;
+    case Fault::Kind::kShortWrite:
+    case Fault::Kind::kFullDisk: DropStateLines(machine, {"crash_on_write", "short_write"}); break;
     case Fault::Kind::kHeld: machine.files.ClearInUse(fault.path); break;
     case Fault::Kind::kReadOnly:
       if (machine.files.Exists(fault.path) && !(machine.files.AttributesOf(fault.path) & kReparsePoint))
@@ -80,6 +68,36 @@ bool CrashStillArmed(const sim::Machine &machine) {
 }
 
 }  // namespace
+
+void PlaceFault(sim::Machine &machine, const Fault &fault) {
+  switch (fault.kind) {
+    case Fault::Kind::kNone: break;
+    case Fault::Kind::kCrashOnWrite: machine.files.SetCrashOnWrite(fault.path); break;
+    case Fault::Kind::kShortWrite: machine.files.SetShortWrite(fault.path, fault.bytes); break;
+    case Fault::Kind::kFullDisk:
+      machine.files.SetShortWrite(fault.path, fault.bytes);
+      for (const std::string &path : fault.morePaths) machine.files.SetShortWrite(path, 0);
+      break;
+    case Fault::Kind::kHeld: machine.files.SetInUse(fault.path, fault.how); break;
+    // A file link planted there stays as it is: the mark is the file's own.
+    case Fault::Kind::kReadOnly:
+      if (machine.files.Exists(fault.path) && !(machine.files.AttributesOf(fault.path) & kReparsePoint))
+        machine.files.SetAttributesOf(fault.path, machine.files.AttributesOf(fault.path) | kReadOnly);
+      break;
+  }
+}
+
+sim::UserScript ScriptOf(const RunSpec &spec) {
+  sim::UserScript script;
+  if (spec.windowless) return script;
+  if (!spec.scripted) {
+    WalkScript(spec.walk, &script);
+    return script;
+  }
+  script.actions.assign(spec.actions.begin(), spec.actions.end());
+  script.yesNoAnswers.assign(spec.answers.begin(), spec.answers.end());
+  return script;
+}
 
 std::vector<std::string> RunOutcome::Messages() const {
   std::vector<std::string> texts;
@@ -95,9 +113,11 @@ std::string RunOutcome::AnswerTo(const std::string &text) const {
   return "";
 }
 
-RunOutcome RunProgram(sim::Machine &machine, const RunSpec &spec, const std::string &package) {
+RunOutcome RunProgram(sim::Machine &machine, const RunSpec &spec, const std::string &package,
+                      const std::function<void(const std::string &)> &onMessage) {
   machine.process.packagePath = package;
-  if (!spec.windowless) Script(spec.walk, &machine.script);
+  machine.user.messageBoxObserver = onMessage;
+  machine.script = ScriptOf(spec);
   PlaceFault(machine, spec.fault);
   sim::Machine::Install(&machine);
   testing_support::ResetProgramState();
@@ -116,6 +136,7 @@ RunOutcome RunProgram(sim::Machine &machine, const RunSpec &spec, const std::str
   }
   testing_support::ResetProgramState();
   sim::Machine::Install(nullptr);
+  machine.user.messageBoxObserver = nullptr;
   LiftFault(machine, spec.fault);
   outcome.events = machine.events.events();
   return outcome;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,17 +28,29 @@ struct WizardWalk {
 
 // A fault of the machine during one run; gone after it.
 struct Fault {
-  enum class Kind { kNone, kCrashOnWrite, kShortWrite, kReadOnly, kHeld } kind = Kind::kNone;
+  enum class Kind { kNone, kCrashOnWrite, kShortWrite, kReadOnly, kHeld, kFullDisk } kind = Kind::kNone;
   std::string path;     // Windows path of the file
   uint32_t bytes = 0;   // a short write stops after this many bytes
   sim::InUse how = sim::InUse::OpenNoShareDelete;  // how another program holds the file
+  // A full disk: after the write of `path` is cut short, nothing more fits
+  // into these files either.
+  std::vector<std::string> morePaths;
 };
 
 struct RunSpec {
   bool windowless = false;
   WizardWalk walk;
+  // The wizard driven by these actions and answers instead of the walk.
+  bool scripted = false;
+  std::vector<sim::UserAction> actions;
+  std::vector<bool> answers;  // to the Yes/No boxes, in order
   Fault fault;
+  // The reinstallation that must succeed where the machine allows one.
+  bool reinstallation = false;
 };
+
+// What the user does in the run: the walk's actions or the scripted ones.
+sim::UserScript ScriptOf(const RunSpec &spec);
 
 // What a run left.
 struct RunOutcome {
@@ -47,15 +60,21 @@ struct RunOutcome {
   bool chosenCrash = false;    // that crash was the fault's
   std::string harnessError;    // any other exception out of the program
   std::vector<sim::Event> events;
+  // The failure messages that were not true when they showed, and why.
+  std::vector<std::string> falseFailures;
   // The texts of the message boxes, in order.
   std::vector<std::string> Messages() const;
   // The answer given to the box whose text contains `text`; "" if none showed.
   std::string AnswerTo(const std::string &text) const;
 };
 
+// Puts the fault on the machine as a run does (and so into its machine.ini).
+void PlaceFault(sim::Machine &machine, const Fault &fault);
+
 // Runs the program on `machine` (loaded, not installed) with `package` as
 // its resource. The fault is in place for the run only; the machine is not
-// saved.
-RunOutcome RunProgram(sim::Machine &machine, const RunSpec &spec, const std::string &package);
+// saved. `onMessage` (may be empty) sees each message box as it opens.
+RunOutcome RunProgram(sim::Machine &machine, const RunSpec &spec, const std::string &package,
+                      const std::function<void(const std::string &)> &onMessage = {});
 
 }  // namespace fleet

@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <set>
 
 #include "archive_builder.h"
+#include "fleet/outcome_check.h"
 #include "simmachine/code_page.h"
 
 namespace fleet {
@@ -41,11 +43,29 @@ std::string ApplyEdits(const std::vector<Edit> &edits, sim::Machine &machine, co
   return skipped;
 }
 
+// A full disk: nothing more fits into any file the installer writes, in
+// the folder or in the Windows folder, under its own name or its fresh one.
+std::vector<std::string> FullDiskPaths(const std::string &folder, const Places &places) {
+  std::vector<std::string> paths;
+  const std::string windows = places.systemDirs[0] + "\\";
+  std::vector<std::string> names = InstallerNames();
+  for (const std::string &name : names) paths.insert(paths.end(), {folder + name, folder + FreshName(name)});
+  for (const char *name : {"vorlpat8.voh", "vorlback.pnd", "vorldel8.exe"})
+    paths.insert(paths.end(), {windows + name, windows + FreshName(name)});
+  return paths;
+}
+
 std::string ApplyRun(const RunSpec &spec, sim::Machine &machine, const Places &places, const std::string &package,
                      UserDataModel *model, std::optional<RunOutcome> *run) {
   RunSpec placed = spec;
-  placed.fault.path = InFolder(spec.fault.path, DataFolder(machine, places));
-  *run = RunProgram(machine, placed, package);
+  placed.fault = PlacedFault(spec.fault, machine, places);
+  const std::set<std::string> obstacles = Obstacles(machine, placed.fault);
+  std::vector<std::string> falseFailures;
+  *run = RunProgram(machine, placed, package, [&](const std::string &text) {
+    const std::string why = FalseFailure(text, machine, places, package, obstacles);
+    if (!why.empty()) falseFailures.push_back(why);
+  });
+  (*run)->falseFailures = falseFailures;
   // The user chose the package's files over their own.
   if ((*run)->AnswerTo(kKeepQuestion) == "NO") model->Clear();
   return "";
@@ -154,7 +174,106 @@ void RemovePlants(sim::Machine &machine, HistoryState *state) {
   state->planted.clear();
 }
 
+
+// An older version's files under every name of the package, its record,
+// its module in the system folder and its uninstaller: what the user had
+// there is the older setup's to answer for.
+std::string ApplyOlderInstallation(sim::Machine &machine, const Places &places, UserDataModel *model) {
+  const std::string folder = WithoutBackslash(places.installDir);
+  if (IsLink(machine, folder)) return "the folder is a junction";
+  for (const std::string &name : PackageNames()) {
+    const std::string path = places.installDir + name;
+    if (machine.files.IsDirectory(path) || IsLink(machine, path)) continue;
+    machine.files.WriteFile(path, "version 8.50 of " + name + "\r\n");
+  }
+  machine.files.WriteFile(places.recordPath, places.installDir);
+  machine.files.WriteFile(places.systemDirs[1] + "\\morvak4.ime", "MZ version 8.50 of morvak4.ime\r\n");
+  machine.files.WriteFile(places.systemDirs[0] + "\\vorldel8.exe", "MZ version 8.50 of vorldel8.exe\r\n");
+  model->Clear();
+  return "";
+}
+
+// Some files of the installation go, some are cut to half.
+std::string ApplyDamage(uint64_t seed, sim::Machine &machine, const Places &places, UserDataModel *model) {
+  const std::string folder = DataFolder(machine, places);
+  if (IsLink(machine, WithoutBackslash(folder)) || !machine.files.IsDirectory(folder)) return "no folder";
+  Random random(seed);
+  for (uint32_t n = 2 + random.Below(6); n > 0; --n) {
+    const std::string name = PackageNames()[random.Below(uint32_t(PackageNames().size()))];
+    const std::string path = folder + name;
+    if (!IsPlainFile(machine, path)) continue;
+    if (random.Below(2) == 0) {
+      fs::remove(machine.files.HostPath(path));
+    } else {
+      std::string content;
+      machine.files.ReadFile(path, &content);
+      machine.files.WriteFile(path, content.substr(0, content.size() / 2));
+    }
+    model->Forget(DataFileAt(name));
+  }
+  return "";
+}
+
+std::string ApplyUnmergedCopies(const std::vector<Edit> &edits, sim::Machine &machine, const Places &places,
+                                UserDataModel *model) {
+  const std::string folder = DataFolder(machine, places);
+  if (IsLink(machine, WithoutBackslash(folder)) || !machine.files.IsDirectory(folder)) return "no folder";
+  for (const Edit &edit : edits) {
+    const std::string path = folder + BakName(edit.file);
+    if (!IsCopiedFile(edit.file) || (machine.files.Exists(path) && !IsPlainFile(machine, path))) continue;
+    const std::string content = EditContent(edit);
+    machine.files.WriteFile(path, content);
+    model->Wrote(edit.file, content);
+  }
+  return "";
+}
+
+std::string ApplyMark(const Mark &mark, sim::Machine &machine, const Places &places) {
+  const std::string path = InFolder(mark.name, DataFolder(machine, places));
+  switch (mark.kind) {
+    case Mark::Kind::kHeld:
+      if (!machine.files.Exists(path) || machine.files.IsDirectory(path)) return "nothing there";
+      machine.files.SetInUse(path, mark.how);
+      return "";
+    case Mark::Kind::kReadOnlyFile:
+      if (!IsPlainFile(machine, path)) return "no plain file";
+      machine.files.SetAttributesOf(path, machine.files.AttributesOf(path) | 0x1);
+      return "";
+    case Mark::Kind::kReadOnlyFolder:
+      if (!machine.files.IsDirectory(path) || IsLink(machine, path)) return "no folder";
+      machine.files.SetReadOnlyFolder(WithoutBackslash(path));
+      return "";
+  }
+  return "";
+}
+
+std::string ApplyDataDriveJunction(sim::Machine &machine, const Places &places, HistoryState *state) {
+  const std::string folder = WithoutBackslash(places.dataDriveDir);
+  if (folder.size() != 10 || folder.compare(1, 9, ":\\morvak8") != 0) return "no data drive";
+  if (SameFolder(places.dataDriveDir, places.installDir) || SameFolder(places.dataDriveDir, DataFolder(machine, places)))
+    return "the installation is there";
+  RemoveEntry(machine, folder);
+  machine.files.SetLink(folder, places.protectedDir, true);
+  state->planted.push_back({folder, Plant::Kind::kJunction});
+  return "";
+}
+
+std::string ApplyDeleteFolder(sim::Machine &machine, const Places &places, UserDataModel *model) {
+  const std::string folder = WithoutBackslash(places.installDir);
+  if (!machine.files.IsDirectory(folder) || IsLink(machine, folder)) return "no folder";
+  if (SameFolder(DataFolder(machine, places), places.installDir)) model->Clear();
+  RemoveEntry(machine, folder);
+  return "";
+}
+
 }  // namespace
+
+Fault PlacedFault(const Fault &fault, const sim::Machine &machine, const Places &places) {
+  Fault placed = fault;
+  placed.path = InFolder(fault.path, DataFolder(machine, places));
+  if (fault.kind == Fault::Kind::kFullDisk) placed.morePaths = FullDiskPaths(DataFolder(machine, places), places);
+  return placed;
+}
 
 void MergeCopies(sim::Machine &machine, const std::string &folder, UserDataModel *model) {
   for (const std::string &file : DataFiles()) {
@@ -181,6 +300,12 @@ std::string ApplyStep(const Step &step, sim::Machine &machine, const Places &pla
     case Step::Kind::kHelperMerge: MergeCopies(machine, DataFolder(machine, places), &state->model); return "";
     case Step::Kind::kMoveToEarlierFolder: return ApplyMoveToEarlierFolder(machine, places);
     case Step::Kind::kRemovePlants: RemovePlants(machine, state); return "";
+    case Step::Kind::kOlderInstallation: return ApplyOlderInstallation(machine, places, &state->model);
+    case Step::Kind::kDamage: return ApplyDamage(step.seed, machine, places, &state->model);
+    case Step::Kind::kUnmergedCopies: return ApplyUnmergedCopies(step.edits, machine, places, &state->model);
+    case Step::Kind::kMark: return ApplyMark(step.mark, machine, places);
+    case Step::Kind::kDataDriveJunction: return ApplyDataDriveJunction(machine, places, state);
+    case Step::Kind::kDeleteFolder: return ApplyDeleteFolder(machine, places, &state->model);
   }
   return "";
 }

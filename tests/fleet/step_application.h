@@ -36,6 +36,10 @@ struct HistoryState {
 std::string ApplyStep(const Step &step, sim::Machine &machine, const Places &places, const std::string &package,
                       HistoryState *state, std::optional<RunOutcome> *run);
 
+// A run's fault as it lies on this machine: a name without a drive in the
+// folder the input method uses; a full disk's other files.
+Fault PlacedFault(const Fault &fault, const sim::Machine &machine, const Places &places);
+
 // The product's helper, once the input method runs: each ".bak" copy of a
 // data file replaces that file and goes. Copies or files that are not plain
 // files are left alone.

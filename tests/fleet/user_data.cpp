@@ -1,14 +1,11 @@
 #include "fleet/user_data.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
-#include <iterator>
+#include <set>
 
 #include "fleet/fleet_machine.h"
-#include "package/archive_format.h"
+#include "fleet/package_contents.h"
 #include "package/phrase_list.h"
 
 namespace fleet {
@@ -49,8 +46,8 @@ std::string ArchivedName(const DataRow &row) { return row.copied ? BakName(row.f
 
 namespace {
 
-std::map<std::string, std::string> &PackageCopies() {
-  static std::map<std::string, std::string> copies;
+std::map<std::string, std::set<std::string>> &PackageCopies() {
+  static std::map<std::string, std::set<std::string>> copies;
   return copies;
 }
 
@@ -66,27 +63,14 @@ std::string Compacted(const std::string &list) {
 }  // namespace
 
 void SetPackageCopies(const std::string &packagePath) {
-  std::ifstream in(packagePath, std::ios::binary);
-  const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  ArchiveWalk walk;
-  ArchiveEntry entry;
-  BeginArchiveWalk(&walk, reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size());
-  while (NextArchiveEntry(&walk, &entry)) {
-    char name[kLongNameFieldSize + 1];
-    CopyEntryName(&entry, name, sizeof name);
-    const std::string copy = name;
-    if (copy.size() < 4 || copy.substr(copy.size() - 4) != ".bak") continue;
-    std::string content(kLargestArchivedFile, '\0');
-    uLongf length = uLongf(content.size());
-    if (uncompress(reinterpret_cast<Bytef *>(&content[0]), &length, entry.data, entry.compressedLength) != Z_OK) continue;
-    content.resize(length);
-    PackageCopies()[copy] = copy == BakName(kPhraseList) ? Compacted(content) : content;
-  }
+  for (const auto &[name, content] : PackageContents(packagePath))
+    if (name.size() >= 4 && name.compare(name.size() - 4, 4, ".bak") == 0)
+      PackageCopies()[name].insert(name == BakName(kPhraseList) ? Compacted(content) : content);
 }
 
 bool IsPackageCopy(const std::string &copy, const std::string &content) {
   auto found = PackageCopies().find(copy);
-  return found != PackageCopies().end() && found->second == content;
+  return found != PackageCopies().end() && found->second.count(content);
 }
 
 bool EffectiveContent(const sim::Machine &machine, const std::string &folder, const std::string &file,

@@ -54,7 +54,7 @@ class UserDataModel {
 
 // The package ships a ".bak" of its own (the phrase list's, written
 // compacted): that copy holds none of the user's data, and the helper does
-// not merge it. Read once from the package the program carries.
+// not merge it. Read once from each package a program may carry.
 void SetPackageCopies(const std::string &packagePath);
 // Whether `content` under `copy` (a ".bak" name) is the package's own copy.
 bool IsPackageCopy(const std::string &copy, const std::string &content);
