@@ -134,16 +134,6 @@ namespace {
 
 // ---- Names on the host ----
 
-// Whether a host name (UTF-8) and a Windows name are the same up to ASCII case.
-bool SameName(const std::string &host, const std::u16string &name) {
-  bool ascii = std::all_of(host.begin(), host.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
-  if (!ascii) return EqualNoCase(Utf8ToUtf16(host), name);
-  if (host.size() != name.size()) return false;
-  for (size_t i = 0; i < host.size(); ++i)
-    if (UpcaseChar(static_cast<char16_t>(host[i])) != UpcaseChar(name[i])) return false;
-  return true;
-}
-
 bool IsShortNameChar(char16_t c) {
   static const std::u16string_view kPunctuation = u"!#$%&'()-@^_`{}~";
   return c >= 0x80 || (c >= u'0' && c <= u'9') || IsLetter(c) || kPunctuation.find(c) != std::u16string_view::npos;
@@ -184,7 +174,15 @@ std::u16string ShortPart(std::u16string_view part, size_t length) {
 // order they were made and hashes past ~4; the usual install order gives
 // "Program Files" ~1 and "Program Files (x86)" ~2 either way).
 bool FindShortName(const std::set<std::string> &entries, const std::u16string &alias, std::u16string *found) {
-  if (alias.find(u'~') == std::u16string::npos) return false;
+  // An alias is a base of at most eight characters ending in "~" and its
+  // number, and an extension of at most three: "vorlback.vo~" is none.
+  std::u16string_view base, extension;
+  SplitExtension(alias, &base, &extension);
+  const size_t tilde = base.rfind(u'~');
+  if (tilde == std::u16string_view::npos || tilde + 1 == base.size() || base.size() > 8 || extension.size() > 3 ||
+      !std::all_of(base.begin() + static_cast<std::ptrdiff_t>(tilde) + 1, base.end(),
+                   [](char16_t c) { return c >= u'0' && c <= u'9'; }))
+    return false;
   std::vector<std::u16string> names;
   for (const auto &entry : entries) {
     std::u16string name = Utf8ToUtf16(entry);
@@ -217,8 +215,26 @@ bool FindShortName(const std::set<std::string> &entries, const std::u16string &a
 // its place. A folder that cannot be watched is read each time.
 class FolderNames {
  public:
+  // The names of a folder, sorted, and the first of them under each
+  // upper-case form (ASCII letters only, as the file system compares them).
+  struct Names {
+    std::set<std::string> all;
+    std::map<std::u16string, std::set<std::string>> byUpcase;
+    void Insert(const std::string &name) {
+      all.insert(name);
+      byUpcase[Upcase(Utf8ToUtf16(name))].insert(name);
+    }
+    void Erase(const std::string &name) {
+      all.erase(name);
+      auto at = byUpcase.find(Upcase(Utf8ToUtf16(name)));
+      if (at == byUpcase.end()) return;
+      at->second.erase(name);
+      if (at->second.empty()) byUpcase.erase(at);
+    }
+  };
+
   FolderNames() : watch_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
-  const std::set<std::string> &Of(const fs::path &folder) {
+  const Names &Of(const fs::path &folder) {
     TakeReports();
     struct stat status {};
     if (::stat(folder.c_str(), &status) != 0) return scratch_ = {};
@@ -242,18 +258,18 @@ class FolderNames {
     dev_t device;
     ino_t inode;
     int watch;
-    std::set<std::string> names;
+    Names names;
   };
 
   static const uint32_t kChanges = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF |
                                    IN_MOVE_SELF | IN_ONLYDIR;
 
-  static std::set<std::string> Read(const fs::path &folder) {
-    std::set<std::string> names;
+  static Names Read(const fs::path &folder) {
+    Names names;
     DIR *listing = opendir(folder.c_str());
     if (!listing) return names;
     while (const dirent *entry = readdir(listing))
-      if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) names.insert(entry->d_name);
+      if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) names.Insert(entry->d_name);
     closedir(listing);
     return names;
   }
@@ -276,8 +292,8 @@ class FolderNames {
     }
     auto folder = folders_.find(path->second);
     if (folder == folders_.end() || event.len == 0) return;
-    if (event.mask & (IN_CREATE | IN_MOVED_TO)) folder->second.names.insert(event.name);
-    if (event.mask & (IN_DELETE | IN_MOVED_FROM)) folder->second.names.erase(event.name);
+    if (event.mask & (IN_CREATE | IN_MOVED_TO)) folder->second.names.Insert(event.name);
+    if (event.mask & (IN_DELETE | IN_MOVED_FROM)) folder->second.names.Erase(event.name);
   }
 
   // Applies every report queued so far; forgets all names when reports were lost.
@@ -301,7 +317,7 @@ class FolderNames {
   int watch_;
   std::map<std::string, Folder> folders_;  // by path, while watched
   std::map<int, std::string> paths_;       // by watch
-  std::set<std::string> scratch_;          // of a folder that cannot be watched
+  Names scratch_;                          // of a folder that cannot be watched
 };
 
 // The entry of a host folder that a Windows name names: the name itself, the
@@ -310,10 +326,10 @@ bool FindEntry(const fs::path &folder, const std::u16string &name, std::u16strin
   std::error_code error;
   if (fs::exists(folder / Utf16ToUtf8(name), error)) return *found = name, true;
   static FolderNames folderNames;
-  const std::set<std::string> &entries = folderNames.Of(folder);
-  for (const auto &entry : entries)
-    if (SameName(entry, name)) return *found = Utf8ToUtf16(entry), true;
-  return FindShortName(entries, name, found);
+  const FolderNames::Names &entries = folderNames.Of(folder);
+  auto same = entries.byUpcase.find(Upcase(name));
+  if (same != entries.byUpcase.end()) return *found = Utf8ToUtf16(*same->second.begin()), true;
+  return FindShortName(entries.all, name, found);
 }
 
 // The WOW64 redirector leaves these folders of system32 alone.

@@ -3,15 +3,19 @@
 #include "common/text_buffer.h"
 #include "platform/win32.h"
 
-static int RenameAside(const char *path, char *aside, int position, char mark);
-static int AsideMarkPosition(const char *path, int length);
+static int RenameAside(const char *path, char *aside, int position, char mark, const char *asideName,
+                       int (*taken)(const char *name));
+static int AsideMarkPosition(const char *path, int length, int *nameStart);
 
 // Tries one aside name; returns 0 when the file was renamed to it. A path
-// that already carries the mark is its own aside name: clearing that name
-// would delete the very file, so it counts as a failed rename.
-static int RenameAside(const char *path, char *aside, int position, char mark) {
+// that already carries the mark is its own aside name, and a name `taken`
+// claims is another file's: clearing either would delete a file that must
+// stay, so it counts as a failed rename.
+static int RenameAside(const char *path, char *aside, int position, char mark, const char *asideName,
+                       int (*taken)(const char *name)) {
   if (path[position] == mark) return -1;
   aside[position] = mark;
+  if (taken && taken(asideName)) return -1;
   DeleteIfPresent(aside);
   return rename(path, aside);
 }
@@ -35,11 +39,12 @@ int DeleteIfPresent(const char *path) {
 // name and is a character of its own. In the folder part it would rename the
 // file into another folder, or a folder's file into this one; on half of a
 // double-byte character it could turn the other half into a separator.
-// -1 when the name has no such place.
-static int AsideMarkPosition(const char *path, int length) {
+// -1 when the name has no such place. `nameStart` receives where the file
+// name begins.
+static int AsideMarkPosition(const char *path, int length, int *nameStart) {
   const int position = length - 5;
-  int nameStart = 0;
   int markIsCharacter = 0;
+  *nameStart = 0;
   for (int i = 0; i < length; ++i) {
     const int lead = IsAnsiLeadByte((unsigned char)path[i]);
     if (i == position) markIsCharacter = !lead;
@@ -47,18 +52,20 @@ static int AsideMarkPosition(const char *path, int length) {
       ++i;
       continue;
     }
-    if (path[i] == '\\' || path[i] == '/' || path[i] == ':') nameStart = i + 1;
+    if (path[i] == '\\' || path[i] == '/' || path[i] == ':') *nameStart = i + 1;
   }
-  return position >= nameStart && markIsCharacter ? position : -1;
+  return position >= *nameStart && markIsCharacter ? position : -1;
 }
 
-void MoveAside(const char *path) {
+void MoveAside(const char *path, int (*taken)(const char *name)) {
   char aside[MAX_PATH];
   const int length = lstrlenA(path);
   // A path that does not fit would be renamed to a cut name.
   if (length < 5 || length >= MAX_PATH) return;
-  const int position = AsideMarkPosition(path, length);
+  int nameStart = 0;
+  const int position = AsideMarkPosition(path, length, &nameStart);
   if (position < 0) return;
   CopyText(aside, sizeof aside, path);
-  if (RenameAside(path, aside, position, '2') != 0) RenameAside(path, aside, position, '1');
+  if (RenameAside(path, aside, position, '2', aside + nameStart, taken) != 0)
+    RenameAside(path, aside, position, '1', aside + nameStart, taken);
 }

@@ -16,8 +16,11 @@ void ClearFileMarks(const char *path);
 // Renames the file at `path` to an aside name: the character five places
 // from the end replaced by '2' ("morvak4.ime" becomes "morvak2.ime"), or by
 // '1' when that rename fails. A file already under the aside name is deleted
-// first. Only the file name is ever marked: a name shorter than five bytes,
-// or whose fifth byte from the end is half of a double-byte character, is
-// left where it is (whoever wanted it gone then fails as usual). Nothing is
-// reported; aside copies are never removed later.
-void MoveAside(const char *path);
+// first, unless `taken` (may be null) answers 1 for that file name: it is
+// another file that must stay ("votb01.bmp" for "votb02.bmp" among the
+// package's files), and the name is not used. Only the file name is ever
+// marked: a name shorter than five bytes, or whose fifth byte from the end is
+// half of a double-byte character, is left where it is (whoever wanted it
+// gone then fails as usual). Nothing is reported; aside copies are never
+// removed later.
+void MoveAside(const char *path, int (*taken)(const char *name));

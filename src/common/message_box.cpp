@@ -5,9 +5,10 @@ int failuresShown = 0;
 namespace {
 
 const UINT kGbkCodePage = 936;
-// The longest message text, with a file name or a directory in it, is well
-// under this; a longer one goes to the A call rather than being cut.
-const int kWideTextSize = 512;
+// The longest message text, a list of every file of the package that did
+// not check out, is well under this; a longer one goes to the A call rather
+// than being cut.
+const int kWideTextSize = 4096;
 
 int ToWide(const char *text, WCHAR *wide) {
   return MultiByteToWideChar(kGbkCodePage, 0, text, -1, wide, kWideTextSize) > 0;

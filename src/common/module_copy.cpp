@@ -82,7 +82,7 @@ int CopyAttempt(const char *sourcePath, const char *targetPath) {
   SetFileAttributesA(targetPath, FILE_ATTRIBUTE_ARCHIVE);
   if (CopyFileA(sourcePath, targetPath, FALSE)) return kCopied;
   if (GetLastError() == ERROR_FILE_NOT_FOUND) return kNotUnpacked;
-  MoveAside(targetPath);
+  MoveAside(targetPath, NULL);
   return CopyFileA(sourcePath, targetPath, FALSE) ? kCopied : kNotCopied;
 }
 

@@ -28,6 +28,7 @@ static DWORD InflateEntry(const ArchiveEntry *entry, BYTE *target, DWORD capacit
 static int DigestMatches(const ArchiveEntry *entry, BYTE *content, DWORD length);
 static int ExtractEntry(const ArchiveEntry *entry, const char *folder, BYTE *scratch, DWORD scratchSize);
 static int FindPackageEntry(const char *name, ArchiveEntry *entry);
+static int IsPackageName(const char *name);
 static void ReportFailedEntry(const char *name, DWORD failures);
 static void ReportFurtherFailures(DWORD failures);
 
@@ -70,7 +71,7 @@ static int ExtractEntry(const ArchiveEntry *entry, const char *folder, BYTE *scr
   }
   ClearFileMarks(target);
   if (PutFileInPlace(fresh, target)) return 1;
-  MoveAside(target);
+  MoveAside(target, IsPackageName);
   if (PutFileInPlace(fresh, target)) return 1;
   DeleteFileA(fresh);
   return 0;
@@ -115,6 +116,9 @@ int ExtractSelectedEntries(const BYTE *archive, DWORD length, const char *folder
   if (writtenCount) *writtenCount = written;
   return written + passedOver == walk.count;
 }
+
+// A file of the package's in the folder it is unpacked into: no aside name.
+static int IsPackageName(const char *name) { return PackageEntryDigest(name) != NULL; }
 
 // The first package entry named `name`; 0 when there is none.
 static int FindPackageEntry(const char *name, ArchiveEntry *entry) {

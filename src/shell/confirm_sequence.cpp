@@ -1,5 +1,6 @@
 #include "shell/confirm_sequence.h"
 
+#include "common/message_box.h"
 #include "common/module_copy.h"
 #include "common/os_detection.h"
 #include "common/program_state.h"
@@ -110,6 +111,12 @@ void InstallUnderCrashGuard(HWND window) {
   FinishInstallation(window);
 }
 
+// The installation is complete only when nothing it did failed: after the
+// report and the final check, and only when no failure was shown at all.
+void TellCompletion() {
+  if (failuresShown == 0) MessageBoxW(NULL, kInstalledText, kProductCaptionW, MB_OK);
+}
+
 }  // namespace
 
 // A crash anywhere in the installation shows the stage code, so that the
@@ -121,8 +128,9 @@ void RunConfirmSequence(HWND window) {
 
 void RunEnding(HWND window) {
   KillTimer(window, kFinishTimer);
-  if (!ShowInstallReport()) MessageBoxW(NULL, kInstalledText, kProductCaptionW, MB_OK);
+  ShowInstallReport();
   CheckTextServiceFiles();
+  TellCompletion();
   PostMessageA(window, WM_DESTROY, 0, 0);
 }
 
@@ -131,6 +139,6 @@ void CompleteFinishTimer(HWND window) {
   ShowFinishScreen(window);
   CopyModule("morvak4.ime", "morvak4.ime", kTargetSyswow64);
   CheckTextServiceFiles();
-  MessageBoxW(NULL, kInstalledText, kProductCaptionW, MB_OK);
+  TellCompletion();
   PostMessageA(window, WM_DESTROY, 0, 0);
 }

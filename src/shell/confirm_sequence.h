@@ -13,10 +13,11 @@ const UINT_PTR kFinishTimer = 2;
 // running, or ends the program by posting WM_DESTROY to `window`. A crash
 // inside it shows the stage code and ends the process at once.
 void RunConfirmSequence(HWND window);
-// The ending: the completion message, the final check of the text-service
-// files, and WM_DESTROY posted to `window`.
+// The ending: the install report, the final check of the text-service
+// files, the completion message when no failure was shown, and WM_DESTROY
+// posted to `window`.
 void RunEnding(HWND window);
 // The finish timer's work: the 32-bit module copied once more and checked,
-// the final check, the completion message, and WM_DESTROY posted. It runs
-// without the crash guard.
+// the final check, the completion message when no failure was shown, and
+// WM_DESTROY posted. It runs without the crash guard.
 void CompleteFinishTimer(HWND window);

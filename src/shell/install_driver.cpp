@@ -19,6 +19,7 @@
 #include "shell/ime_registration.h"
 #include "shell/server_preparation.h"
 #include "shell/stage_code.h"
+#include "userdata/backup_state.h"
 #include "userdata/user_data_backup.h"
 
 namespace {
@@ -76,6 +77,10 @@ void StartHelper64() {
 InstallOutcome RunInstallDriver() {
   if (!CheckPackageUsable()) return kNothingInstalled;
   if (!SafeToInstall()) return kInstallRefused;
+  // Marked before the record names the new folder: a run that dies in
+  // between leaves the record of the earlier folder or the mark that leads
+  // there.
+  MarkBackupPending();
   RecordInstallDirectory();
   PrepareInstallDirectory();
   SetStageCode(10041);

@@ -43,6 +43,6 @@ void PrepareRunningServer() {
   char server[kInstallDirSize + 16];
   wsprintfA(server, "%smorvak88.exe", installDir);
   SetStageCode(100414);
-  MoveAside(server);
+  MoveAside(server, NULL);
   SetStageCode(100415);
 }

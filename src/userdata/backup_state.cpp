@@ -98,6 +98,8 @@ int ReadPendingBackup(BackupRecord *record) {
 
 void PreferPendingBackupFolder() {
   BackupRecord pending;
-  if (ReadPendingBackup(&pending) && GetFileAttributesA(pending.target) != INVALID_FILE_ATTRIBUTES)
-    CopyText(previousInstallRecord, kPreviousInstallRecordSize, pending.target);
+  if (!ReadPendingBackup(&pending)) return;
+  const char *folder = GetFileAttributesA(pending.target) != INVALID_FILE_ATTRIBUTES ? pending.target : pending.folder;
+  if (GetFileAttributesA(folder) != INVALID_FILE_ATTRIBUTES)
+    CopyText(previousInstallRecord, kPreviousInstallRecordSize, folder);
 }

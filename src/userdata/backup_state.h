@@ -27,9 +27,10 @@ extern BackupRecord madeBackup;
 // windowless run keeps the data without asking.
 void AskToKeepEarlierData();
 
-// From the moment the package is unpacked over the user's files until the
+// From the moment the record of the installation directory names the new
+// folder, before the package is unpacked over the user's files, until the
 // backup is restored and checked (or the user lets it go), the backup is the
-// only copy of their data. That state, with the backup's folder, length and
+// only copy of their data, or the only way to where it is. That state, with the backup's folder, length and
 // digest, is kept as "vorlback.pnd" in the Windows directory, where only
 // administrators write: nothing in the folder the backup lies in, which
 // every user may write, can make a later run take a backup for pending.
@@ -43,4 +44,6 @@ int ReadPendingBackup(BackupRecord *record);
 // unpacked into, where the user's data is to come back and the user has
 // worked since: that folder, while it is there, is the earlier
 // installation's, whatever the record of the installation directory names.
+// A run that died before it made that folder unpacked nothing: then the
+// backup's own folder is the earlier installation's.
 void PreferPendingBackupFolder();

@@ -1,5 +1,6 @@
 #include "userdata/skin_installation.h"
 
+#include "common/message_box.h"
 #include "common/plain_files.h"
 #include "common/program_state.h"
 #include "common/text_buffer.h"
@@ -50,7 +51,7 @@ void InstalledPath(char *path, int size, const char *name) {
 void ShowFailures(char *text, int size, const char *closing) {
   AppendText(text, size, "\r\n\r\n");
   AppendText(text, size, closing);
-  MessageBoxA(NULL, text, kProductCaption, MB_OK);
+  ShowFailure(text, kProductCaption);
 }
 
 // The package's files against their digests; returns the failure text (in
@@ -172,7 +173,7 @@ void InstallSkin() {
   if (length < 0) {
     const int failureSize = (int)(kSkinArchiveLimit - kFailureTextOffset);
     AppendText(failures, failureSize, kSkinFilesFailedLine);
-    MessageBoxA(NULL, failures, kProductCaption, MB_OK);
+    ShowFailure(failures, kProductCaption);
     return;
   }
   CheckSkinFiles((DWORD)length);

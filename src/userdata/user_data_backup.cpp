@@ -45,13 +45,19 @@ FileStanding StandingOf(const char *path) {
 // A row archived through a ".bak" copy. A copy already there, unless it is
 // the package's own, is the user's data from a restore not merged yet, the
 // data the input method's helper puts over the file: it goes into the
-// archive as it is. Otherwise the file is copied and the copy archived.
-// Returns 0 when the row's data cannot be put in the archive.
+// archive as it is, or, when the archive cannot carry it, stays in place as
+// it is. Otherwise the file is copied and the copy archived. Returns 0 when
+// the row's data cannot be put in the archive.
 int BackUpCopiedRow(HANDLE archive, const char *folder, const UserDataFile &row) {
   char file[MAX_PATH], copy[MAX_PATH];
   FolderPath(file, sizeof file, folder, row.file);
   FolderPath(copy, sizeof copy, folder, row.entry);
-  if (StandingOf(copy) == kCarried && !IsPackagesOwn(folder, row.entry)) return AppendToArchive(archive, copy);
+  const FileStanding copyStanding = StandingOf(copy);
+  if (copyStanding == kNotCarried) {
+    KeepInPlace(row.entry);
+    return 1;
+  }
+  if (copyStanding == kCarried && !IsPackagesOwn(folder, row.entry)) return AppendToArchive(archive, copy);
   const FileStanding fileStanding = StandingOf(file);
   if (fileStanding == kNotCarried) KeepInPlace(row.file);
   if (fileStanding != kCarried) return 1;
@@ -117,13 +123,34 @@ int FolderExists(const char *folder) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// 1 when one of the user's files, or a copy of one, is in `folder`.
+int HoldsUserData(const char *folder) {
+  for (const UserDataFile &row : kUserDataFiles) {
+    char path[MAX_PATH];
+    FolderPath(path, sizeof path, folder, row.entry);
+    if (StandingOf(path) != kGone) return 1;
+    FolderPath(path, sizeof path, folder, row.file);
+    if (StandingOf(path) != kGone) return 1;
+  }
+  return 0;
+}
+
+// The folder the earlier installation's data is in: the one its record
+// names, or, when the record names no folder there is (it could not be
+// written, or it went), the installation directory itself when the user's
+// files are there.
+const char *EarlierDataFolder() {
+  if (previousInstallRecord[0] != '\0' && FolderExists(previousInstallRecord)) return previousInstallRecord;
+  return FolderExists(installDir) && !FolderIsLink(installDir) && HoldsUserData(installDir) ? installDir : "";
+}
+
 }  // namespace
 
 BackupResult BackupUserData() {
   backupState = 0;
   keptNames[0] = '\0';
-  const char *folder = previousInstallRecord;
-  if (folder[0] == '\0' || FolderIsLink(folder) || !FolderExists(folder)) return kNothingToBackUp;
+  const char *folder = EarlierDataFolder();
+  if (folder[0] == '\0' || FolderIsLink(folder)) return kNothingToBackUp;
   if (!RecoverPendingBackup()) return kBackupImpossible;
   // Built under a name of its own and put in place whole, in one step.
   char archive[MAX_PATH], fresh[MAX_PATH];

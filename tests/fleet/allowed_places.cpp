@@ -203,18 +203,20 @@ std::vector<std::string> ChangesOutsideAllowedPlaces(const sim::Machine &machine
 std::vector<std::string> ForeignPreloadIdsLost(const sim::Machine &machine, const MachineSnapshot &before,
                                                const MachineSnapshot &after) {
   std::set<std::string> kept, own;
-  for (const std::string &id : after.preload) kept.insert(Upper(id));
+  for (const auto &[position, id] : after.preload) kept.insert(Upper(id));
   for (const auto &[id, text] : after.layoutTexts)
     if (IsProductLayoutText(machine.profile, text)) own.insert(id);
   std::vector<std::string> lost;
-  for (size_t i = 0; i < before.preload.size(); ++i) {
-    const std::string id = Upper(before.preload[i]);
+  for (const auto &[position, written] : before.preload) {
+    const std::string id = Upper(written);
+    // An id of eight hexadecimal digits names a layout; anything else no input method.
+    if (id.size() != 8 || id.find_first_not_of("0123456789ABCDEF") != std::string::npos) continue;
     if (kept.count(id) || own.count(id)) continue;
-    if (before.preload.size() >= 49 && i == 48) continue;  // a full list gives its last place
+    if (before.preload.size() >= 49 && position == 49) continue;  // a full list gives its last place
     const bool replaced = std::any_of(own.begin(), own.end(), [&](const std::string &mine) {
       return mine.size() == 8 && id.size() >= 5 && mine.compare(0, 5, id, 0, 5) == 0;
     });
-    if (!replaced) lost.push_back(before.preload[i]);
+    if (!replaced) lost.push_back(written);
   }
   return lost;
 }

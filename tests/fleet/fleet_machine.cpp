@@ -83,8 +83,9 @@ void CopyMachine(const fs::path &root, const fs::path &copy) {
   fs::remove_all(copy);
   fs::create_directories(copy);
   std::map<std::pair<dev_t, ino_t>, fs::path> copied;  // files with more than one name, by identity
+  const size_t prefix = root.native().size() + 1;
   for (auto it = fs::recursive_directory_iterator(root); it != fs::recursive_directory_iterator(); ++it) {
-    const fs::path target = copy / fs::relative(it->path(), root);
+    const fs::path target = copy / it->path().native().substr(prefix);
     if (it->is_symlink()) {
       fs::copy_symlink(it->path(), target);
     } else if (it->is_directory()) {

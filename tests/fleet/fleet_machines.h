@@ -28,7 +28,7 @@ struct FleetMachine {
 
 // One machine in this many carries the real demo package (seeds that are
 // multiples of it).
-const uint64_t kDemoPackageEvery = 20;
+const uint64_t kDemoPackageEvery = 100;
 
 FleetMachine DrawFleetMachine(uint64_t seed);
 

@@ -183,6 +183,8 @@ void CheckOutcomeTrue(const StepContext &context, std::vector<Violation> *violat
       violations->push_back({"outcome-true", "the installation is told complete, but: " + Limited(problems)});
   }
   for (const std::string &why : context.run->falseFailures) violations->push_back({"outcome-true", why});
+  const std::vector<std::string> unreadable = UnreadableMessages(context.machine, *context.run);
+  if (!unreadable.empty()) violations->push_back({"outcome-true", "a message that cannot be read: " + Limited(unreadable)});
 }
 
 void CheckReinstallSucceeds(const StepContext &context, std::vector<Violation> *violations) {

@@ -69,7 +69,7 @@ struct Invariant {
 //   outcome-true       the completion message or the windowless exit code 0
 //                      only when every installed file checks out and the
 //                      registration took place; no failure shown that was not
-//                      one when it showed;
+//                      one when it showed, no message that cannot be read;
 //   reinstall-succeeds a reinstallation on a machine that allows one succeeds.
 // A run that hangs or dies of a fault of its own process (a sanitizer's
 // report among them) is caught by whoever runs the history: no-hang.

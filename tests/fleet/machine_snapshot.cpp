@@ -33,11 +33,12 @@ void AddFiles(const fs::path &drives, std::map<std::string, std::string> *files)
   std::error_code error;
   for (const auto &drive : fs::directory_iterator(drives, error)) {
     const std::string letter = drive.path().filename().string();
+    const size_t prefix = drive.path().native().size() + 1;
     for (auto it = fs::recursive_directory_iterator(drive.path(), error); it != fs::recursive_directory_iterator();
          it.increment(error)) {
       struct stat status {};
       if (::lstat(it->path().c_str(), &status) != 0) continue;
-      std::string relative = fs::relative(it->path(), drive.path()).string();
+      std::string relative = it->path().native().substr(prefix);
       for (char &c : relative)
         if (c == '/') c = '\\';
       // A folder changes when something in it does, and a file's count of
@@ -84,15 +85,15 @@ void AddLayouts(const sim::Machine &machine, MachineSnapshot *snapshot) {
   const sim::Registry &registry = machine.registry;
   if (machine.profile.family == sim::Family::NT) {
     const std::string list = "HKEY_CURRENT_USER\\Keyboard Layout\\Preload";
-    for (const std::string &name : registry.ValueNames(list)) {
+    for (int position = 1; position <= 49; ++position) {
       std::string id;
-      if (registry.GetString(list, name, &id)) snapshot->preload.push_back(id);
+      if (registry.GetString(list, std::to_string(position), &id)) snapshot->preload[position] = id;
     }
   } else {
-    const std::string list = "HKEY_CURRENT_USER\\keyboard layout\\preload";
-    for (const std::string &name : registry.SubkeyNames(list)) {
+    const std::string list = "HKEY_CURRENT_USER\\keyboard layout\\preload\\";
+    for (int position = 1; position <= 49; ++position) {
       std::string id;
-      if (registry.GetString(list + "\\" + name, "", &id)) snapshot->preload.push_back(id);
+      if (registry.GetString(list + std::to_string(position), "", &id)) snapshot->preload[position] = id;
     }
   }
   for (const std::string &id : registry.SubkeyNames(kLayouts)) {

@@ -20,9 +20,9 @@ struct MachineSnapshot {
   // By upper-case key path and value name ("KEY\NAME", "@" for the default
   // value); a key's own entry is "KEY\" with no value name.
   std::map<std::string, std::string> registry;
-  // The ids of the user's preload list, every position there is, and the
+  // The ids of the user's preload list by position (1 to 49), and the
   // layout text of each keyboard layout by its upper-case id.
-  std::vector<std::string> preload;
+  std::map<int, std::string> preload;
   std::map<std::string, std::string> layoutTexts;
 };
 

@@ -16,6 +16,7 @@ namespace fleet {
 namespace {
 
 const char kInstalledText[] = u8"安装完毕，如不能使用，请重新启动计算机！";
+const char kProductName[] = u8"智能Qelvo";
 const char kNotUnpackedPrefix[] = u8"没有成功解压复制";
 const char kNotUnpackedSuffix[] = u8"文件！";
 const char kPackageCheckLine[] = u8"上述文件没有成功复制";
@@ -187,6 +188,17 @@ std::vector<std::string> InstallationProblems(const sim::Machine &machine, const
   return problems;
 }
 
+std::vector<std::string> UnreadableMessages(const sim::Machine &machine, const RunOutcome &run) {
+  std::vector<std::string> unreadable;
+  // Windows 9x without the simplified-Chinese code page shows the bytes as
+  // they are; setup.exe does not load there.
+  if (machine.profile.family != sim::Family::NT) return unreadable;
+  for (const sim::Event &event : run.events)
+    if (event.kind == "messagebox" && event.Field("caption").rfind(kProductName, 0) != 0)
+      unreadable.push_back(event.Field("caption") + ": " + event.Field("text").substr(0, 60));
+  return unreadable;
+}
+
 bool SuccessTold(const RunSpec &spec, const RunOutcome &run) {
   if (run.crashed || run.stopped || !run.harnessError.empty()) return false;
   if (spec.windowless) return run.exitCode == 0;
@@ -250,6 +262,20 @@ bool AnyObstacleBelow(const std::set<std::string> &obstacles, const std::string 
   const std::string key = SnapshotKey(folder);
   return std::any_of(obstacles.begin(), obstacles.end(),
                      [&](const std::string &path) { return path.compare(0, key.size(), key) == 0; });
+}
+
+// No product layout to reuse, and one at the last number: above it no id
+// is left.
+bool NoLayoutIdLeft(const sim::Machine &machine) {
+  bool last = false;
+  for (const std::string &id : machine.registry.SubkeyNames(kLayoutsKey)) {
+    std::string text;
+    if (machine.registry.GetString(std::string(kLayoutsKey) + "\\" + id, "Layout Text", &text) &&
+        IsProductLayoutText(machine.profile, text))
+      return false;
+    last = last || SnapshotKey(id).rfind("FFFF", 0) == 0;
+  }
+  return last;
 }
 
 }  // namespace
@@ -333,6 +359,7 @@ std::string WhyNoReinstallation(const sim::Machine &machine, const Places &place
         if (!std::filesystem::is_empty(machine.files.HostPath(folder + name), error))
           return "a folder planted at " + folder + name;
       }
+  if (ChoosesIme(run) && NoLayoutIdLeft(machine)) return "no keyboard layout id is left for the product";
   if (ChoosesIme(run) && profile.oemCodePage != 950) {
     std::string first, text;
     const bool nt = profile.family == sim::Family::NT;

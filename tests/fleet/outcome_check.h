@@ -21,6 +21,11 @@ namespace fleet {
 std::vector<std::string> InstallationProblems(const sim::Machine &machine, const Places &places,
                                               const std::string &package, const std::vector<sim::Event> &events);
 
+// The message boxes of a run that a user cannot read: every caption of the
+// program's begins with its name, as the program's own 8-bit texts show
+// only when converted from their code page.
+std::vector<std::string> UnreadableMessages(const sim::Machine &machine, const RunOutcome &run);
+
 // Whether the run said the installation is complete: the completion
 // message, or the windowless run's exit code 0.
 bool SuccessTold(const RunSpec &spec, const RunOutcome &run);

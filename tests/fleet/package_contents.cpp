@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
+#include <vector>
 
 #include "fleet/user_data.h"
 #include "package/archive_format.h"
@@ -21,15 +22,13 @@ const std::map<std::string, std::string> &PackageContents(const std::string &pac
   ArchiveWalk walk;
   ArchiveEntry entry;
   BeginArchiveWalk(&walk, reinterpret_cast<const uint8_t *>(bytes.data()), bytes.size());
+  std::vector<Bytef> buffer(kLargestArchivedFile);
   while (NextArchiveEntry(&walk, &entry)) {
     char name[kLongNameFieldSize + 1];
     CopyEntryName(&entry, name, sizeof name);
-    std::string content(kLargestArchivedFile, '\0');
-    uLongf length = uLongf(content.size());
-    if (uncompress(reinterpret_cast<Bytef *>(&content[0]), &length, entry.data, entry.compressedLength) != Z_OK)
-      continue;
-    content.resize(length);
-    (*files)[name] = std::move(content);
+    uLongf length = uLongf(buffer.size());
+    if (uncompress(buffer.data(), &length, entry.data, entry.compressedLength) != Z_OK) continue;
+    (*files)[name].assign(reinterpret_cast<const char *>(buffer.data()), length);
   }
   return *files;
 }

@@ -37,14 +37,14 @@ TEST_F(FileOperationsTest, DeleteIfPresentReportsAFileThatStays) {
 
 TEST_F(FileOperationsTest, MoveAsideMarksTheFifthCharacterFromTheEnd) {
   Install("morvak88.exe", "server");
-  MoveAside(Path("morvak88.exe").c_str());
+  MoveAside(Path("morvak88.exe").c_str(), nullptr);
   EXPECT_FALSE(Installed("morvak88.exe"));
   EXPECT_EQ(InstalledFile("morvak82.exe"), "server");
 }
 
 TEST_F(FileOperationsTest, MoveAsideNeverDeletesTheFileItself) {
   Install("x2.ime", "only copy");
-  MoveAside(Path("x2.ime").c_str());
+  MoveAside(Path("x2.ime").c_str(), nullptr);
   EXPECT_EQ(InstalledFile("x1.ime"), "only copy");
 }
 
@@ -60,7 +60,7 @@ TEST_F(FileOperationsTest, MoveAsideOfANameWithoutItsOwnMarkTouchesNothing) {
   for (const std::string name : {"abc", "abcd", "x\x81\x5C" "abc"}) {
     Install(name, "held");
     machine_->files.SetInUse(Path(name), sim::InUse::LoadedModule);
-    MoveAside(Path(name).c_str());
+    MoveAside(Path(name).c_str(), nullptr);
     EXPECT_EQ(InstalledFile(name), "held") << name;
   }
   for (const std::string &victim : victims) {

@@ -109,7 +109,7 @@ TEST_F(ModuleCopyTest, CompareCopySizesTellsWhichSideDiffers) {
 TEST(MoveAside, PathTooShortForTheRuleDoesNothing) {
   ScopedMachine machine("win10-x64");
   machine->files.WriteFile("C:\\Users\\user\\Downloads\\abcd", "x");
-  for (const char *path : {"", "a", "abcd"}) MoveAside(path);
+  for (const char *path : {"", "a", "abcd"}) MoveAside(path, nullptr);
   EXPECT_TRUE(machine->files.Exists("C:\\Users\\user\\Downloads\\abcd"));
   EXPECT_TRUE(machine->events.OfKind("file").empty());
 }
