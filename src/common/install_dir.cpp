@@ -58,7 +58,7 @@ void RecordFolder(const char *path, char *folder, int size) {
 void WriteRecordFile(const char *path) {
   // Reparse points (junctions and links) exist only on the NT family; Windows
   // 9x opens no folders.
-  if (IsWindows9xFamily()) {
+  if (windowsFacts.windows9xFamily) {
     ReplacePlainFile(path, installDir, (DWORD)lstrlenA(installDir));
     return;
   }
@@ -120,7 +120,7 @@ void WriteInstallDirRecord() {
   EnsureTrailingBackslash(installDir, kInstallDirSize);
   if (windowsFolder) WriteRecordFile(path);
   ReadSystemFolder(systemDirString, kSystemDirSize);
-  if (osMajorVersion < 6) return;
+  if (windowsFacts.osMajorVersion < 6) return;
   char dataDrive[32];
   FindDataDrive(dataDrive, sizeof dataDrive);
   _mkdir(dataDrive);

@@ -2,6 +2,7 @@
 
 #include "common/file_operations.h"
 #include "common/message_box.h"
+#include "common/os_detection.h"
 #include "common/plain_files.h"
 #include "common/program_state.h"
 #include "common/system_folders.h"
@@ -32,10 +33,8 @@ void ShowCopyMessage(const char *format, const char *name) {
 // 0 when Windows could not give it.
 int FillTargetDirectory(int code) {
   if (code == kTargetSyswow64) {
-    if (!ReadWindowsFolder(win64Path, kWin64PathSize)) return 0;
-    AppendText(win64Path, kWin64PathSize, "\\syswow64");
-    CopyText(systemDirString, kSystemDirSize, win64Path);
-    return 1;
+    CopyText(systemDirString, kSystemDirSize, windowsFacts.syswow64Path);
+    return windowsFacts.syswow64Path[0] != '\0';
   }
   if (code == kTargetNativeSystem || code == kTargetSystem) return ReadSystemFolder(systemDirString, kSystemDirSize);
   return ReadWindowsFolder(systemDirString, kSystemDirSize);

@@ -88,9 +88,9 @@ void RestorePhraseLists() {
 // Windows 10 the vosrf10 builds, earlier Windows the csrf7 builds.
 void ArrangeTsfModules() {
   RemoveInstalled(kImeModules);
-  if (windows10Flag == 1) {
+  if (windowsFacts.windows10 == 1) {
     RemoveInstalled(kOlderTsfBuilds);
-    if (windows11Flag == 1) return;
+    if (windowsFacts.windows11 == 1) return;
     ReplaceInstalled("vorlsrf.dll", "vosrf10.dll");
     ReplaceInstalled("vorlsrf6.dll", "vosrf610.dll");
     return;
@@ -108,7 +108,7 @@ void ArrangeModules() {
 
 // The TSF copies go by the bitness of the processor.
 void CopyTsfModules() {
-  if (bitness != 64) {
+  if (windowsFacts.bitness != 64) {
     CopyModule("vorlsrf.dll", "vorlsrf.dll", kTargetSystem);
     return;
   }
@@ -120,7 +120,7 @@ void CopyTsfModules() {
 // The full pass copies the code page's build after patching its version text.
 const char *ImeSource(int pass, const char *simplified, const char *traditional, const char *packaged) {
   if (pass != kFullPass) return packaged;
-  const char *source = codePage == kTraditionalCodePage ? traditional : simplified;
+  const char *source = windowsFacts.codePage == kTraditionalCodePage ? traditional : simplified;
   char path[kPathSize];
   InstalledPath(path, source);
   PatchVersionText(path);
@@ -170,7 +170,7 @@ void DeployImeModule(int pass) {
   ResetProgress(kImeProgressTotal);
   // On 64-bit Windows the 32-bit build goes to syswow64 and the 64-bit build
   // to the native system directory.
-  const bool wide = Is64BitWindows() == 1;
+  const bool wide = windowsFacts.is64BitWindows;
   CopyModule(ImeSource(pass, "vorl320.ime", "vorl321.ime", "morvak4.ime"), "morvak4.ime",
              wide ? kTargetSyswow64 : kTargetSystem);
   if (wide)

@@ -2,7 +2,6 @@
 
 #include "common/message_box.h"
 #include "common/os_detection.h"
-#include "common/program_state.h"
 #include "common/registry_values.h"
 #include "common/text_buffer.h"
 #include "common/texts.h"
@@ -61,7 +60,7 @@ int IsProductEntry(HKEY layouts, const char *name, HKEY *entry, DWORD *largest) 
     RegCloseKey(key);
     return 0;
   }
-  if (BeginsWith(text, size, codePage == kTraditionalCodePage ? kDisplayNameBig5 : kDisplayNameGbk)) {
+  if (BeginsWith(text, size, windowsFacts.codePage == kTraditionalCodePage ? kDisplayNameBig5 : kDisplayNameGbk)) {
     *entry = key;
     return 1;
   }
@@ -121,8 +120,9 @@ int EndsInLanguagePart(const char *id) {
 
 void WriteEntryValues(HKEY entry) {
   SetTextValue(entry, "IME file", "MORVAK4.IME");
-  SetTextValue(entry, "layout file", IsWindows9xFamily() ? "kbdus.kbd" : "kbdus.dll");
-  SetTextValue(entry, "layout text", codePage == kTraditionalCodePage ? kLayoutTextBig5 : kLayoutTextGbk);
+  SetTextValue(entry, "layout file", windowsFacts.windows9xFamily ? "kbdus.kbd" : "kbdus.dll");
+  const int big5 = windowsFacts.codePage == kTraditionalCodePage;
+  SetTextValue(entry, "layout text", big5 ? kLayoutTextBig5 : kLayoutTextGbk);
 }
 
 }  // namespace
@@ -138,7 +138,7 @@ int InstallImeModule() {
 }
 
 int RegisterKeyboardLayout() {
-  const int win9x = IsWindows9xFamily();
+  const int win9x = windowsFacts.windows9xFamily;
   HKEY layouts = NULL;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyboardLayoutsKey, 0, KEY_READ, &layouts) != ERROR_SUCCESS) {
     ShowFailure(win9x ? kLayoutsOpenError9x : kLayoutsAdministratorText, kProductCaption);

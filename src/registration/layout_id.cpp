@@ -1,6 +1,6 @@
 #include "registration/layout_id.h"
 
-#include "common/program_state.h"
+#include "common/os_detection.h"
 #include "common/text_buffer.h"
 
 const char kKeyboardLayoutsKey[] = "System\\CurrentControlSet\\Control\\Keyboard Layouts";
@@ -13,7 +13,7 @@ const DWORD kLayoutIdStep = 0x10000;
 
 }  // namespace
 
-const char *LayoutLanguagePart() { return codePage == kTraditionalCodePage ? "404" : "804"; }
+const char *LayoutLanguagePart() { return windowsFacts.codePage == kTraditionalCodePage ? "404" : "804"; }
 
 void ReplaceLanguagePart(char *id, int size) {
   const int length = lstrlenA(id);
@@ -22,7 +22,7 @@ void ReplaceLanguagePart(char *id, int size) {
 }
 
 int MakeNewLayoutId(DWORD largest, char *id, int size) {
-  const DWORD floor = codePage == kTraditionalCodePage ? kLayoutIdFloorBig5 : kLayoutIdFloor;
+  const DWORD floor = windowsFacts.codePage == kTraditionalCodePage ? kLayoutIdFloorBig5 : kLayoutIdFloor;
   const DWORD base = largest < floor ? floor : largest;
   // Past FFFF the sum would wrap to a small id such as 00000804, which
   // names a keyboard of the system.

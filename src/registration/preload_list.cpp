@@ -2,7 +2,6 @@
 
 #include "common/message_box.h"
 #include "common/os_detection.h"
-#include "common/program_state.h"
 #include "common/registry_values.h"
 #include "common/text_buffer.h"
 #include "common/texts.h"
@@ -144,7 +143,7 @@ int WriteNtPositions(HKEY root, const char *parentPath, const PreloadWrite *writ
 
 // On NT the default profile's list receives the same ids as the user's.
 void WritePreloadPositions(const PreloadWrite *writes, int count) {
-  if (IsWindows9xFamily()) {
+  if (windowsFacts.windows9xFamily) {
     Write9xPositions(writes, count);
     return;
   }
@@ -173,7 +172,7 @@ int RefuseAsDefault() {
     return 0;
   }
   Show(kDefaultInputMethodText, MB_OK);
-  if (Is64BitWindows() == 1) return 0;
+  if (windowsFacts.is64BitWindows) return 0;
   if (Show(kSetNonDefaultQuestion, MB_YESNO) != IDYES) return 0;
   SwapFirstTwoPreloadEntries();
   Show(kRestartText, MB_OK);
@@ -267,7 +266,7 @@ int AddTo9xPreloadList(const char *id, int length) {
 
 int ReadPreloadList() {
   preloadCount = 0;
-  if (!(IsWindows9xFamily() ? Read9xList() : ReadNtList())) return 0;
+  if (!(windowsFacts.windows9xFamily ? Read9xList() : ReadNtList())) return 0;
   if (!ReadLayoutTexts()) return 0;
   return preloadCount;
 }
@@ -288,7 +287,8 @@ int FindOwnPreloadEntry() {
 }
 
 void MoveOwnEntryToSecond() {
-  if (ownEntryFoundFlag != kOwnEntryFound || preloadCount < 3 || ownPreloadPosition < 3 || osMajorVersion > 5)
+  if (ownEntryFoundFlag != kOwnEntryFound || preloadCount < 3 || ownPreloadPosition < 3 ||
+      windowsFacts.osMajorVersion > 5)
     return;
   MoveEntryToSecond(preloadTable, ownPreloadPosition);
   PreloadWrite writes[kMaxPreloadPositions];
@@ -323,7 +323,7 @@ void MoveEntryToSecond(char table[][kPreloadIdSize], int from) {
 int AddLayoutToPreloadList(const char *layoutId) {
   char id[kValueSize + 1];
   CopyText(id, sizeof id, layoutId);
-  const int win9x = IsWindows9xFamily();
+  const int win9x = windowsFacts.windows9xFamily;
   SetLayoutIdCase(id, win9x);
   const int length = lstrlenA(id);
   return win9x ? AddTo9xPreloadList(id, length) : AddToNtPreloadList(id, length);

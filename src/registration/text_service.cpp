@@ -2,6 +2,7 @@
 
 #include "common/message_box.h"
 #include "common/module_copy.h"
+#include "common/os_detection.h"
 #include "common/program_state.h"
 #include "common/safe_command.h"
 #include "common/system_folders.h"
@@ -133,7 +134,7 @@ int ReadSortOrderEntry(HKEY entry, int position, int *found) {
 }  // namespace
 
 int RegisterTextService() {
-  if (bitness != 64) {
+  if (windowsFacts.bitness != 64) {
     char systemDir[kSystemDirSize];
     ZeroMemory(systemDir, sizeof systemDir);
     if (ReadSystemFolder(systemDir, kSystemDirSize)) StartRegistration(systemDir, "vorlsrf.dll");
@@ -146,7 +147,7 @@ int RegisterTextService() {
 
 void CheckTextServiceFiles() {
   if (interfaceChoice == 1) {
-    if (bitness == 64) {
+    if (windowsFacts.bitness == 64) {
       if (!CopyMatches("vorlsrf.dll", kTargetSyswow64) || !CopyMatches("vorlsrf6.dll", kTargetNativeSystem)) return;
     } else if (!CopyMatches("vorlsrf.dll", kTargetSystem)) {
       return;
@@ -156,7 +157,7 @@ void CheckTextServiceFiles() {
 }
 
 void VerifyTextServiceRegistration() {
-  if (interfaceChoice != 1 || windows10Flag != 1) {
+  if (interfaceChoice != 1 || windowsFacts.windows10 != 1) {
     RunDirectoryHelper();
     return;
   }

@@ -5,6 +5,7 @@
 #include "common/command_line.h"
 #include "common/install_dir.h"
 #include "common/message_box.h"
+#include "common/os_detection.h"
 #include "common/program_state.h"
 #include "common/text_buffer.h"
 #include "common/texts.h"
@@ -109,7 +110,7 @@ const char *FirstFailedCheck(const ReportRegions *regions) {
   const char *module = interfaceChoice == 1 ? "vorlsrf6.dll" : "morvak4.ime";
   if (!FilePasses(regions, "FR3--%x;", ProbeInstalledFile(module, regions->probe))) return kReportModuleMissing;
   // Before Windows 10 the input method works without that access.
-  if (!AppPackagesHaveFullAccess() && windows10Flag == 1) return kReportDirectoryAccess;
+  if (!AppPackagesHaveFullAccess() && windowsFacts.windows10 == 1) return kReportDirectoryAccess;
   return NULL;
 }
 

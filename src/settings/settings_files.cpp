@@ -1,6 +1,7 @@
 #include "settings/settings_files.h"
 
 #include "common/install_dir.h"
+#include "common/os_detection.h"
 #include "common/plain_files.h"
 #include "common/program_state.h"
 #include "common/text_buffer.h"
@@ -89,7 +90,7 @@ void SetWindowModeOptions() {
 
 void SetOptions() {
   BYTE *o = inputOptionsRecord;
-  if (codePage == kTraditionalCodePage) o[15] = 1;
+  if (windowsFacts.codePage == kTraditionalCodePage) o[15] = 1;
   o[78] = 6, o[91] = 0, o[62] = 0, o[63] = 0, o[1] = 1, o[43] = 1, o[54] = 0, o[36] = 1, o[27] = 0, o[25] = 0;
   if (editionChoice == 1) SetEditionOptions();
   SetWindowModeOptions();

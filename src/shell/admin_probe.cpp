@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "common/install_dir.h"
+#include "common/os_detection.h"
 #include "common/plain_files.h"
 #include "common/program_state.h"
 #include "common/system_folders.h"
@@ -53,7 +54,7 @@ int RecordReplaceable(const char *windows) {
 // user's data there. The install driver writes the record.
 int ProbeAdministrator() {
   ReadInstallDirRecord(previousInstallRecord, kPreviousInstallRecordSize);
-  if (osMajorVersion < 6) return 0;
+  if (windowsFacts.osMajorVersion < 6) return 0;
   char windows[kSystemDirSize];
   if (!ReadWindowsFolder(windows, sizeof windows)) return 1;
   return MarkerWritesThrough(windows) && RecordReplaceable(windows) ? 0 : 1;

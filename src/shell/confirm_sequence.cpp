@@ -76,7 +76,7 @@ void ShowFinishScreen(HWND window) {
 
 void FinishInstallation(HWND window) {
   SetStageCode(1006);
-  if (Is64BitWindows() == 1) {
+  if (windowsFacts.is64BitWindows) {
     ShowFinishScreen(window);
     if (interfaceChoice == 0) {
       SetTimer(window, kFinishTimer, kFinishTimerPeriod, NULL);

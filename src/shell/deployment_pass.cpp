@@ -1,5 +1,6 @@
 #include "shell/deployment_pass.h"
 
+#include "common/os_detection.h"
 #include "common/program_state.h"
 #include "common/progress.h"
 #include "package/module_deployment.h"
@@ -11,7 +12,7 @@
 
 int RunDeploymentPass(int pass) {
   _mkdir(installDir);
-  if (osMajorVersion > 5) SetLowIntegrityLevel();
+  if (windowsFacts.osMajorVersion > 5) SetLowIntegrityLevel();
   SetEarlierDataQuestion(AskToKeepEarlierData);
   SetUnpackSelector(UnpackTakes);
   // From here the package's defaults replace the user's files: the backup

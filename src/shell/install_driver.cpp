@@ -91,6 +91,6 @@ InstallOutcome RunInstallDriver() {
   AdvanceProgress(1);
   if (wizardModeFlag == 0) WriteHelperAutostartEntry();
   AdvanceProgress(1);
-  if (interfaceChoice == 0 && Is64BitWindows() == 1) StartHelper64();
+  if (interfaceChoice == 0 && windowsFacts.is64BitWindows) StartHelper64();
   return kInstalled;
 }

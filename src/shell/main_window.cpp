@@ -18,9 +18,11 @@ HWND CreateEditField(int x, int y) {
 }
 
 void ComposeTitle(WCHAR *title, int size) {
-  const WCHAR *prefix = Is64BitWindows() == 1 ? kTitlePrefix3264 : kTitlePrefix32;
+  const WCHAR *prefix = windowsFacts.is64BitWindows ? kTitlePrefix3264 : kTitlePrefix32;
   WCHAR suffix[64];
-  wsprintfW(suffix, kTitleSuffixFormat, bitness, wow64Flag, windows11Flag, windows10Flag, (int)versionNumber);
+  const WindowsFacts &facts = windowsFacts;
+  wsprintfW(suffix, kTitleSuffixFormat, facts.bitness, facts.wow64, facts.windows11, facts.windows10,
+            (int)facts.versionNumber);
   if (lstrlenW(prefix) + lstrlenW(suffix) >= size) return;
   lstrcpyW(title, prefix);
   lstrcatW(title, suffix);

@@ -1,6 +1,7 @@
 #include "shell/window_procedure.h"
 
 #include "common/install_dir.h"
+#include "common/os_detection.h"
 #include "common/program_state.h"
 #include "common/progress.h"
 #include "common/texts.h"
@@ -30,7 +31,7 @@ void CreateWizardResources(HWND window) {
   ShowWindow(GetConsoleWindow(), SW_HIDE);
   editionChoice = 0;
   wizardModeFlag = 1;
-  if (codePage == kTraditionalCodePage) SetWindowTextW(window, kWizardTitleTraditional);
+  if (windowsFacts.codePage == kTraditionalCodePage) SetWindowTextW(window, kWizardTitleTraditional);
   progressTotal = 0;
   progressStep = 0;
   mainWindow = window;

@@ -225,7 +225,6 @@ void DrawPackageBitmap(int clipRight, int clipBottom, HDC dc, const char *name, 
 // ---- Screens ----
 
 void PaintIntroScreen(HDC dc) {
-  codePage = (int)GetOEMCP();
   PaintIntroBackground(dc);
   WriteWide(dc, 50, 150, kLoadingText);
   SetBkMode(dc, TRANSPARENT);

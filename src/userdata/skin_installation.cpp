@@ -1,5 +1,6 @@
 #include "userdata/skin_installation.h"
 
+#include "common/os_detection.h"
 #include "common/plain_files.h"
 #include "common/program_state.h"
 #include "common/text_buffer.h"
@@ -163,8 +164,8 @@ void InstallSkin() {
   if (backupState == 2 && SkinFilesPresent()) return;
   windowModeChoice = 1;
   skinChoice = 1;
-  DialogBoxParamA(programInstance, codePage == kTraditionalCodePage ? "PYKEYB" : "PYKEY", mainWindow,
-                  SkinDialogProc, 0);
+  const char *dialog = windowsFacts.codePage == kTraditionalCodePage ? "PYKEYB" : "PYKEY";
+  DialogBoxParamA(programInstance, dialog, mainWindow, SkinDialogProc, 0);
   char path[MAX_PATH];
   InstalledPath(path, sizeof path, kSkinArchives[skinChoice >= 2 && skinChoice <= 3 ? skinChoice - 1 : 0]);
   ExtractSkinArchive(path);

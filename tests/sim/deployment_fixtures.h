@@ -64,7 +64,6 @@ class DeploymentMachine {
     FreeWorkingBuffer();
     packageData = nullptr;
     packageSize = 0;
-    windows10Flag = windows11Flag = wow64Flag = 0;
   }
 
   sim::Machine *operator->() { return machine_.get(); }

@@ -86,7 +86,7 @@ TEST(InstallDirRecord, IsWrittenToWindowsDirectoryAndDataDriveOnWindows6) {
   ScopedMachine machine("win10-x64");
   machine->profile.fixedDrives = "CE";
   machine->files.WriteFile("E:\\morvak8\\vorlpat8.voh", "D:\\A longer earlier installation directory\\");
-  osMajorVersion = 6;
+  DetectWindows();
   strcpy(installDir, "C:\\Program Files\\morvak8");
   WriteInstallDirRecord();
   EXPECT_EQ(FileText(*machine, "C:\\Windows\\vorlpat8.voh"), "C:\\Program Files\\morvak8\\");
@@ -95,7 +95,7 @@ TEST(InstallDirRecord, IsWrittenToWindowsDirectoryAndDataDriveOnWindows6) {
 
 TEST(InstallDirRecord, OnWindows5OnlyTheWindowsDirectoryGetsIt) {
   ScopedMachine machine("winxp-x86");
-  osMajorVersion = 5;
+  DetectWindows();
   strcpy(installDir, "C:\\Program Files\\morvak8\\");
   WriteInstallDirRecord();
   EXPECT_EQ(FileText(*machine, "C:\\WINDOWS\\vorlpat8.voh"), "C:\\Program Files\\morvak8\\");
@@ -105,7 +105,7 @@ TEST(InstallDirRecord, OnWindows5OnlyTheWindowsDirectoryGetsIt) {
 TEST(InstallDirRecord, OnWindows9xIsWrittenWithoutOpeningTheFolder) {
   ScopedMachine machine("win98");
   machine->files.WriteFile("C:\\WINDOWS\\vorlpat8.voh", "C:\\A longer earlier installation directory\\");
-  osMajorVersion = 4;
+  DetectWindows();
   strcpy(installDir, "C:\\Program Files\\morvak8\\");
   WriteInstallDirRecord();
   EXPECT_EQ(FileText(*machine, "C:\\WINDOWS\\vorlpat8.voh"), "C:\\Program Files\\morvak8\\");
@@ -129,7 +129,7 @@ TEST_P(RecordLinkTest, IsNotWrittenThroughAReparsePoint) {
   ScopedMachine machine("win10-x64");
   machine->files.SetLink(row.link, row.target, row.folder);
   if (row.victimText) machine->files.WriteFile(row.victim, row.victimText);
-  osMajorVersion = 6;
+  DetectWindows();
   strcpy(installDir, "C:\\Program Files\\morvak8\\");
   WriteInstallDirRecord();
   if (row.victimText)
@@ -156,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(InstallDirRecord, WithoutFixedDataDriveGoesToCurrentDirectory) {
   ScopedMachine machine("win7-x86");
   machine->profile.fixedDrives = "H";
-  osMajorVersion = 6;
+  DetectWindows();
   strcpy(installDir, "C:\\Program Files\\morvak8\\");
   WriteInstallDirRecord();
   EXPECT_EQ(FileText(*machine, machine->profile.appDir + "\\vorlpat8.voh"), "C:\\Program Files\\morvak8\\");

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/install_dir.h"
+#include "common/os_detection.h"
 #include "common/program_state.h"
 #include "security/directory_access.h"
 #include "support/test_machine.h"
@@ -103,7 +104,7 @@ TEST_P(InstallReport, ShowsTheFirstFailedCheckOnly) {
   const Case &row = GetParam();
   ScopedMachine machine(row.preset);
   interfaceChoice = row.interface;
-  windows10Flag = std::string(row.preset) == "win10-x64";
+  DetectWindows();
   MakeInstallDir(*machine, row.layout);
   EXPECT_EQ(ShowInstallReport(), row.conclusion ? 1 : 0);
   const auto boxes = machine->events.OfKind("messagebox");

@@ -114,29 +114,23 @@ class WindowsDetectionTest : public ::testing::TestWithParam<DetectionCase> {};
 TEST_P(WindowsDetectionTest, ReportsWhatTheSystemAdmitsTo) {
   const DetectionCase &row = GetParam();
   ScopedMachine machine(row.preset);
-  wow64Flag = 0;
-  windows11Flag = 0;
-  EXPECT_EQ(Is64BitWindows(), row.is64);
-  EXPECT_EQ(osMajorVersion, row.osMajor);
-  EXPECT_EQ(DetectWindowsVersion(), row.bitness);
-  EXPECT_EQ(versionNumber, row.version);
-  EXPECT_EQ(wow64Flag, row.wow64);
-  EXPECT_EQ(versionNumber > 60 ? DetectWindows10() : 0, row.windows10);
-  EXPECT_EQ(windows11Flag, row.windows11);
+  DetectWindows();
+  EXPECT_EQ(windowsFacts.is64BitWindows, row.is64);
+  EXPECT_EQ(windowsFacts.windows9xFamily, std::string(row.preset) == "win98");
 }
 
 // The one detection at start leaves every fact, whichever run follows.
 TEST_P(WindowsDetectionTest, DetectWindowsFillsEveryFact) {
   const DetectionCase &row = GetParam();
   ScopedMachine machine(row.preset);
-  codePage = osMajorVersion = bitness = wow64Flag = windows10Flag = windows11Flag = 0;
-  versionNumber = 0;
-  win64Path[0] = '\0';
   DetectWindows();
-  EXPECT_EQ(codePage, 936);
-  EXPECT_EQ(std::vector<int>({osMajorVersion, versionNumber, bitness, wow64Flag, windows10Flag, windows11Flag}),
+  const WindowsFacts &facts = windowsFacts;
+  EXPECT_EQ(facts.codePage, 936);
+  EXPECT_EQ(std::vector<int>({facts.osMajorVersion, facts.versionNumber, facts.bitness, facts.wow64, facts.windows10,
+                              facts.windows11}),
             std::vector<int>({row.osMajor, row.version, row.bitness, row.wow64, row.windows10, row.windows11}));
-  EXPECT_STREQ(win64Path, row.osMajor >= 6 ? (std::string(machine->profile.windowsDir) + "\\syswow64").c_str() : "");
+  const std::string syswow64 = machine->profile.windowsDir + "\\syswow64";
+  EXPECT_STREQ(facts.syswow64Path, row.osMajor >= 6 ? syswow64.c_str() : "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -157,8 +151,9 @@ TEST(WindowsDetection, Windows11WithoutRightsReadsNoBuildNumber) {
   // a user without rights: Windows 11 then passes for Windows 10.
   ScopedMachine machine("win11-x64");
   machine->profile.administrator = false;
-  EXPECT_EQ(DetectWindows10(), 1);
-  EXPECT_EQ(windows11Flag, 0);
+  DetectWindows();
+  EXPECT_EQ(windowsFacts.windows10, 1);
+  EXPECT_EQ(windowsFacts.windows11, 0);
 }
 
 TEST(DllSearch, IsRestrictedBeforeTheFirstLibraryIsLoaded) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/install_dir.h"
+#include "common/os_detection.h"
 #include "common/program_state.h"
 #include "settings/settings_files.h"
 #include "support/test_machine.h"
@@ -30,7 +31,7 @@ class SettingsFiles : public ::testing::Test {
     editionChoice = 0;
     windowModeChoice = 3;
     backupState = 0;
-    codePage = 936;
+    DetectWindows();
     std::memset(profileRecord, 0, sizeof profileRecord);
     std::memset(networkRecord, 0, sizeof networkRecord);
     std::memcpy(inputOptionsRecord, kDefaultOptions, sizeof kDefaultOptions);
@@ -116,7 +117,8 @@ TEST_F(SettingsFiles, EarlierOptionsAreKeptOrLeftAloneWhenTheDataIsRestored) {
   WriteInputOptionsRecord();
   EXPECT_EQ(File("voszsj43.voh"), earlier);
   backupState = 1;
-  codePage = 950;
+  machine_->profile.oemCodePage = 950;
+  DetectWindows();
   WriteInputOptionsRecord();
   std::string expected = earlier;
   for (int byte : {91, 62, 63, 54, 27, 25}) expected[byte] = 0;

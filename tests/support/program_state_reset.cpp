@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "common/message_box.h"
+#include "common/os_detection.h"
 #include "common/program_state.h"
 #include "common/progress.h"
 #include "package/module_deployment.h"
@@ -18,17 +19,10 @@ namespace {
 
 void ResetStartFacts() {
   runMode = kRunModeWizard;
-  codePage = 0;
+  ResetWindowsFacts();
   std::memset(installDir, 0, sizeof installDir);
   std::memset(previousInstallRecord, 0, sizeof previousInstallRecord);
   std::memset(systemDirString, 0, sizeof systemDirString);
-  std::memset(win64Path, 0, sizeof win64Path);
-  osMajorVersion = 0;
-  versionNumber = 0;
-  bitness = 0;
-  wow64Flag = 0;
-  windows10Flag = 0;
-  windows11Flag = 0;
   interfaceChoice = 0;
   editionChoice = 0;
   wizardModeFlag = 0;
