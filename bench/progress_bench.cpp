@@ -18,6 +18,7 @@
 #include <memory>
 #include <string>
 
+#include "common/install_dir.h"
 #include "common/os_detection.h"
 #include "common/program_state.h"
 #include "common/progress.h"
@@ -70,6 +71,7 @@ int main(int argc, char **argv) {
   sim::Machine::Install(machine.get());
   machine->process.packagePath = package;
   DetectWindows();
+  ComputeInstallDir();
   HINSTANCE instance = GetModuleHandleA(nullptr);
   if (!RegisterMainWindowClass(instance) || !CreateMainWindow(instance, SW_SHOWNORMAL) || !packageData) {
     std::fprintf(stderr, "progress_bench: cannot open the wizard with %s\n", package.c_str());

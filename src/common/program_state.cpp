@@ -1,9 +1,6 @@
 #include "common/program_state.h"
 
 int runMode = kRunModeWizard;
-char installDir[kInstallDirSize];
-char previousInstallRecord[kPreviousInstallRecordSize];
-char systemDirString[kSystemDirSize];
 int interfaceChoice = 0;
 int editionChoice = 0;
 BYTE wizardModeFlag = 0;

@@ -1,5 +1,5 @@
-// Program-wide values that every subsystem reads: the run mode, the
-// installation directory, the user's choices and the wizard window. All live
+// Program-wide values that every subsystem reads: the run mode, the user's
+// choices and the wizard window. All live
 // on the one thread for the whole process.
 #pragma once
 
@@ -9,18 +9,6 @@
 extern int runMode;
 const int kRunModeWizard = 2;
 const int kRunModeWindowless = 3;
-
-// The installation directory, always ending in a backslash (ComputeInstallDir).
-const int kInstallDirSize = 200;
-extern char installDir[kInstallDirSize];
-
-// The installation directory an earlier installation recorded; empty if none.
-const int kPreviousInstallRecordSize = 256;
-extern char previousInstallRecord[kPreviousInstallRecordSize];
-
-// Scratch holder of the system (or Windows) directory, filled right before use.
-const int kSystemDirSize = 200;
-extern char systemDirString[kSystemDirSize];
 
 // 1 = TSF interface, 0 = IME interface (the windowless run's value).
 extern int interfaceChoice;

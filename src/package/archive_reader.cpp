@@ -4,9 +4,9 @@
 #include <zlib.h>
 
 #include "common/file_operations.h"
+#include "common/install_dir.h"
 #include "common/message_box.h"
 #include "common/plain_files.h"
-#include "common/program_state.h"
 #include "common/progress.h"
 #include "common/text_buffer.h"
 #include "common/texts.h"
@@ -56,8 +56,7 @@ static int ExtractEntry(const ArchiveEntry *entry, const char *folder, BYTE *scr
   DWORD length = InflateEntry(entry, content, scratchSize - kScratchContentOffset - kScratchReserve);
   if (length == 0 || !DigestMatches(entry, content, length)) return 0;
   char target[MAX_PATH];
-  CopyText(target, sizeof target, folder);
-  AppendText(target, sizeof target, name);
+  if (!JoinPath(target, sizeof target, folder, name)) return 0;
   if (DeleteIfPresent(target) == -1) MoveAside(target);
   if (strcmp(name, kCompactedEntryName) == 0) length = CompactPhraseList(content, length) + kPhraseListTrailerSize;
   return WritePlainFile(target, content, length);

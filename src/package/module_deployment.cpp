@@ -1,12 +1,14 @@
 #include "package/module_deployment.h"
 
 #include "common/file_operations.h"
+#include "common/install_dir.h"
 #include "common/message_box.h"
 #include "common/module_copy.h"
 #include "common/plain_files.h"
 #include "common/os_detection.h"
 #include "common/program_state.h"
 #include "common/progress.h"
+#include "common/text_buffer.h"
 #include "common/texts.h"
 #include "package/archive_reader.h"
 #include "package/package_data.h"
@@ -15,7 +17,7 @@
 
 namespace {
 
-const int kPathSize = kInstallDirSize + 16;
+const int kPathSize = kInstallDirSize + 16;  // the directory and a module's name
 const DWORD kStepPause = 50;
 const int kImeProgressTotal = 64;
 
@@ -27,7 +29,8 @@ const char *const kImeModules[] = {"vorl320.ime", "vorl321.ime",  "vorl640.ime",
 const char *const kOlderTsfBuilds[] = {"csrf732.dll", "csrf764.dll"};
 const char *const kTsfModules[] = {"csrf732.dll", "csrf764.dll", "vorlsrf.dll", "vorlsrf6.dll"};
 
-void InstalledPath(char *path, const char *name) { wsprintfA(path, "%s%s", installDir, name); }
+// A path that does not fit stays empty: nothing is done to any file then.
+void InstalledPath(char *path, const char *name) { JoinPath(path, kPathSize, installDir, name); }
 
 // Deletions in the installation directory report nothing.
 template <int N>

@@ -1,7 +1,7 @@
 #include "security/command_capture.h"
 
-#include "common/program_state.h"
 #include "common/safe_command.h"
+#include "common/system_folders.h"
 #include "common/text_buffer.h"
 #include "platform/win32.h"
 

@@ -1,7 +1,9 @@
 #include "security/directory_access.h"
 
-#include "common/program_state.h"
+#include "common/install_dir.h"
 #include "common/safe_command.h"
+#include "common/system_folders.h"
+#include "common/text_buffer.h"
 #include "platform/win32.h"
 
 namespace {
@@ -69,6 +71,5 @@ void PrepareInstallDirectory() {
   if (!CreateInstallDirectory(installDir)) _mkdir(installDir);
   GrantUserFullAccess(installDir);
   char filer[kInstallDirSize + 8];
-  wsprintfA(filer, "%sfiler\\", installDir);
-  _mkdir(filer);
+  if (JoinPath(filer, sizeof filer, installDir, "filer\\")) _mkdir(filer);
 }

@@ -37,10 +37,8 @@ struct ReportRegions {
 const char *const kWubiDictionaries[] = {"vorlcyzk.voh", "vorlcyzk.bak", "vorlcyzk.dat"};
 const char *const kPinyinDictionaries[] = {"vorlpyck.voh", "vorlpyck.bak", "vorlpyck.dat"};
 
-void InstallPath(char *path, int size, const char *name) {
-  CopyText(path, size, installDir);
-  AppendText(path, size, name);
-}
+// A path that does not fit stays empty, and names no file.
+void InstallPath(char *path, int size, const char *name) { JoinPath(path, size, installDir, name); }
 
 void CountEntry(const char *name) {
   if (!strcmp(name, ".") || !strcmp(name, "..")) return;
@@ -147,9 +145,7 @@ int ShowInstallReport() {
 void ScanInstallDir() {
   char previous[MAX_PATH];
   const DWORD kept = GetCurrentDirectoryA(sizeof previous, previous);
-  ComputeInstallDir();
   installDirScan = InstallDirScan{0, 0, 0, 0};
-  EnsureTrailingBackslash(installDir, kInstallDirSize);
   installDirScan.directoryFlag = DirectoryFlag(CountEntries());
   if (kept > 0 && kept < sizeof previous) SetCurrentDirectoryA(previous);
 }

@@ -19,15 +19,13 @@ const int kPathSize = kInstallDirSize + 16;
 const int kFirstAddressOffset = 100;
 const int kSecondAddressOffset = 200;
 
-void SettingsPath(char *path, const char *name) { wsprintfA(path, "%s%s", installDir, name); }
 
 // Each file is made anew (WritePlainFile): every user may write the folder,
 // and a link or second name planted under the name must not take the bytes
 // elsewhere.
 void WriteBytes(const char *name, const void *bytes, UINT length) {
   char path[kPathSize];
-  SettingsPath(path, name);
-  WritePlainFile(path, bytes, length);
+  if (JoinPath(path, sizeof path, installDir, name)) WritePlainFile(path, bytes, length);
 }
 
 void WriteEdition() {
@@ -99,7 +97,6 @@ void SetOptions() {
 }  // namespace
 
 void WriteSettingsFiles() {
-  ComputeInstallDir();
   WriteEdition();
   WriteBytes("vorldat.dat", networkRecord, kNetworkRecordSize);
   ComposeNetworkText();
@@ -111,8 +108,7 @@ void WriteSettingsFiles() {
 void WriteInputOptionsRecord() {
   if (backupState == 2) return;
   char path[kPathSize];
-  SettingsPath(path, "voszsj43.voh");
-  ReadEarlierOptions(path);
+  if (JoinPath(path, sizeof path, installDir, "voszsj43.voh")) ReadEarlierOptions(path);
   SetOptions();
   WriteBytes("voszsj43.voh", inputOptionsRecord, kInputOptionsSize);
 }

@@ -5,8 +5,8 @@
 #include "common/install_dir.h"
 #include "common/os_detection.h"
 #include "common/plain_files.h"
-#include "common/program_state.h"
 #include "common/system_folders.h"
+#include "common/text_buffer.h"
 #include "platform/win32.h"
 
 namespace {
@@ -20,9 +20,8 @@ const char kRecordName[] = "vorlpat8.voh";
 // 1 when a file holding the marker can be made in the Windows directory and
 // reads back as written; the file goes again.
 int MarkerWritesThrough(const char *windows) {
-  char path[kSystemDirSize + 16], readBack[sizeof kMarker] = {0};
-  wsprintfA(path, "%s\\%s", windows, kProbeName);
-  if (!WritePlainFile(path, kMarker, sizeof kMarker - 1)) return 0;
+  char path[MAX_PATH], readBack[sizeof kMarker] = {0};
+  if (!JoinPath(path, sizeof path, windows, kProbeName) || !WritePlainFile(path, kMarker, sizeof kMarker - 1)) return 0;
   DWORD read = 0;
   HANDLE file = OpenPlainFile(path, GENERIC_READ, NULL);
   if (file != INVALID_HANDLE_VALUE) {
@@ -35,8 +34,8 @@ int MarkerWritesThrough(const char *windows) {
 
 // 1 unless a record is there that this program could not replace.
 int RecordReplaceable(const char *windows) {
-  char path[kSystemDirSize + 16];
-  wsprintfA(path, "%s\\%s", windows, kRecordName);
+  char path[MAX_PATH];
+  if (!JoinPath(path, sizeof path, windows, kRecordName)) return 0;
   const DWORD attributes = GetFileAttributesA(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return 1;
   if (attributes & FILE_ATTRIBUTE_READONLY) return 0;
@@ -53,7 +52,7 @@ int RecordReplaceable(const char *windows) {
 // or a quit would lose the earlier installation's folder, and with it the
 // user's data there. The install driver writes the record.
 int ProbeAdministrator() {
-  ReadInstallDirRecord(previousInstallRecord, kPreviousInstallRecordSize);
+  ReadPreviousInstallRecord();
   if (windowsFacts.osMajorVersion < 6) return 0;
   char windows[kSystemDirSize];
   if (!ReadWindowsFolder(windows, sizeof windows)) return 1;

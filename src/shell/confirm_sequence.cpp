@@ -1,11 +1,12 @@
 #include "shell/confirm_sequence.h"
 
+#include "common/install_dir.h"
 #include "common/module_copy.h"
 #include "common/os_detection.h"
 #include "common/program_state.h"
 #include "common/progress.h"
 #include "common/safe_command.h"
-#include "common/system_folders.h"
+#include "common/text_buffer.h"
 #include "common/texts.h"
 #include "package/package_data.h"
 #include "platform/crash_guard.h"
@@ -61,11 +62,11 @@ int NoProgramHoldsInputMethod(HWND window) {
 
 // Its path is quoted: the installation directory holds a blank.
 void StartProductHelper() {
-  ReadWindowsFolder(systemDirString, kSystemDirSize);
   char program[kInstallDirSize + 16];
   char command[kInstallDirSize + 32];
-  wsprintfA(program, "%svorlkelt.exe", installDir);
-  if (FormatProgramCommand(command, sizeof command, program, "vo")) WinExec(command, SW_SHOW);
+  if (JoinPath(program, sizeof program, installDir, "vorlkelt.exe") &&
+      FormatProgramCommand(command, sizeof command, program, "vo"))
+    WinExec(command, SW_SHOW);
 }
 
 void ShowFinishScreen(HWND window) {

@@ -1,5 +1,6 @@
 #include "shell/deployment_pass.h"
 
+#include "common/install_dir.h"
 #include "common/os_detection.h"
 #include "common/program_state.h"
 #include "common/progress.h"

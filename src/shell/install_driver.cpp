@@ -7,7 +7,7 @@
 #include "common/program_state.h"
 #include "common/progress.h"
 #include "common/safe_command.h"
-#include "common/system_folders.h"
+#include "common/text_buffer.h"
 #include "common/texts.h"
 #include "package/module_deployment.h"
 #include "platform/win32.h"
@@ -27,7 +27,6 @@ namespace {
 // is a link that would take every write and the folder's access elsewhere,
 // or the user's earlier data cannot be backed up.
 int SafeToInstall() {
-  ComputeInstallDir();
   if (FolderIsLink(installDir)) {
     ShowFailure(kInstallDirectoryIsLinkText, kSetupCaption);
     return 0;
@@ -37,12 +36,6 @@ int SafeToInstall() {
     return 0;
   }
   return 1;
-}
-
-void RecordInstallDirectory() {
-  ComputeInstallDir();
-  ReadSystemFolder(systemDirString, kSystemDirSize);
-  WriteInstallDirRecord();
 }
 
 // The directory is opened again after deployment: files the deployment made
@@ -64,11 +57,13 @@ void RegisterInputMethod() {
 // program cannot do itself. Nothing waits for it.
 void StartHelper64() {
   char program[kInstallDirSize + 16];
-  char arguments[kInstallDirSize + 16];
+  char arguments[sizeof "regvo32=" + kInstallDirSize];
   char command[2 * kInstallDirSize + 40];
-  wsprintfA(program, "%ssetupw64.exe", installDir);
-  wsprintfA(arguments, "regvo32=%s", installDir);
-  if (FormatProgramCommand(command, sizeof command, program, arguments)) WinExec(command, SW_SHOW);
+  CopyText(arguments, sizeof arguments, "regvo32=");
+  AppendText(arguments, sizeof arguments, installDir);
+  if (JoinPath(program, sizeof program, installDir, "setupw64.exe") &&
+      FormatProgramCommand(command, sizeof command, program, arguments))
+    WinExec(command, SW_SHOW);
 }
 
 }  // namespace
@@ -76,7 +71,7 @@ void StartHelper64() {
 InstallOutcome RunInstallDriver() {
   if (!CheckPackageUsable()) return kNothingInstalled;
   if (!SafeToInstall()) return kInstallRefused;
-  RecordInstallDirectory();
+  WriteInstallDirRecord();
   PrepareInstallDirectory();
   SetStageCode(10041);
   PrepareRunningServer();

@@ -1,7 +1,7 @@
 #include "shell/server_preparation.h"
 
 #include "common/file_operations.h"
-#include "common/program_state.h"
+#include "common/install_dir.h"
 #include "common/text_buffer.h"
 #include "platform/fault_guard.h"
 #include "platform/win32.h"
@@ -41,8 +41,8 @@ void PrepareRunningServer() {
   // The only place in the installation where a failure is swallowed.
   RunFaultGuarded(NotifyRunningServer);
   char server[kInstallDirSize + 16];
-  wsprintfA(server, "%smorvak88.exe", installDir);
+  const int formed = JoinPath(server, sizeof server, installDir, "morvak88.exe");
   SetStageCode(100414);
-  MoveAside(server);
+  if (formed) MoveAside(server);
   SetStageCode(100415);
 }

@@ -1,6 +1,5 @@
 #include "shell/window_procedure.h"
 
-#include "common/install_dir.h"
 #include "common/os_detection.h"
 #include "common/program_state.h"
 #include "common/progress.h"
@@ -43,8 +42,6 @@ void CreateWizardResources(HWND window) {
   LoadPackageResource();
   if (!AllocateWorkingBuffer()) return;
   backupState = 0;
-  installDir[0] = '\0';
-  ComputeInstallDir();
 }
 
 // Everything window creation acquired, let go once.
@@ -102,7 +99,6 @@ void ConfirmOnEarlyScreen(HWND window) {
     SetWindowTextA(editFieldD, "");
     LoadProfile();
   }
-  ComputeInstallDir();
   ConfirmProfile();
   InvalidateRect(window, NULL, FALSE);
 }

@@ -17,7 +17,6 @@ const int kPasswordLength = 6;
 
 char *ProfileText(int offset) { return (char *)profileRecord + offset; }
 
-void ProfilePath(char *path) { wsprintfA(path, "%svoyhgl0.dat", ComputeInstallDir()); }
 
 // A failed check keeps the profile screen.
 void RejectProfile(const WCHAR *text) {
@@ -51,7 +50,6 @@ void LeaveProfileScreen() {
   wizardState = 5;
   ShowWindow(editFieldA, SW_HIDE);
   ShowWindow(editFieldA, SW_SHOW);
-  ComputeInstallDir();
   InvalidateRect(mainWindow, NULL, FALSE);
   WriteSettingsFiles();
   wizardState = 6;
@@ -82,10 +80,10 @@ int IsDigits(const char *text) {
 
 void LoadProfile() {
   char path[kInstallDirSize + 16];
-  ProfilePath(path);
   // Read as a plain file only: what a link there leads to would be shown
   // and then written back where every user can read it.
-  HANDLE file = OpenPlainFile(path, GENERIC_READ, NULL);
+  HANDLE file = JoinPath(path, sizeof path, installDir, "voyhgl0.dat") ? OpenPlainFile(path, GENERIC_READ, NULL)
+                                                                       : INVALID_HANDLE_VALUE;
   if (file == INVALID_HANDLE_VALUE) {
     SetWindowTextA(editFieldC, "");
     SetWindowTextA(editFieldD, "");

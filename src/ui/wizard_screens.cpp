@@ -1,5 +1,6 @@
 #include "ui/wizard_screens.h"
 
+#include "common/install_dir.h"
 #include "common/program_state.h"
 #include "common/progress.h"
 #include "common/texts.h"

@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "common/install_dir.h"
 #include "common/plain_files.h"
 #include "common/program_state.h"
 #include "common/system_folders.h"
@@ -19,10 +20,8 @@ const int kDigestLength = 32;
 
 // The pending record's path in the Windows directory; 0 when Windows does not give it.
 int PendingPath(char *path, int size) {
-  if (!ReadWindowsFolder(path, size)) return 0;
-  AppendText(path, size, "\\");
-  AppendText(path, size, kPendingName);
-  return 1;
+  char windows[kSystemDirSize];
+  return ReadWindowsFolder(windows, sizeof windows) && JoinPath(path, size, windows, kPendingName);
 }
 
 int IsDigestText(const char *text) {
@@ -89,5 +88,5 @@ int ReadPendingBackup(BackupRecord *record) {
 void PreferPendingBackupFolder() {
   BackupRecord pending;
   if (ReadPendingBackup(&pending))
-    CopyText(previousInstallRecord, kPreviousInstallRecordSize, pending.folder);
+    SetPreviousInstallation(pending.folder);
 }

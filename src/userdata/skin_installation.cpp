@@ -1,6 +1,7 @@
 #include "userdata/skin_installation.h"
 
 #include "common/os_detection.h"
+#include "common/install_dir.h"
 #include "common/plain_files.h"
 #include "common/program_state.h"
 #include "common/text_buffer.h"
@@ -43,10 +44,8 @@ const int kOkButton = 105;
 int modeFlags[4];
 int skinFlags[3];
 
-void InstalledPath(char *path, int size, const char *name) {
-  CopyText(path, size, installDir);
-  AppendText(path, size, name);
-}
+// A path that does not fit stays empty, and names no file.
+void InstalledPath(char *path, int size, const char *name) { JoinPath(path, size, installDir, name); }
 
 void ShowFailures(char *text, int size, const char *closing) {
   AppendText(text, size, "\r\n\r\n");
@@ -147,10 +146,11 @@ void ExtractSkinArchive(const char *path) {
 }
 
 int SkinFilesPresent() {
-  char path[MAX_PATH];
-  InstalledPath(path, sizeof path, "vobmp8.voh");
   for (int number = 0; number <= 7; ++number) {
-    if (number > 0) wsprintfA(path, "%svobmpsx%d.bmp", installDir, number);
+    char name[16], path[MAX_PATH];
+    if (number == 0) CopyText(name, sizeof name, "vobmp8.voh");
+    else wsprintfA(name, "vobmpsx%d.bmp", number);
+    InstalledPath(path, sizeof path, name);
     HFILE file = _lopen(path, OF_READ);
     if (file == HFILE_ERROR) return 0;
     _lclose(file);

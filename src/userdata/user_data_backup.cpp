@@ -2,8 +2,8 @@
 
 #include <string.h>
 
+#include "common/install_dir.h"
 #include "common/plain_files.h"
-#include "common/program_state.h"
 #include "common/text_buffer.h"
 #include "package/archive_format.h"
 #include "package/archive_writer.h"
@@ -18,11 +18,6 @@ namespace {
 
 // The names the unpack passes over, each followed by a blank.
 char keptNames[kUserDataFileCount * 16];
-
-void FolderPath(char *path, int size, const char *folder, const char *name) {
-  CopyText(path, size, folder);
-  AppendText(path, size, name);
-}
 
 void KeepInPlace(const char *name) {
   AppendText(keptNames, sizeof keptNames, name);
@@ -49,8 +44,8 @@ FileStanding StandingOf(const char *path) {
 // put in the archive.
 int BackUpCopiedRow(HANDLE archive, const char *folder, const UserDataFile &row) {
   char file[MAX_PATH], copy[MAX_PATH];
-  FolderPath(file, sizeof file, folder, row.file);
-  FolderPath(copy, sizeof copy, folder, row.entry);
+  JoinPath(file, sizeof file, folder, row.file);
+  JoinPath(copy, sizeof copy, folder, row.entry);
   const FileStanding fileStanding = StandingOf(file);
   if (StandingOf(copy) == kCarried && !IsPackagesOwn(folder, row.entry)) {
     if (fileStanding != kGone && !IsPackagesOwn(folder, row.file)) KeepInPlace(row.file);
@@ -64,7 +59,7 @@ int BackUpCopiedRow(HANDLE archive, const char *folder, const UserDataFile &row)
 int BackUpRow(HANDLE archive, const char *folder, const UserDataFile &row) {
   if (IsCopiedRow(row)) return BackUpCopiedRow(archive, folder, row);
   char file[MAX_PATH];
-  FolderPath(file, sizeof file, folder, row.file);
+  JoinPath(file, sizeof file, folder, row.file);
   const FileStanding standing = StandingOf(file);
   if (standing == kNotCarried) KeepInPlace(row.file);
   return standing != kCarried || AppendToArchive(archive, file);
@@ -103,7 +98,7 @@ int RecordBackup(const char *path, const char *folder) {
 // Puts the archive built as `fresh` in place as vorlback.voz, in one step.
 int PutInPlace(const char *fresh, const char *folder) {
   char archive[MAX_PATH];
-  FolderPath(archive, sizeof archive, folder, kBackupArchiveName);
+  JoinPath(archive, sizeof archive, folder, kBackupArchiveName);
   return PutFileInPlace(fresh, archive) && RecordBackup(archive, folder);
 }
 
@@ -134,7 +129,7 @@ BackupResult BackupUserData() {
   if (folder[0] == '\0' || FolderIsLink(folder) || !FolderExists(folder)) return kNothingToBackUp;
   if (!RecoverPendingBackup()) return kBackupImpossible;
   char fresh[MAX_PATH];
-  FolderPath(fresh, sizeof fresh, folder, "vorlback.vo~");
+  JoinPath(fresh, sizeof fresh, folder, "vorlback.vo~");
   if (!WriteBackup(fresh, folder) || !PutInPlace(fresh, folder)) {
     DeleteFileA(fresh);
     return kBackupImpossible;

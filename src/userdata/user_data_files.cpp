@@ -37,8 +37,8 @@ int IsPackagesOwn(const char *folder, const char *name) {
   const char *stored = PackageEntryDigest(name);
   if (!stored) return 0;
   char path[MAX_PATH], digest[kDigestFieldSize];
-  CopyText(path, sizeof path, folder);
-  AppendText(path, sizeof path, name);
-  if (FileMd5Hex(path, digest) > 0 && strncmp(digest, stored, kDigestTextLength) == 0) return 1;
+  if (JoinPath(path, sizeof path, folder, name) && FileMd5Hex(path, digest) > 0 &&
+      strncmp(digest, stored, kDigestTextLength) == 0)
+    return 1;
   return CompactedEntryInstalled(packageData, packageSize, folder, name, workingBuffer, kWorkingBufferSize);
 }

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "common/install_dir.h"
 #include "common/message_box.h"
 #include "common/plain_files.h"
 #include "common/program_state.h"
@@ -25,18 +26,13 @@ const DWORD kExemptListOffset = 0x1000;
 // The folder a recovery writes back into, for its entry selector.
 const char *recoveryFolder = "";
 
-void FolderPath(char *path, int size, const char *folder, const char *name) {
-  CopyText(path, size, folder);
-  AppendText(path, size, name);
-}
-
 // The backup `record` describes, read whole into a new block: null unless it
 // is a plain file of exactly the recorded length whose digest matches. A
 // file of another length is not read at all.
 BYTE *ReadCheckedBackup(const BackupRecord &record, HGLOBAL *block) {
   *block = NULL;
   char path[MAX_PATH];
-  FolderPath(path, sizeof path, record.folder, kBackupArchiveName);
+  JoinPath(path, sizeof path, record.folder, kBackupArchiveName);
   DWORD size = 0, read = 0;
   HANDLE file = OpenPlainFile(path, GENERIC_READ, &size);
   if (file == INVALID_HANDLE_VALUE) return NULL;
@@ -57,7 +53,7 @@ int SelectedForRestore(const char *name) { return IsUserDataEntry(name) && Unpac
 int SelectedForRecovery(const char *name) {
   if (!IsUserDataEntry(name)) return 0;
   char path[MAX_PATH];
-  FolderPath(path, sizeof path, recoveryFolder, name);
+  JoinPath(path, sizeof path, recoveryFolder, name);
   DWORD size = 0;
   HANDLE file = OpenPlainFile(path, GENERIC_READ, &size);
   if (file == INVALID_HANDLE_VALUE) return 1;
@@ -95,8 +91,8 @@ int ReportRestore(const BYTE *archive, DWORD length) {
 void CopyBackupHere() {
   if (strcmp(installDir, madeBackup.folder) == 0) return;
   char from[MAX_PATH], to[MAX_PATH];
-  FolderPath(from, sizeof from, madeBackup.folder, kBackupArchiveName);
-  FolderPath(to, sizeof to, installDir, kBackupArchiveName);
+  JoinPath(from, sizeof from, madeBackup.folder, kBackupArchiveName);
+  JoinPath(to, sizeof to, installDir, kBackupArchiveName);
   CopyPlainFile(from, to);
 }
 

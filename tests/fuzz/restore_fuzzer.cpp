@@ -7,14 +7,13 @@
 #include <cstdint>
 #include <fstream>
 
-#include "common/program_state.h"
-#include "common/text_buffer.h"
+#include "common/install_dir.h"
 #include "fuzz_machine.h"
 #include "userdata/user_data_restore.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   sim::Machine &machine = fuzz_machine::Ready();
-  CopyText(previousInstallRecord, kPreviousInstallRecordSize, fuzz_machine::kInstallDir);
+  SetPreviousInstallation(fuzz_machine::kInstallDir);
   {
     std::string backup = std::string(fuzz_machine::kInstallDir) + "vorlback.voz";
     std::ofstream file(machine.files.HostPath(backup), std::ios::binary | std::ios::trunc);

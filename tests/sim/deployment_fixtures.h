@@ -55,7 +55,6 @@ class DeploymentMachine {
     backupState = 0;
     progressStep = 0;
     progressTotal = 110;
-    previousInstallRecord[0] = '\0';
     machine_->process.packagePath = VOZ_PACKAGE_FILE;
     EXPECT_EQ(LoadPackageResource(), 1);
     EXPECT_EQ(AllocateWorkingBuffer(), 1);

@@ -87,7 +87,7 @@ TEST(InstallDirRecord, IsWrittenToWindowsDirectoryAndDataDriveOnWindows6) {
   machine->profile.fixedDrives = "CE";
   machine->files.WriteFile("E:\\morvak8\\vorlpat8.voh", "D:\\A longer earlier installation directory\\");
   DetectWindows();
-  strcpy(installDir, "C:\\Program Files\\morvak8");
+  ComputeInstallDir();
   WriteInstallDirRecord();
   EXPECT_EQ(FileText(*machine, "C:\\Windows\\vorlpat8.voh"), "C:\\Program Files\\morvak8\\");
   EXPECT_EQ(FileText(*machine, "E:\\morvak8\\vorlpat8.voh"), "C:\\Program Files\\morvak8\\");
@@ -96,7 +96,7 @@ TEST(InstallDirRecord, IsWrittenToWindowsDirectoryAndDataDriveOnWindows6) {
 TEST(InstallDirRecord, OnWindows5OnlyTheWindowsDirectoryGetsIt) {
   ScopedMachine machine("winxp-x86");
   DetectWindows();
-  strcpy(installDir, "C:\\Program Files\\morvak8\\");
+  ComputeInstallDir();
   WriteInstallDirRecord();
   EXPECT_EQ(FileText(*machine, "C:\\WINDOWS\\vorlpat8.voh"), "C:\\Program Files\\morvak8\\");
   EXPECT_FALSE(machine->files.Exists("C:\\morvak8\\vorlpat8.voh"));
@@ -106,7 +106,7 @@ TEST(InstallDirRecord, OnWindows9xIsWrittenWithoutOpeningTheFolder) {
   ScopedMachine machine("win98");
   machine->files.WriteFile("C:\\WINDOWS\\vorlpat8.voh", "C:\\A longer earlier installation directory\\");
   DetectWindows();
-  strcpy(installDir, "C:\\Program Files\\morvak8\\");
+  ComputeInstallDir();
   WriteInstallDirRecord();
   EXPECT_EQ(FileText(*machine, "C:\\WINDOWS\\vorlpat8.voh"), "C:\\Program Files\\morvak8\\");
 }
@@ -130,7 +130,7 @@ TEST_P(RecordLinkTest, IsNotWrittenThroughAReparsePoint) {
   machine->files.SetLink(row.link, row.target, row.folder);
   if (row.victimText) machine->files.WriteFile(row.victim, row.victimText);
   DetectWindows();
-  strcpy(installDir, "C:\\Program Files\\morvak8\\");
+  ComputeInstallDir();
   WriteInstallDirRecord();
   if (row.victimText)
     EXPECT_EQ(FileText(*machine, row.victim), row.victimText);
@@ -157,7 +157,7 @@ TEST(InstallDirRecord, WithoutFixedDataDriveGoesToCurrentDirectory) {
   ScopedMachine machine("win7-x86");
   machine->profile.fixedDrives = "H";
   DetectWindows();
-  strcpy(installDir, "C:\\Program Files\\morvak8\\");
+  ComputeInstallDir();
   WriteInstallDirRecord();
   EXPECT_EQ(FileText(*machine, machine->profile.appDir + "\\vorlpat8.voh"), "C:\\Program Files\\morvak8\\");
 }

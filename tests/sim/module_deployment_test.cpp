@@ -152,7 +152,7 @@ class KeepEarlierDataTest : public ::testing::TestWithParam<KeepDataCase> {};
 
 TEST_P(KeepEarlierDataTest, AskedOnlyAfterABackup) {
   DeploymentMachine machine("win10-x64", 1);
-  lstrcpyA(previousInstallRecord, GetParam().previous);
+  SetPreviousInstallation(GetParam().previous);
   backupState = 1;
   machine->script.yesNoAnswers.push_back(GetParam().answer);
   RunDeploymentPass(kFullPass);

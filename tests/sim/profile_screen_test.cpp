@@ -25,6 +25,7 @@ class ProfileScreen : public ::testing::Test {
     std::memset(profileRecord, 0, sizeof profileRecord);
     wizardState = 0;
     wizardModeFlag = 1;
+    ComputeInstallDir();
     RegisterMainWindowClass(GetModuleHandleA(nullptr));
     CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
   }
@@ -122,6 +123,7 @@ TEST(ProfileLimits, FieldsCutAtTheirLimitKeepWholeCharactersOnly) {
       EXPECT_EQ(std::string(record + kProfilePasswordOffset), bytes(row.password)) << preset << " " << row.typed;
     }
     ScopedMachine machine(preset);
+    ComputeInstallDir();
     RegisterMainWindowClass(GetModuleHandleA(nullptr));
     CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
     const std::string cut = bytes(u8"歐陽張三李四王五").substr(0, 13);

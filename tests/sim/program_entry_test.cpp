@@ -46,7 +46,6 @@ int RunProgram(const char *commandLine, bool *stopped) {
 TEST(AdministratorProbe, PassesWithRightsAndLeavesTheRecordAsItWas) {
   ScopedMachine machine("win10-x64");
   machine->files.WriteFile("C:\\Windows\\vorlpat8.voh", "D:\\Old\\morvak8\\");
-  strcpy(previousInstallRecord, "");
   DetectWindows();
   ComputeInstallDir();
   const std::vector<std::string> files = machine->files.ListAllFiles();
@@ -80,7 +79,6 @@ TEST(AdministratorProbe, IsSkippedOnWindows5AndTouchesNoRecord) {
   ScopedMachine machine("winxp-x86");
   machine->profile.administrator = false;
   machine->files.WriteFile("C:\\WINDOWS\\vorlpat8.voh", "D:\\Old\\morvak8\\");
-  strcpy(previousInstallRecord, "");
   DetectWindows();
   ComputeInstallDir();
   EXPECT_EQ(ProbeAdministrator(), 0);
@@ -91,7 +89,6 @@ TEST(AdministratorProbe, IsSkippedOnWindows5AndTouchesNoRecord) {
 
 TEST(AdministratorProbe, FirstInstallationLeavesPreviousRecordEmpty) {
   ScopedMachine machine("win11-x64");
-  strcpy(previousInstallRecord, "");
   DetectWindows();
   ComputeInstallDir();
   EXPECT_EQ(ProbeAdministrator(), 0);

@@ -39,7 +39,7 @@ class UserData : public testing::Test {
     ComputeInstallDir();
     ASSERT_STREQ(installDir, kDir);
     ASSERT_EQ(AllocateWorkingBuffer(), 1);
-    CopyText(previousInstallRecord, kPreviousInstallRecordSize, kDir);
+    SetPreviousInstallation(kDir);
   }
   void TearDown() override { FreeWorkingBuffer(); }
 
@@ -97,7 +97,7 @@ TEST_F(UserData, BackupArchivesEveryFileThereIs) {
 // is written where the installer was started from.
 TEST_F(UserData, NoRecordMeansNoBackupAnywhere) {
   WriteUserFiles();
-  previousInstallRecord[0] = '\0';
+  SetPreviousInstallation("");
   const std::vector<std::string> before = machine_->files.ListAllFiles();
   EXPECT_EQ(BackupUserData(), kNothingToBackUp);
   EXPECT_EQ(machine_->files.ListAllFiles(), before);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/install_dir.h"
 #include "common/message_box.h"
 #include "common/os_detection.h"
 #include "common/program_state.h"
@@ -20,9 +21,7 @@ namespace {
 void ResetStartFacts() {
   runMode = kRunModeWizard;
   ResetWindowsFacts();
-  std::memset(installDir, 0, sizeof installDir);
-  std::memset(previousInstallRecord, 0, sizeof previousInstallRecord);
-  std::memset(systemDirString, 0, sizeof systemDirString);
+  ResetInstallDir();
   interfaceChoice = 0;
   editionChoice = 0;
   wizardModeFlag = 0;
