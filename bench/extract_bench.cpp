@@ -28,6 +28,7 @@
 #include "package/archive_format.h"
 #include "package/archive_reader.h"
 #include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "simmachine/machine.h"
 
 namespace {
@@ -88,7 +89,7 @@ int main(int argc, char **argv) {
       std::filesystem::create_directories(folder);
     }
     Clock::time_point start = Clock::now();
-    extracted = ExtractArchive(packageData, packageSize, workingBuffer, kWorkingBufferSize, nullptr);
+    extracted = ExtractArchive(packageData, packageSize, WorkingBufferRegion(kUnpackScratch).bytes, kUnpackScratch.size, nullptr);
     extraction = std::min(extraction, Seconds(start));
     machine->events.Clear();
     start = Clock::now();

@@ -24,6 +24,7 @@
 #include "common/progress.h"
 #include "package/archive_reader.h"
 #include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "shell/main_window.h"
 #include "simmachine/machine.h"
 #include "ui/progress_bar.h"
@@ -47,7 +48,7 @@ double TimeExtraction(sim::Machine &machine) {
   barsDrawn = 0;
   ResetProgress(110);
   const Clock::time_point start = Clock::now();
-  if (!ExtractArchive(packageData, packageSize, workingBuffer, kWorkingBufferSize, nullptr)) std::exit(1);
+  if (!ExtractArchive(packageData, packageSize, WorkingBufferRegion(kUnpackScratch).bytes, kUnpackScratch.size, nullptr)) std::exit(1);
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   machine.events.Clear();
   return seconds;

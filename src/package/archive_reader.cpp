@@ -14,8 +14,9 @@
 #include "package/md5_digest.h"
 #include "package/package_data.h"
 #include "package/phrase_list.h"
+#include "package/working_buffer.h"
 
-static_assert(kWorkingBufferSize - kScratchContentOffset - kScratchReserve == kLargestInstallableEntry,
+static_assert(kUnpackScratch.size - kScratchContentOffset - kScratchReserve == kLargestInstallableEntry,
               "the package's entries fit the working buffer");
 
 // The entry that is written compacted: the phrase-list backup.
@@ -111,14 +112,17 @@ static int FindPackageEntry(const char *name, ArchiveEntry *entry) {
   return 0;
 }
 
-void LoadPackageEntry(const char *name) {
-  if (!packageData || !workingBuffer) return;
-  BYTE *content = workingBuffer + kScratchContentOffset;
-  content[0] = 0;
-  content[1] = 0;
+BufferRegion LoadPackageEntry(const char *name) {
+  const BufferRegion scratch = WorkingBufferRegion(kUnpackScratch);
+  if (!scratch.bytes) return scratch;
+  const BufferRegion content = {scratch.bytes + kScratchContentOffset, scratch.size - kScratchContentOffset};
+  if (!packageData) return content;
+  content.bytes[0] = 0;
+  content.bytes[1] = 0;
   ArchiveEntry entry;
   if (FindPackageEntry(name, &entry) && entry.compressedLength > 0)
-    InflateEntry(&entry, content, kWorkingBufferSize - kScratchContentOffset - kScratchReserve);
+    InflateEntry(&entry, content.bytes, content.size - kScratchReserve);
+  return content;
 }
 
 const char *PackageEntryDigest(const char *name) {

@@ -2,6 +2,7 @@
 // with its integrity checked, and inflating one package entry by name.
 #pragma once
 
+#include "package/working_buffer.h"
 #include "platform/win32.h"
 
 // Where ExtractArchive lays out an entry in its scratch area: the name at 0,
@@ -46,8 +47,10 @@ const char *PackageEntryDigest(const char *name);
 // counts at least one entry.
 int ArchiveHasEntries(const BYTE *archive, DWORD length);
 
-// Inflates the package entry named `name` (case-sensitive) into the working
-// buffer at offset 100. Offsets 100 and 101 are cleared first, so a missing
-// entry leaves two zero bytes there. Without package or working buffer it
-// does nothing at all. No integrity check; the inflater's result is not used.
-void LoadPackageEntry(const char *name);
+// Inflates the package entry named `name` (case-sensitive) into the content
+// area of the unpack scratch (kUnpackScratch), and returns that area. Its
+// first two bytes are cleared first, so a missing entry leaves two zero
+// bytes there. Without package it does nothing but return the area; without
+// working buffer the area is null. No integrity check; the inflater's result
+// is not used.
+BufferRegion LoadPackageEntry(const char *name);

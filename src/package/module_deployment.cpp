@@ -13,6 +13,7 @@
 #include "package/archive_reader.h"
 #include "package/package_data.h"
 #include "package/version_patch.h"
+#include "package/working_buffer.h"
 #include "platform/win32.h"
 
 namespace {
@@ -66,7 +67,8 @@ EntrySelector unpackSelector = 0;
 // 0 when not a single entry was unpacked.
 int UnpackPackage() {
   DWORD written = 0;
-  if (!ExtractSelectedEntries(packageData, packageSize, installDir, unpackSelector, workingBuffer, kWorkingBufferSize,
+  const BufferRegion scratch = WorkingBufferRegion(kUnpackScratch);
+  if (!ExtractSelectedEntries(packageData, packageSize, installDir, unpackSelector, scratch.bytes, scratch.size,
                               &written)) {
     ShowFailure(kUnpackIncompleteText, kEditionSetupCaption);
     return written > 0;

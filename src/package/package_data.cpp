@@ -1,11 +1,7 @@
 #include "package/package_data.h"
 
-#include "package/memory_block.h"
-
 const BYTE *packageData = NULL;
 DWORD packageSize = 0;
-HGLOBAL workingBufferHandle = NULL;
-BYTE *workingBuffer = NULL;
 
 namespace {
 HGLOBAL packageResource = NULL;
@@ -21,17 +17,6 @@ int LoadPackageResource() {
   packageData = bytes;
   packageSize = SizeofResource(NULL, resource);
   return 1;
-}
-
-int AllocateWorkingBuffer() {
-  workingBuffer = AllocateLockedBlock(kWorkingBufferSize, &workingBufferHandle);
-  return workingBuffer != NULL;
-}
-
-void FreeWorkingBuffer() {
-  FreeLockedBlock(workingBufferHandle);
-  workingBufferHandle = NULL;
-  workingBuffer = NULL;
 }
 
 void ReleasePackageResource() {

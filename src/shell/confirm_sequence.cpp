@@ -8,7 +8,6 @@
 #include "common/safe_command.h"
 #include "common/text_buffer.h"
 #include "common/texts.h"
-#include "package/package_data.h"
 #include "platform/crash_guard.h"
 #include "registration/preload_list.h"
 #include "registration/text_service.h"
@@ -49,7 +48,7 @@ int NoProgramHoldsInputMethod(HWND window) {
   SetStageCode(1002);
   FindConflictingPrograms();
   if (conflictCount > 0) {
-    MessageBoxW(NULL, (const WCHAR *)workingBuffer, kProductCaptionW, MB_OK);
+    MessageBoxW(NULL, ConflictMessageText(), kProductCaptionW, MB_OK);
     wizardState = 6;
     InvalidateRect(window, NULL, FALSE);
     return 0;

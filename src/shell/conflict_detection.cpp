@@ -2,29 +2,28 @@
 
 #include "common/program_state.h"
 #include "common/texts.h"
-#include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "platform/win32.h"
 
 int conflictCount = 0;
 
 namespace {
 
-// Where the working buffer holds the message, one line, and the list.
-const DWORD kMessageOffset = 0;
-const DWORD kLineOffset = 0x40000;
-const DWORD kListOffset = 0x44200;
 const int kClassNameSize = 101;
 const int kTitleLength = 200;
-// The message is composed below the line area from the list; the list is
-// kept short enough that the message, with its heading, the line saying how
-// many were not listed and its closing sentences, never reaches it. Windows
-// past that are counted but not listed (hundreds of lines fit).
-const int kListLimit = (int)(kLineOffset / sizeof(WCHAR)) - 512;
+// The message is composed in its region from the list; the list is kept
+// short enough that the message, with its heading, the line saying how many
+// were not listed and its closing sentences, never passes the region's end.
+// Windows past that are counted but not listed (hundreds of lines fit).
+const int kListLimit = (int)(kConflictMessage.size / sizeof(WCHAR)) - 512;
+static_assert(kListLimit * sizeof(WCHAR) <= kConflictList.size, "the list fits its region");
+// A line: the number, its terminator and the title with its terminator.
+static_assert((16 + kTitleLength + 2) * sizeof(WCHAR) <= kConflictLine.size, "a line fits its region");
 
 // Windows that would have had a line had the list not been full.
 int unlistedCount = 0;
 
-WCHAR *BufferText(DWORD offset) { return (WCHAR *)(workingBuffer + offset); }
+WCHAR *BufferText(BufferLayout layout) { return (WCHAR *)WorkingBufferRegion(layout).bytes; }
 
 const char *WatchedClass() { return interfaceChoice == 1 ? "STATKELT" : "UIKELT"; }
 
@@ -40,8 +39,8 @@ HWND OutermostParent(HWND window) {
 void AddLine(HWND window) {
   HWND outermost = OutermostParent(window);
   if (!outermost) return;
-  WCHAR *line = BufferText(kLineOffset);
-  WCHAR *list = BufferText(kListOffset);
+  WCHAR *line = BufferText(kConflictLine);
+  WCHAR *list = BufferText(kConflictList);
   wsprintfW(line, kConflictLineFormat, conflictCount);
   const int numberLength = lstrlenW(line);
   WCHAR *title = line + numberLength + 1;
@@ -67,9 +66,9 @@ BOOL CALLBACK CheckWindow(HWND window, LPARAM) {
 }
 
 void ComposeMessage() {
-  WCHAR *message = BufferText(kMessageOffset);
+  WCHAR *message = BufferText(kConflictMessage);
   wsprintfW(message, kConflictHeadingFormat, conflictCount);
-  lstrcatW(message, BufferText(kListOffset));
+  lstrcatW(message, BufferText(kConflictList));
   if (unlistedCount > 0) wsprintfW(message + lstrlenW(message), kConflictMoreFormat, unlistedCount);
   lstrcatW(message, L"\r\n");
   lstrcatW(message, L"\r\n");
@@ -83,11 +82,13 @@ void ComposeMessage() {
 void FindConflictingPrograms() {
   conflictCount = 0;
   unlistedCount = 0;
-  if (!workingBuffer) return;
-  BufferText(kListOffset)[0] = 0;
+  if (!HaveWorkingBuffer()) return;
+  BufferText(kConflictList)[0] = 0;
   EnumWindows(CheckWindow, 0);
   if (conflictCount > 0) ComposeMessage();
 }
+
+const WCHAR *ConflictMessageText() { return BufferText(kConflictMessage); }
 
 void ProbeImeSharedMemory() {
   conflictCount = 0;

@@ -2,6 +2,8 @@
 // programs' windows of its classes, and its shared memory.
 #pragma once
 
+#include "platform/win32.h"
+
 // The number of windows found, or 1/0 for the shared-memory probe.
 extern int conflictCount;
 
@@ -13,6 +15,9 @@ extern int conflictCount;
 // whole message is composed at the start of the working buffer (UTF-16).
 // Without the working buffer nothing is counted.
 void FindConflictingPrograms();
+// The message FindConflictingPrograms composed, while nothing else has used
+// the working buffer since.
+const WCHAR *ConflictMessageText();
 
 // Sets the conflict count to 1 when the input method's shared memory of the
 // chosen interface ("morvakkelt80" for TSF, "morvakkelt" for IME) exists,

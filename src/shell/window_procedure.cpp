@@ -5,6 +5,7 @@
 #include "common/progress.h"
 #include "common/texts.h"
 #include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "shell/confirm_sequence.h"
 #include "ui/profile_screen.h"
 #include "ui/progress_bar.h"

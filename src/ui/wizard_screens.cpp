@@ -5,7 +5,6 @@
 #include "common/progress.h"
 #include "common/texts.h"
 #include "package/archive_reader.h"
-#include "package/package_data.h"
 #include "ui/progress_bar.h"
 #include "ui/wizard_layout.h"
 
@@ -159,10 +158,9 @@ DWORD ReadDword(const BYTE *bytes) {
 int Smaller(int a, int b) { return a < b ? a : b; }
 
 // The picture Windows is given (its header's full width and height) must lie
-// inside the inflated entry within the working buffer, or its pixels would
-// be read from beyond it.
-int BitmapFitsBuffer(const BYTE *bitmap) {
-  const DWORD available = kWorkingBufferSize - kScratchContentOffset;
+// inside the `available` bytes the entry was inflated into, or its pixels
+// would be read from beyond them.
+int BitmapFitsBuffer(const BYTE *bitmap, DWORD available) {
   const DWORD bitsOffset = ReadDword(bitmap + 10);
   const DWORD infoSize = ReadDword(bitmap + kBmpHeaderSize);
   const LONG width = (LONG)ReadDword(bitmap + 18);
@@ -194,11 +192,10 @@ void SetButtonTextColor(HDC dc) { SetTextColor(dc, kButtonText); }
 
 void DrawPackageBitmap(int clipRight, int clipBottom, HDC dc, const char *name, int xDest, int yDest, int wDest,
                        int hDest, int xSrc, int ySrc, int wSrc, int hSrc) {
-  LoadPackageEntry(name);
-  if (!workingBuffer) return;
-  const BYTE *bitmap = workingBuffer + kScratchContentOffset;
-  if (bitmap[0] != 'B' || bitmap[1] != 'M') return;
-  if (!BitmapFitsBuffer(bitmap)) return;
+  const BufferRegion content = LoadPackageEntry(name);
+  const BYTE *bitmap = content.bytes;
+  if (!bitmap || bitmap[0] != 'B' || bitmap[1] != 'M') return;
+  if (!BitmapFitsBuffer(bitmap, content.size)) return;
   // The low halves of the width and height, as the picture's size.
   const int width = ReadWord(bitmap + 18);
   const int height = ReadWord(bitmap + 22);

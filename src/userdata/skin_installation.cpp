@@ -1,7 +1,7 @@
 #include "userdata/skin_installation.h"
 
-#include "common/os_detection.h"
 #include "common/install_dir.h"
+#include "common/os_detection.h"
 #include "common/plain_files.h"
 #include "common/program_state.h"
 #include "common/text_buffer.h"
@@ -9,6 +9,7 @@
 #include "package/archive_reader.h"
 #include "package/archive_verifier.h"
 #include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "userdata/backup_state.h"
 #include "userdata/user_data_backup.h"
 
@@ -25,14 +26,6 @@ const char kExemptFiles[] =
     "vorlsrf.dll vorlsrf6.dll vorl320.ime vorl321.ime vorl640.ime vorl641.ime morvak4.ime morvak64.ime  "
     "setupw64.exe morvak32.ime";
 
-const DWORD kFailureTextOffset = 0x1000;
-const DWORD kSkinArchiveLimit = 0x20000;
-const DWORD kSkinScratchOffset = 0x20000;
-// Where the skin check puts its exempt list and failure text behind the
-// skin archive's bytes.
-const DWORD kSkinExemptGap = 6;
-const DWORD kSkinFailureGap = 20;
-
 // The skins' archives, named in GBK on every code page as in the package.
 const char *const kSkinArchives[] = {"冷色瓷面.voz", "粉色瓷面.voz", "小天使.voz"};
 
@@ -47,44 +40,55 @@ int skinFlags[3];
 // A path that does not fit stays empty, and names no file.
 void InstalledPath(char *path, int size, const char *name) { JoinPath(path, size, installDir, name); }
 
-void ShowFailures(char *text, int size, const char *closing) {
-  AppendText(text, size, "\r\n\r\n");
-  AppendText(text, size, closing);
-  MessageBoxA(NULL, text, kProductCaption, MB_OK);
+char *Text(BufferRegion region) { return (char *)region.bytes; }
+
+void ShowFailures(BufferRegion text, const char *closing) {
+  AppendText(Text(text), (int)text.size, "\r\n\r\n");
+  AppendText(Text(text), (int)text.size, closing);
+  MessageBoxA(NULL, Text(text), kProductCaption, MB_OK);
 }
 
-// The package's files against their digests; returns the failure text (in
-// the working buffer, empty when all passed).
-char *CheckPackageFiles() {
-  char *exempt = (char *)workingBuffer;
-  char *failures = (char *)workingBuffer + kFailureTextOffset;
-  const int failureSize = (int)(kSkinArchiveLimit - kFailureTextOffset);
-  CopyText(exempt, (int)kFailureTextOffset, kExemptFiles);
-  AppendText(exempt, (int)kFailureTextOffset, " ");
-  AppendText(exempt, (int)kFailureTextOffset, KeptInPlaceNames());
-  VerifyArchive(packageData, packageSize, failures, failureSize, exempt);
-  if (failures[0] != '\0') ShowFailures(failures, failureSize, kPackageFilesFailedLine);
-  return failures;
+// The package's files against their digests; the failure text stays in its
+// region (empty when all passed).
+void CheckPackageFiles() {
+  const BufferRegion exempt = WorkingBufferRegion(kPackageCheckExempt);
+  const BufferRegion failures = WorkingBufferRegion(kPackageCheckFailures);
+  CopyText(Text(exempt), (int)exempt.size, kExemptFiles);
+  AppendText(Text(exempt), (int)exempt.size, " ");
+  AppendText(Text(exempt), (int)exempt.size, KeptInPlaceNames());
+  VerifyArchive(packageData, packageSize, Text(failures), (int)failures.size, Text(exempt));
+  if (Text(failures)[0] != '\0') ShowFailures(failures, kPackageFilesFailedLine);
 }
 
-// Reads at most the skin archive limit into the working buffer; -1 when the
-// file does not open.
-int ReadSkinArchive(const char *path) {
-  HANDLE file = OpenPlainFile(path, GENERIC_READ, NULL);
-  if (file == INVALID_HANDLE_VALUE) return -1;
+// The package check's failure text, if any, and the line that the skin's
+// files did not come, in one message.
+void ShowSkinMissing() {
+  const BufferRegion failures = WorkingBufferRegion(kPackageCheckFailures);
+  AppendText(Text(failures), (int)failures.size, kSkinFilesFailedLine);
+  MessageBoxA(NULL, Text(failures), kProductCaption, MB_OK);
+}
+
+// Reads the open skin archive into its region, at most the region's size,
+// and closes it; the number of bytes read (0 when the read fails).
+DWORD ReadSkinArchive(HANDLE file) {
+  const BufferRegion archive = WorkingBufferRegion(kSkinArchive);
   DWORD read = 0;
-  if (!ReadFile(file, workingBuffer, kSkinArchiveLimit, &read, NULL)) read = 0;
+  if (!ReadFile(file, archive.bytes, archive.size, &read, NULL)) read = 0;
   CloseHandle(file);
-  return (int)read;
+  return read;
+}
+
+void UnpackSkinArchive(DWORD length) {
+  const BufferRegion scratch = WorkingBufferRegion(kSkinUnpackScratch);
+  ExtractArchive(WorkingBufferRegion(kSkinArchive).bytes, length, scratch.bytes, scratch.size, NULL);
 }
 
 void CheckSkinFiles(DWORD length) {
-  char *exempt = (char *)workingBuffer + length + kSkinExemptGap;
-  char *failures = (char *)workingBuffer + length + kSkinFailureGap;
-  const int failureSize = (int)(kWorkingBufferSize - length - kSkinFailureGap);
-  exempt[0] = '\0';
-  VerifyArchive(workingBuffer, length, failures, failureSize, exempt);
-  if (failures[0] != '\0') ShowFailures(failures, failureSize, kSkinFilesFailedLine);
+  const BufferRegion exempt = SkinCheckExempt(length);
+  const BufferRegion failures = SkinCheckFailures(length);
+  Text(exempt)[0] = '\0';
+  VerifyArchive(WorkingBufferRegion(kSkinArchive).bytes, length, Text(failures), (int)failures.size, Text(exempt));
+  if (Text(failures)[0] != '\0') ShowFailures(failures, kSkinFilesFailedLine);
 }
 
 int FirstSet(const int *flags, int count) {
@@ -139,10 +143,8 @@ INT_PTR CALLBACK SkinDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 }
 
 void ExtractSkinArchive(const char *path) {
-  const int length = ReadSkinArchive(path);
-  if (length < 0) return;
-  ExtractArchive(workingBuffer, (DWORD)length, workingBuffer + kSkinScratchOffset,
-                 kWorkingBufferSize - kSkinScratchOffset, NULL);
+  HANDLE file = OpenPlainFile(path, GENERIC_READ, NULL);
+  if (file != INVALID_HANDLE_VALUE) UnpackSkinArchive(ReadSkinArchive(file));
 }
 
 int SkinFilesPresent() {
@@ -159,8 +161,8 @@ int SkinFilesPresent() {
 }
 
 void InstallSkin() {
-  if (!workingBuffer) return;
-  char *failures = CheckPackageFiles();
+  if (!HaveWorkingBuffer()) return;
+  CheckPackageFiles();
   if (backupState == 2 && SkinFilesPresent()) return;
   windowModeChoice = 1;
   skinChoice = 1;
@@ -168,15 +170,17 @@ void InstallSkin() {
   DialogBoxParamA(programInstance, dialog, mainWindow, SkinDialogProc, 0);
   char path[MAX_PATH];
   InstalledPath(path, sizeof path, kSkinArchives[skinChoice >= 2 && skinChoice <= 3 ? skinChoice - 1 : 0]);
-  ExtractSkinArchive(path);
-  const int length = ReadSkinArchive(path);
-  if (length < 0) {
-    const int failureSize = (int)(kSkinArchiveLimit - kFailureTextOffset);
-    AppendText(failures, failureSize, kSkinFilesFailedLine);
-    MessageBoxA(NULL, failures, kProductCaption, MB_OK);
+  // Nothing is read into the archive's region before the archive has opened:
+  // until then the region holds the package check's failure text, which the
+  // message of a missing archive goes on.
+  HANDLE file = OpenPlainFile(path, GENERIC_READ, NULL);
+  if (file == INVALID_HANDLE_VALUE) {
+    ShowSkinMissing();
     return;
   }
-  CheckSkinFiles((DWORD)length);
+  const DWORD length = ReadSkinArchive(file);
+  UnpackSkinArchive(length);
+  CheckSkinFiles(length);
   char from[MAX_PATH], to[MAX_PATH];
   InstalledPath(from, sizeof from, "vobmps44.bmp");
   InstalledPath(to, sizeof to, "vobmpsx4.bmp");

@@ -8,6 +8,7 @@
 #include "package/archive_verifier.h"
 #include "package/md5_digest.h"
 #include "package/package_data.h"
+#include "package/working_buffer.h"
 
 const char kBackupArchiveName[] = "vorlback.voz";
 
@@ -40,5 +41,6 @@ int IsPackagesOwn(const char *folder, const char *name) {
   if (JoinPath(path, sizeof path, folder, name) && FileMd5Hex(path, digest) > 0 &&
       strncmp(digest, stored, kDigestTextLength) == 0)
     return 1;
-  return CompactedEntryInstalled(packageData, packageSize, folder, name, workingBuffer, kWorkingBufferSize);
+  const BufferRegion scratch = WorkingBufferRegion(kUnpackScratch);
+  return CompactedEntryInstalled(packageData, packageSize, folder, name, scratch.bytes, scratch.size);
 }

@@ -13,7 +13,7 @@
 #include "package/archive_verifier.h"
 #include "package/md5_digest.h"
 #include "package/memory_block.h"
-#include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "userdata/backup_state.h"
 #include "userdata/user_data_backup.h"
 #include "userdata/user_data_files.h"
@@ -21,7 +21,6 @@
 namespace {
 
 const char kPhraseListBackup[] = "vorlcyzk.bak";
-const DWORD kExemptListOffset = 0x1000;
 
 // The folder a recovery writes back into, for its entry selector.
 const char *recoveryFolder = "";
@@ -66,16 +65,17 @@ int SelectedForRecovery(const char *name) {
 // checked out; tells the user either way (the windowless run only of a
 // failure).
 int ReportRestore(const BYTE *archive, DWORD length) {
-  char *failures = (char *)workingBuffer;
-  char *exempt = (char *)workingBuffer + kExemptListOffset;
-  CopyText(exempt, 32, "");
-  if (CompactedEntryInstalled(archive, length, installDir, kPhraseListBackup, workingBuffer + kExemptListOffset + 32,
-                              kWorkingBufferSize - kExemptListOffset - 32))
-    CopyText(exempt, 32, kPhraseListBackup);
-  const int passed = VerifyArchive(archive, length, failures, (int)kExemptListOffset, exempt);
+  const BufferRegion failureRegion = WorkingBufferRegion(kRestoreFailures);
+  const BufferRegion exemptRegion = WorkingBufferRegion(kRestoreExempt);
+  const BufferRegion scratch = WorkingBufferRegion(kRestoreScratch);
+  char *failures = (char *)failureRegion.bytes, *exempt = (char *)exemptRegion.bytes;
+  CopyText(exempt, (int)exemptRegion.size, "");
+  if (CompactedEntryInstalled(archive, length, installDir, kPhraseListBackup, scratch.bytes, scratch.size))
+    CopyText(exempt, (int)exemptRegion.size, kPhraseListBackup);
+  const int passed = VerifyArchive(archive, length, failures, (int)failureRegion.size, exempt);
   if (failures[0] != '\0') {
-    AppendText(failures, (int)kExemptListOffset, "\r\n\r\n");
-    AppendText(failures, (int)kExemptListOffset, kEarlierDataFailedLine);
+    AppendText(failures, (int)failureRegion.size, "\r\n\r\n");
+    AppendText(failures, (int)failureRegion.size, kEarlierDataFailedLine);
     ShowFailure(failures, kProductCaption);
     return 0;
   }
@@ -99,7 +99,7 @@ void CopyBackupHere() {
 }  // namespace
 
 void RestoreUserData() {
-  if (backupState != 2 || !workingBuffer) return;
+  if (backupState != 2 || !HaveWorkingBuffer()) return;
   HGLOBAL block;
   BYTE *archive = ReadCheckedBackup(madeBackup, &block);
   if (!archive) {
@@ -107,8 +107,8 @@ void RestoreUserData() {
     return;
   }
   CopyBackupHere();
-  ExtractSelectedEntries(archive, madeBackup.size, installDir, SelectedForRestore, workingBuffer, kWorkingBufferSize,
-                         NULL);
+  const BufferRegion scratch = WorkingBufferRegion(kUnpackScratch);
+  ExtractSelectedEntries(archive, madeBackup.size, installDir, SelectedForRestore, scratch.bytes, scratch.size, NULL);
   if (ReportRestore(archive, madeBackup.size)) ClearBackupPending();
   FreeLockedBlock(block);
 }
@@ -117,10 +117,11 @@ int RecoverPendingBackup() {
   BackupRecord pending;
   if (!ReadPendingBackup(&pending)) return 1;
   HGLOBAL block;
-  BYTE *archive = workingBuffer && !FolderIsLink(pending.folder) ? ReadCheckedBackup(pending, &block) : NULL;
+  const BufferRegion scratch = WorkingBufferRegion(kUnpackScratch);
+  BYTE *archive = scratch.bytes && !FolderIsLink(pending.folder) ? ReadCheckedBackup(pending, &block) : NULL;
   recoveryFolder = pending.folder;
   const int recovered = !archive || ExtractSelectedEntries(archive, pending.size, pending.folder, SelectedForRecovery,
-                                                           workingBuffer, kWorkingBufferSize, NULL);
+                                                           scratch.bytes, scratch.size, NULL);
   recoveryFolder = "";
   if (archive) FreeLockedBlock(block);
   if (recovered) ClearBackupPending();

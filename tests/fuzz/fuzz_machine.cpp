@@ -15,6 +15,7 @@
 #include "common/install_dir.h"
 #include "common/text_buffer.h"
 #include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "platform/win32.h"
 #include "tree_watch.h"
 

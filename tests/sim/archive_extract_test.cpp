@@ -5,6 +5,7 @@
 
 #include "archive_fixtures.h"
 #include "package/archive_reader.h"
+#include "package/working_buffer.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ std::string FailureFor(const std::string &name) {
 class ExtractArchiveTest : public ArchiveMachineTest {
  protected:
   int Extract(const std::string &archive) {
-    return ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()), workingBuffer, kWorkingBufferSize, nullptr);
+    return ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()), WorkingBufferRegion(kUnpackScratch).bytes, kUnpackScratch.size, nullptr);
   }
   // Every file on the machine: no entry may write outside its target.
   size_t FilesAround() { return machine_->files.ListAllFiles().size(); }
@@ -132,7 +133,8 @@ TEST_F(ExtractArchiveTest, ContentBeyondTheScratchAreaFails) {
   const DWORD scratchSize = 4096;
   const std::string archive = LongArchive({{"fits.bin", std::string(scratchSize - 144, 'f')},
                                            {"big.bin", std::string(scratchSize - 143, 'b')}});
-  EXPECT_EQ(ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()), workingBuffer + 0x20000, scratchSize, nullptr),
+  EXPECT_EQ(ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()), WorkingBufferRegion(kSkinUnpackScratch).bytes, scratchSize,
+                           nullptr),
             0);
   EXPECT_TRUE(Installed("fits.bin"));
   EXPECT_FALSE(Installed("big.bin"));
@@ -141,8 +143,8 @@ TEST_F(ExtractArchiveTest, ContentBeyondTheScratchAreaFails) {
 
 TEST_F(ExtractArchiveTest, NothingHappensWithoutArchiveOrScratch) {
   const std::string archive = LongArchive({{"a.txt", "a"}});
-  EXPECT_EQ(ExtractArchive(nullptr, 0, workingBuffer, kWorkingBufferSize, nullptr), 0);
-  EXPECT_EQ(ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()), nullptr, kWorkingBufferSize, nullptr), 0);
+  EXPECT_EQ(ExtractArchive(nullptr, 0, WorkingBufferRegion(kUnpackScratch).bytes, kUnpackScratch.size, nullptr), 0);
+  EXPECT_EQ(ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()), nullptr, kUnpackScratch.size, nullptr), 0);
   EXPECT_FALSE(Installed("a.txt"));
   EXPECT_EQ(progressStep, 0);
 }
@@ -202,24 +204,26 @@ class LoadPackageEntryTest : public ArchiveMachineTest {
 };
 
 TEST_F(LoadPackageEntryTest, InflatesTheNamedEntryAtOffset100) {
-  LoadPackageEntry("other.bmp");
-  EXPECT_EQ(std::string(reinterpret_cast<char *>(workingBuffer) + 100, 8), "BM other");
+  const BufferRegion content = LoadPackageEntry("other.bmp");
+  EXPECT_EQ(content.bytes - WorkingBufferRegion(kUnpackScratch).bytes, 100);
+  EXPECT_EQ(content.size, kUnpackScratch.size - 100);
+  EXPECT_EQ(std::string(reinterpret_cast<char *>(content.bytes), 8), "BM other");
 }
 
 TEST_F(LoadPackageEntryTest, MissingOrDifferentlyCasedNameLeavesTwoZeroBytes) {
   LoadPackageEntry("kelt1.bmp");
-  LoadPackageEntry("KELT1.BMP");
-  EXPECT_EQ(workingBuffer[100], 0);
-  EXPECT_EQ(workingBuffer[101], 0);
-  EXPECT_EQ(workingBuffer[102], ' ');
+  const BYTE *content = LoadPackageEntry("KELT1.BMP").bytes;
+  EXPECT_EQ(content[0], 0);
+  EXPECT_EQ(content[1], 0);
+  EXPECT_EQ(content[2], ' ');
 }
 
 TEST_F(LoadPackageEntryTest, WithoutPackageTheBufferIsUntouched) {
   LoadPackageEntry("kelt1.bmp");
   packageData = nullptr;
-  LoadPackageEntry("other.bmp");
-  EXPECT_EQ(workingBuffer[100], 'B');
-  EXPECT_EQ(workingBuffer[101], 'M');
+  const BYTE *content = LoadPackageEntry("other.bmp").bytes;
+  EXPECT_EQ(content[0], 'B');
+  EXPECT_EQ(content[1], 'M');
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include "common/program_state.h"
 #include "common/progress.h"
 #include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "support/test_machine.h"
 
 namespace archive_fixtures {

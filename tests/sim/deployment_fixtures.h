@@ -16,6 +16,7 @@
 #include "common/progress.h"
 #include "package/module_deployment.h"
 #include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "shell/deployment_pass.h"
 #include "support/test_machine.h"
 #include "userdata/backup_state.h"

@@ -7,6 +7,7 @@
 
 #include "deployment_fixtures.h"
 #include "package/version_patch.h"
+#include "package/working_buffer.h"
 
 namespace {
 

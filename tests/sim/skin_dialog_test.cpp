@@ -16,6 +16,7 @@
 #include "common/program_state.h"
 #include "package/archive_reader.h"
 #include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "platform/win32.h"
 #include "settings/settings_files.h"
 #include "simmachine/canvas.h"
@@ -345,9 +346,9 @@ class SkinStep : public testing::Test {
  protected:
   void SetUp() override {
     wizard_fixture::OpenWizard(*machine_);
-    ASSERT_TRUE(packageData && workingBuffer);
+    ASSERT_TRUE(packageData && HaveWorkingBuffer());
     machine_->files.MakeDirectories(installDir);
-    ExtractArchive(packageData, packageSize, workingBuffer, kWorkingBufferSize, nullptr);
+    ExtractArchive(packageData, packageSize, WorkingBufferRegion(kUnpackScratch).bytes, kUnpackScratch.size, nullptr);
     machine_->events.Clear();
   }
   std::string Installed(const std::string &name) {
@@ -439,6 +440,19 @@ TEST_F(SkinStep, ChoicesGiveTheirSkinAndWindowMode) {
     }
   }
   packageData = shipped, packageSize = shippedSize;
+}
+
+// The chosen skin's archive unpacked but gone since: the package check names
+// it, and the skin's failure comes as the same text with its line added.
+TEST_F(SkinStep, AMissingArchiveAddsItsLineToThePackageCheckText) {
+  Remove(u8"小天使.voz");
+  machine_->script.actions = {DialogAction(Kind::kDialogClick, 112), DialogAction(Kind::kDialogClick, 105)};
+  InstallSkin();
+  const std::string checked =
+      u8"小天使.voz....有文件没有成功解压，请重新下载安装！\r\n\r\n\r\n上述文件没有成功复制，请重新下载安装！\r\n";
+  std::vector<std::string> messages;
+  for (const auto &box : machine_->events.OfKind("messagebox")) messages.push_back(box.Field("text"));
+  EXPECT_EQ(messages, (std::vector<std::string>{checked, checked + u8"皮肤文件没有成功复制，请重新安装皮肤文件！\r\n"}));
 }
 
 }  // namespace

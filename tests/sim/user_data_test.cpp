@@ -13,6 +13,7 @@
 #include "common/text_buffer.h"
 #include "package/archive_format.h"
 #include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "support/test_machine.h"
 #include "userdata/backup_state.h"
 #include "userdata/user_data_backup.h"

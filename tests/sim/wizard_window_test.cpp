@@ -13,6 +13,7 @@
 
 #include "common/program_state.h"
 #include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "shell/program_entry.h"
 #include "simmachine/canvas.h"
 #include "support/test_machine.h"
@@ -146,7 +147,7 @@ TEST(WizardClose, CloseBoxWaitsForTheInstallationToEnd) {
   EXPECT_EQ(boxes.front().Field("answer"), "OK");
   EXPECT_EQ(machine->events.OfKind("close").size(), 1u);
   EXPECT_TRUE(machine->files.Exists("C:\\Program Files\\morvak8\\vorlkelt.exe")) << "the installation ran on";
-  EXPECT_EQ(workingBuffer, nullptr);
+  EXPECT_FALSE(HaveWorkingBuffer());
   EXPECT_EQ(packageData, nullptr);
   EXPECT_TRUE(machine->process.memoryBlocks.empty()) << "the working buffer freed";
 }

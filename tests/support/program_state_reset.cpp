@@ -9,6 +9,7 @@
 #include "common/progress.h"
 #include "package/module_deployment.h"
 #include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "registration/preload_list.h"
 #include "security/command_capture.h"
 #include "settings/settings_files.h"
@@ -41,8 +42,7 @@ void ResetWindowsAndProgress() {
 }
 
 void ResetInstallationState() {
-  if (workingBuffer) FreeWorkingBuffer();
-  workingBufferHandle = NULL;
+  FreeWorkingBuffer();
   packageData = NULL;
   packageSize = 0;
   backupState = 0;
