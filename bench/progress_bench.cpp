@@ -48,7 +48,9 @@ double TimeExtraction(sim::Machine &machine) {
   barsDrawn = 0;
   ResetProgress(110);
   const Clock::time_point start = Clock::now();
-  if (!ExtractArchive(packageData, packageSize, WorkingBufferRegion(kUnpackScratch).bytes, kUnpackScratch.size, nullptr)) std::exit(1);
+  if (!ExtractArchive(carriedPackage.data, carriedPackage.size, WorkingBufferRegion(kUnpackScratch).bytes,
+                      kUnpackScratch.size, nullptr))
+    std::exit(1);
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   machine.events.Clear();
   return seconds;
@@ -56,7 +58,7 @@ double TimeExtraction(sim::Machine &machine) {
 
 // With the window installing and the bar drawn, or as the windowless run.
 void DrawProgress(bool drawn) {
-  runMode = drawn ? kRunModeWizard : kRunModeWindowless;
+  program.runMode = drawn ? kRunModeWizard : kRunModeWindowless;
   if (drawn) SetProgressHooks(CountAndDraw, RepaintInstallScreen);
   else SetProgressHooks(nullptr, nullptr);
 }
@@ -74,11 +76,11 @@ int main(int argc, char **argv) {
   DetectWindows();
   ComputeInstallDir();
   HINSTANCE instance = GetModuleHandleA(nullptr);
-  if (!RegisterMainWindowClass(instance) || !CreateMainWindow(instance, SW_SHOWNORMAL) || !packageData) {
+  if (!RegisterMainWindowClass(instance) || !CreateMainWindow(instance, SW_SHOWNORMAL) || !carriedPackage.data) {
     std::fprintf(stderr, "progress_bench: cannot open the wizard with %s\n", package.c_str());
     return 1;
   }
-  wizardState = 7;
+  program.wizardState = 7;
   // The two kinds of run take turns, so that neither gains from going first.
   double drawn = 1e9, counted = 1e9;
   int bars = 0;
@@ -89,7 +91,7 @@ int main(int argc, char **argv) {
     DrawProgress(false);
     counted = std::min(counted, TimeExtraction(*machine));
   }
-  std::printf("package: %s, %u bytes\n", package.c_str(), static_cast<unsigned>(packageSize));
+  std::printf("package: %s, %u bytes\n", package.c_str(), static_cast<unsigned>(carriedPackage.size));
   std::printf("extraction with the bar drawn: %.3f s (%d bars)\n", drawn, bars);
   std::printf("extraction without a window:   %.3f s\n", counted);
   std::printf("ratio drawn / without: %.2f, best of %d runs\n", drawn / counted, runs);

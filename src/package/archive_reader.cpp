@@ -93,7 +93,7 @@ int ExtractSelectedEntries(const BYTE *archive, DWORD length, const char *folder
   while (NextArchiveEntry(&walk, &entry)) {
     // The name stays at the start of the scratch area for the message.
     CopyEntryName(&entry, (char *)scratch, kScratchContentOffset);
-    if (selected && !selected((const char *)scratch)) ++passedOver;
+    if (selected && !selected(folder, (const char *)scratch)) ++passedOver;
     else if (ExtractEntry(&entry, folder, scratch, scratchSize)) ++written;
     else ReportFailedEntry((const char *)scratch, ++failures);
     AdvanceProgress(1);
@@ -106,7 +106,7 @@ int ExtractSelectedEntries(const BYTE *archive, DWORD length, const char *folder
 // The first package entry named `name`; 0 when there is none.
 static int FindPackageEntry(const char *name, ArchiveEntry *entry) {
   ArchiveWalk walk;
-  BeginArchiveWalk(&walk, packageData, packageSize);
+  BeginArchiveWalk(&walk, carriedPackage.data, carriedPackage.size);
   while (NextArchiveEntry(&walk, entry))
     if (EntryNameIs(entry, name)) return 1;
   return 0;
@@ -116,7 +116,7 @@ BufferRegion LoadPackageEntry(const char *name) {
   const BufferRegion scratch = WorkingBufferRegion(kUnpackScratch);
   if (!scratch.bytes) return scratch;
   const BufferRegion content = {scratch.bytes + kScratchContentOffset, scratch.size - kScratchContentOffset};
-  if (!packageData) return content;
+  if (!carriedPackage.data) return content;
   content.bytes[0] = 0;
   content.bytes[1] = 0;
   ArchiveEntry entry;

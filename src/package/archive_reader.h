@@ -30,8 +30,8 @@ const DWORD kScratchReserve = 44;
 // stops at a header without "CF" or one whose data would pass `length`.
 int ExtractArchive(const BYTE *archive, DWORD length, BYTE *scratch, DWORD scratchSize, DWORD *writtenCount);
 
-// Which entries to unpack, by name: 1 for those to write.
-typedef int (*EntrySelector)(const char *name);
+// Which entries to unpack into `folder`, by name: 1 for those to write.
+typedef int (*EntrySelector)(const char *folder, const char *name);
 // ExtractArchive into `folder` (ending in a backslash), of the entries
 // `selected` takes (every entry when it is null). An entry passed over is
 // neither written nor a failure, and advances the progress as any other.

@@ -61,7 +61,8 @@ int CompactedEntryInstalled(const BYTE *archive, DWORD length, const char *folde
     const DWORD compacted = CompactPhraseList(content, (uint32_t)inflated) + kPhraseListTrailerSize;
     Md5Hex(content, compacted, digest);
     char path[MAX_PATH], installed[kDigestFieldSize];
-    return JoinPath(path, sizeof path, folder, name) && FileMd5Hex(path, installed) == compacted && strncmp(installed, digest, kDigestFieldSize) == 0;
+    return JoinPath(path, sizeof path, folder, name) && FileMd5Hex(path, installed) == compacted &&
+           strncmp(installed, digest, kDigestFieldSize) == 0;
   }
   return 0;
 }

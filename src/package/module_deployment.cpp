@@ -61,19 +61,23 @@ void RemoveOldHelpers() {
   }
 }
 
-EarlierDataQuestion earlierDataQuestion = 0;
-EntrySelector unpackSelector = 0;
+// What the shell installed (SetEarlierDataQuestion, SetUnpackSelector).
+struct DeploymentHooks {
+  EarlierDataQuestion earlierDataQuestion;
+  EntrySelector unpackSelector;
+};
+DeploymentHooks hooks;
 
 // 0 when not a single entry was unpacked.
 int UnpackPackage() {
   DWORD written = 0;
   const BufferRegion scratch = WorkingBufferRegion(kUnpackScratch);
-  if (!ExtractSelectedEntries(packageData, packageSize, installDir, unpackSelector, scratch.bytes, scratch.size,
-                              &written)) {
+  if (!ExtractSelectedEntries(carriedPackage.data, carriedPackage.size, installDir, hooks.unpackSelector,
+                              scratch.bytes, scratch.size, &written)) {
     ShowFailure(kUnpackIncompleteText, kEditionSetupCaption);
     return written > 0;
   }
-  if (earlierDataQuestion) earlierDataQuestion();
+  if (hooks.earlierDataQuestion) hooks.earlierDataQuestion();
   return 1;
 }
 
@@ -105,7 +109,7 @@ void ArrangeTsfModules() {
 }
 
 void ArrangeModules() {
-  if (interfaceChoice == 1)
+  if (program.interfaceChoice == 1)
     ArrangeTsfModules();
   else
     RemoveInstalled(kTsfModules);
@@ -134,12 +138,14 @@ const char *ImeSource(int pass, const char *simplified, const char *traditional,
 
 }  // namespace
 
-void SetEarlierDataQuestion(EarlierDataQuestion question) { earlierDataQuestion = question; }
+void SetEarlierDataQuestion(EarlierDataQuestion question) { hooks.earlierDataQuestion = question; }
 
-void SetUnpackSelector(EntrySelector selected) { unpackSelector = selected; }
+void SetUnpackSelector(EntrySelector selected) { hooks.unpackSelector = selected; }
+
+void ResetDeploymentHooks() { hooks = DeploymentHooks(); }
 
 int CheckPackageUsable() {
-  if (ArchiveHasEntries(packageData, packageSize)) return 1;
+  if (ArchiveHasEntries(carriedPackage.data, carriedPackage.size)) return 1;
   ShowFailure(kUnpackIncompleteText, kEditionSetupCaption);
   return 0;
 }
@@ -157,7 +163,7 @@ int DeployFiles(int pass) {
   AdvanceProgress(2);
   ArrangeModules();
   AdvanceProgress(1);
-  if (interfaceChoice == 1) {
+  if (program.interfaceChoice == 1) {
     CopyTsfModules();
   } else {
     DeployImeModule(pass);

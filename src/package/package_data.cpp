@@ -1,11 +1,6 @@
 #include "package/package_data.h"
 
-const BYTE *packageData = NULL;
-DWORD packageSize = 0;
-
-namespace {
-HGLOBAL packageResource = NULL;
-}
+PackageState carriedPackage;
 
 int LoadPackageResource() {
   HRSRC resource = FindResourceA(NULL, "KELTVOZ", "VOZ");
@@ -13,15 +8,13 @@ int LoadPackageResource() {
   HGLOBAL loaded = LoadResource(NULL, resource);
   const BYTE *bytes = loaded ? (const BYTE *)LockResource(loaded) : NULL;
   if (!bytes) return 0;
-  packageResource = loaded;
-  packageData = bytes;
-  packageSize = SizeofResource(NULL, resource);
+  carriedPackage.resource = loaded;
+  carriedPackage.data = bytes;
+  carriedPackage.size = SizeofResource(NULL, resource);
   return 1;
 }
 
 void ReleasePackageResource() {
-  if (packageResource) FreeResource(packageResource);
-  packageResource = NULL;
-  packageData = NULL;
-  packageSize = 0;
+  if (carriedPackage.resource) FreeResource(carriedPackage.resource);
+  carriedPackage = PackageState();
 }

@@ -5,14 +5,17 @@
 
 #include "platform/win32.h"
 
-// The locked resource "KELTVOZ" of type "VOZ" (an archive) and its size in
-// bytes; null and 0 when the program carries no package.
-extern const BYTE *packageData;
-extern DWORD packageSize;
+struct PackageState {
+  // The locked resource "KELTVOZ" of type "VOZ" (an archive) and its size in
+  // bytes; null and 0 when the program carries no package.
+  const BYTE *data = NULL;
+  DWORD size = 0;
+  HGLOBAL resource = NULL;
+};
+extern PackageState carriedPackage;
 
-// Finds, loads and locks the package resource into packageData and
-// packageSize. Returns 1 on success; on failure both stay null and 0.
+// Finds, loads and locks the package resource into carriedPackage.data and
+// carriedPackage.size. Returns 1 on success; on failure both stay null and 0.
 int LoadPackageResource();
-// Lets the package resource go; packageData is null and packageSize 0
-// afterwards.
+// Lets the package resource go; no package afterwards, as at start.
 void ReleasePackageResource();

@@ -13,16 +13,16 @@ const DWORD kLayoutIdStep = 0x10000;
 
 }  // namespace
 
-const char *LayoutLanguagePart() { return windowsFacts.codePage == kTraditionalCodePage ? "404" : "804"; }
+const char *LayoutLanguagePart(int codePage) { return codePage == kTraditionalCodePage ? "404" : "804"; }
 
-void ReplaceLanguagePart(char *id, int size) {
+void ReplaceLanguagePart(char *id, int size, int codePage) {
   const int length = lstrlenA(id);
   id[length >= 3 ? length - 3 : 0] = '\0';
-  AppendText(id, size, LayoutLanguagePart());
+  AppendText(id, size, LayoutLanguagePart(codePage));
 }
 
-int MakeNewLayoutId(DWORD largest, char *id, int size) {
-  const DWORD floor = windowsFacts.codePage == kTraditionalCodePage ? kLayoutIdFloorBig5 : kLayoutIdFloor;
+int MakeNewLayoutId(DWORD largest, int codePage, char *id, int size) {
+  const DWORD floor = codePage == kTraditionalCodePage ? kLayoutIdFloorBig5 : kLayoutIdFloor;
   const DWORD base = largest < floor ? floor : largest;
   // Past FFFF the sum would wrap to a small id such as 00000804, which
   // names a keyboard of the system.
@@ -31,7 +31,7 @@ int MakeNewLayoutId(DWORD largest, char *id, int size) {
   wsprintfA(text, "%lx", base + kLayoutIdStep);
   SetLayoutIdCase(text, 1);
   CopyText(id, size, text);
-  ReplaceLanguagePart(id, size);
+  ReplaceLanguagePart(id, size, codePage);
   return 1;
 }
 

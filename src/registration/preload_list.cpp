@@ -11,11 +11,7 @@ const char kPreloadParentKey[] = "keyboard layout";
 const char kPreloadSubkey[] = "preload";
 const char kPreloadKey9x[] = "keyboard layout\\preload";
 
-char preloadTable[kMaxPreloadPositions][kPreloadIdSize];
-int preloadCount = 0;
-char layoutTextTable[kMaxPreloadPositions][kLayoutTextSize];
-int ownPreloadPosition = 0;
-int ownEntryFoundFlag = 0;
+PreloadList preloadList;
 
 namespace {
 
@@ -55,10 +51,10 @@ int Read9xList() {
     PositionName(name, position);
     HKEY key = NULL;
     if (RegOpenKeyExA(preload, name, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
-      preloadCount = position - 1;
+      preloadList.count = position - 1;
       break;
     }
-    ReadId(key, NULL, preloadTable[position - 1]);
+    ReadId(key, NULL, preloadList.table[position - 1]);
     RegCloseKey(key);
   }
   RegCloseKey(preload);
@@ -74,8 +70,8 @@ int ReadNtList() {
     for (int position = 1; position <= kMaxPreloadPositions; ++position) {
       char name[16];
       PositionName(name, position);
-      if (!ReadId(preload, name, preloadTable[position - 1])) {
-        preloadCount = position - 1;
+      if (!ReadId(preload, name, preloadList.table[position - 1])) {
+        preloadList.count = position - 1;
         break;
       }
     }
@@ -90,14 +86,14 @@ int ReadNtList() {
 int ReadLayoutTexts() {
   HKEY layouts = NULL;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyboardLayoutsKey, 0, KEY_READ, &layouts) != ERROR_SUCCESS) return 0;
-  for (int i = 0; i < preloadCount; ++i) {
+  for (int i = 0; i < preloadList.count; ++i) {
     HKEY entry = NULL;
-    if (RegOpenKeyExA(layouts, preloadTable[i], 0, KEY_ALL_ACCESS, &entry) != ERROR_SUCCESS) continue;
+    if (RegOpenKeyExA(layouts, preloadList.table[i], 0, KEY_ALL_ACCESS, &entry) != ERROR_SUCCESS) continue;
     char text[kLayoutTextSize];
     DWORD size = sizeof text - 1;  // the table entry keeps its terminator
     if (RegQueryValueExA(entry, "layout text", NULL, NULL, (LPBYTE)text, &size) == ERROR_SUCCESS) {
-      ZeroMemory(layoutTextTable[i], kLayoutTextSize);
-      memcpy(layoutTextTable[i], text, size);
+      ZeroMemory(preloadList.layoutTexts[i], kLayoutTextSize);
+      memcpy(preloadList.layoutTexts[i], text, size);
     }
     RegCloseKey(entry);
   }
@@ -167,7 +163,7 @@ int ThreadUsesProduct() {
 // after offering (not on 64-bit Windows) to make another input method the
 // default for the next attempt.
 int RefuseAsDefault() {
-  if (preloadCount < 2) {
+  if (preloadList.count < 2) {
     Show(kOnlyInputMethodText, MB_OK);
     return 0;
   }
@@ -264,22 +260,24 @@ int AddTo9xPreloadList(const char *id, int length) {
 
 }  // namespace
 
+void ResetPreloadList() { preloadList = PreloadList(); }
+
 int ReadPreloadList() {
-  preloadCount = 0;
+  preloadList.count = 0;
   if (!(windowsFacts.windows9xFamily ? Read9xList() : ReadNtList())) return 0;
   if (!ReadLayoutTexts()) return 0;
-  return preloadCount;
+  return preloadList.count;
 }
 
 int FindOwnPreloadEntry() {
-  ownEntryFoundFlag = 0;
-  ownPreloadPosition = 0;
-  preloadCount = 0;
+  preloadList.ownEntryFound = 0;
+  preloadList.ownPosition = 0;
+  preloadList.count = 0;
   if (ReadPreloadList() == 0) return 0;
-  for (int i = 0; i < preloadCount; ++i) {
-    if (BeginsWith(layoutTextTable[i], kProductText)) {
-      ownPreloadPosition = i + 1;
-      ownEntryFoundFlag = kOwnEntryFound;
+  for (int i = 0; i < preloadList.count; ++i) {
+    if (BeginsWith(preloadList.layoutTexts[i], kProductText)) {
+      preloadList.ownPosition = i + 1;
+      preloadList.ownEntryFound = kOwnEntryFound;
       return 1;
     }
   }
@@ -287,24 +285,25 @@ int FindOwnPreloadEntry() {
 }
 
 void MoveOwnEntryToSecond() {
-  if (ownEntryFoundFlag != kOwnEntryFound || preloadCount < 3 || ownPreloadPosition < 3 ||
+  if (preloadList.ownEntryFound != kOwnEntryFound || preloadList.count < 3 || preloadList.ownPosition < 3 ||
       windowsFacts.osMajorVersion > 5)
     return;
-  MoveEntryToSecond(preloadTable, ownPreloadPosition);
+  MoveEntryToSecond(preloadList.table, preloadList.ownPosition);
   PreloadWrite writes[kMaxPreloadPositions];
   int count = 0;
-  for (int position = 2; position <= preloadCount; ++position) writes[count++] = {position, preloadTable[position - 1]};
+  for (int position = 2; position <= preloadList.count; ++position)
+    writes[count++] = {position, preloadList.table[position - 1]};
   WritePreloadPositions(writes, count);
 }
 
 void SwapFirstTwoPreloadEntries() {
-  const PreloadWrite writes[] = {{1, preloadTable[1]}, {2, preloadTable[0]}};
+  const PreloadWrite writes[] = {{1, preloadList.table[1]}, {2, preloadList.table[0]}};
   WritePreloadPositions(writes, 2);
 }
 
 int CheckDefaultInputMethod() {
   FindOwnPreloadEntry();
-  if (ownEntryFoundFlag == kOwnEntryFound && ownPreloadPosition == 1) return RefuseAsDefault();
+  if (preloadList.ownEntryFound == kOwnEntryFound && preloadList.ownPosition == 1) return RefuseAsDefault();
   if (ThreadUsesProduct()) {
     Show(kEditionDefaultText, MB_OK);
     return 0;

@@ -150,7 +150,7 @@ int RegisterTextService() {
 }
 
 void CheckTextServiceFiles() {
-  if (interfaceChoice == 1) {
+  if (program.interfaceChoice == 1) {
     if (windowsFacts.bitness == 64) {
       if (!CopyMatches("vorlsrf.dll", kTargetSyswow64) || !CopyMatches("vorlsrf6.dll", kTargetNativeSystem)) return;
     } else if (!CopyMatches("vorlsrf.dll", kTargetSystem)) {
@@ -161,7 +161,7 @@ void CheckTextServiceFiles() {
 }
 
 void VerifyTextServiceRegistration() {
-  if (interfaceChoice != 1 || windowsFacts.windows10 != 1) {
+  if (program.interfaceChoice != 1 || windowsFacts.windows10 != 1) {
     RunDirectoryHelper();
     return;
   }

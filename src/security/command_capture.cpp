@@ -16,8 +16,6 @@ bool IsBlankOrLineEnd(char c) { return c != '\0' && (unsigned char)c <= 0x20; }
 
 }  // namespace
 
-char capturedOutput[kCapturedOutputSize];
-
 int RunAndCapture(const char *command, char *output, int size) {
   if (size > 0) output[0] = '\0';
   FILE *pipe = _popen(command, "rt");
@@ -47,6 +45,7 @@ int ListingShowsAppPackagesFullAccess(const char *listing) {
 int AppPackagesHaveFullAccess() {
   char command[kSystemDirSize + MAX_PATH];
   if (!FormatSystemToolCommand(command, sizeof command, "icacls.exe", "C:\\Progra~1\\morvak8")) return 0;
-  if (!RunAndCapture(command, capturedOutput, kCapturedOutputSize)) return 0;
-  return ListingShowsAppPackagesFullAccess(capturedOutput);
+  char output[kCapturedOutputSize];
+  if (!RunAndCapture(command, output, sizeof output)) return 0;
+  return ListingShowsAppPackagesFullAccess(output);
 }

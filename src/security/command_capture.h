@@ -3,9 +3,8 @@
 // installation directory for full access of application packages.
 #pragma once
 
-// The program-wide buffer that receives a command's output.
+// The most of a command's output that is kept.
 const int kCapturedOutputSize = 10000;
-extern char capturedOutput[kCapturedOutputSize];
 
 // Runs `command` through the command interpreter and reads its standard
 // output to the end, in text mode (each line end arrives as one newline) and

@@ -105,7 +105,7 @@ const char *FirstFailedCheck(const ReportRegions *regions) {
   if (!FilePasses(regions, "FR1--%x;", ProbeAnyOf(kWubiDictionaries, regions->probe))) return kReportNoWubiDictionary;
   if (!FilePasses(regions, "FR2--%x;", ProbeAnyOf(kPinyinDictionaries, regions->probe)))
     return kReportNoPinyinDictionary;
-  const char *module = interfaceChoice == 1 ? "vorlsrf6.dll" : "morvak4.ime";
+  const char *module = program.interfaceChoice == 1 ? "vorlsrf6.dll" : "morvak4.ime";
   if (!FilePasses(regions, "FR3--%x;", ProbeInstalledFile(module, regions->probe))) return kReportModuleMissing;
   // Before Windows 10 the input method works without that access.
   if (!AppPackagesHaveFullAccess() && windowsFacts.windows10 == 1) return kReportDirectoryAccess;
@@ -142,10 +142,12 @@ int ShowInstallReport() {
   return conclusion != NULL;
 }
 
+void ResetInstallDirScan() { installDirScan = InstallDirScan(); }
+
 void ScanInstallDir() {
   char previous[MAX_PATH];
   const DWORD kept = GetCurrentDirectoryA(sizeof previous, previous);
-  installDirScan = InstallDirScan{0, 0, 0, 0};
+  ResetInstallDirScan();
   installDirScan.directoryFlag = DirectoryFlag(CountEntries());
   if (kept > 0 && kept < sizeof previous) SetCurrentDirectoryA(previous);
 }

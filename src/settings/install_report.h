@@ -16,6 +16,8 @@ struct InstallDirScan {
   BYTE directoryFlag;
 };
 extern InstallDirScan installDirScan;
+// Nothing counted, as at start.
+void ResetInstallDirScan();
 
 // A probed file is present when it opened and gave its first 20 bytes.
 const int kProbeSize = 20;

@@ -29,13 +29,11 @@ const UINT kFinishTimerPeriod = 1600;
 // method refused, and the program ends.
 int PassesDefaultInputMethodCheck(HWND window, int *skipConflicts) {
   *skipConflicts = 0;
-  if (interfaceChoice == 1) {
-    conflictCount = FindTextServiceInSortOrder();
-    *skipConflicts = conflictCount == 0;
+  if (program.interfaceChoice == 1) {
+    *skipConflicts = FindTextServiceInSortOrder() == 0;
     return 1;
   }
-  conflictCount = CheckDefaultInputMethod();
-  if (conflictCount != 0) return 1;
+  if (CheckDefaultInputMethod() != 0) return 1;
   PostMessageA(window, WM_DESTROY, 0, 0);
   return 0;
 }
@@ -47,15 +45,15 @@ int PassesDefaultInputMethodCheck(HWND window, int *skipConflicts) {
 int NoProgramHoldsInputMethod(HWND window) {
   SetStageCode(1002);
   FindConflictingPrograms();
-  if (conflictCount > 0) {
+  if (conflicts.count > 0) {
     MessageBoxW(NULL, ConflictMessageText(), kProductCaptionW, MB_OK);
-    wizardState = 6;
+    program.wizardState = 6;
     InvalidateRect(window, NULL, FALSE);
     return 0;
   }
   SetStageCode(1003);
   ProbeImeSharedMemory();
-  if (conflictCount != 0) MessageBoxW(NULL, kSharedMemoryText, kProductCaptionW, MB_OK);
+  if (conflicts.count != 0) MessageBoxW(NULL, kSharedMemoryText, kProductCaptionW, MB_OK);
   return 1;
 }
 
@@ -69,8 +67,8 @@ void StartProductHelper() {
 }
 
 void ShowFinishScreen(HWND window) {
-  wizardState = 8;
-  SetWindowTextA(editFieldA, "");
+  program.wizardState = 8;
+  SetWindowTextA(program.editFieldA, "");
   InvalidateRect(window, NULL, FALSE);
 }
 
@@ -78,7 +76,7 @@ void FinishInstallation(HWND window) {
   SetStageCode(1006);
   if (windowsFacts.is64BitWindows) {
     ShowFinishScreen(window);
-    if (interfaceChoice == 0) {
+    if (program.interfaceChoice == 0) {
       SetTimer(window, kFinishTimer, kFinishTimerPeriod, NULL);
       return;
     }
@@ -105,7 +103,7 @@ void InstallUnderCrashGuard(HWND window) {
   WriteInputOptionsRecord();
   SetStageCode(1005);
   WriteInstallStamp();
-  if (backupState == 2) RestoreUserData();
+  if (userDataBackup.state == 2) RestoreUserData();
   StartProductHelper();
   FinishInstallation(window);
 }
@@ -115,7 +113,7 @@ void InstallUnderCrashGuard(HWND window) {
 // A crash anywhere in the installation shows the stage code, so that the
 // user's report names the stage that failed, and the process ends.
 void RunConfirmSequence(HWND window) {
-  wizardState = 7;
+  program.wizardState = 7;
   RunCrashGuarded(InstallUnderCrashGuard, window, stageCode, kEditionSetupCaption);
 }
 

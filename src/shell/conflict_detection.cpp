@@ -5,7 +5,7 @@
 #include "package/working_buffer.h"
 #include "platform/win32.h"
 
-int conflictCount = 0;
+ConflictState conflicts;
 
 namespace {
 
@@ -20,12 +20,9 @@ static_assert(kListLimit * sizeof(WCHAR) <= kConflictList.size, "the list fits i
 // A line: the number, its terminator and the title with its terminator.
 static_assert((16 + kTitleLength + 2) * sizeof(WCHAR) <= kConflictLine.size, "a line fits its region");
 
-// Windows that would have had a line had the list not been full.
-int unlistedCount = 0;
-
 WCHAR *BufferText(BufferLayout layout) { return (WCHAR *)WorkingBufferRegion(layout).bytes; }
 
-const char *WatchedClass() { return interfaceChoice == 1 ? "STATKELT" : "UIKELT"; }
+const char *WatchedClass() { return program.interfaceChoice == 1 ? "STATKELT" : "UIKELT"; }
 
 // The outermost window of the chain above `window`'s parent; null when it
 // has none.
@@ -41,13 +38,13 @@ void AddLine(HWND window) {
   if (!outermost) return;
   WCHAR *line = BufferText(kConflictLine);
   WCHAR *list = BufferText(kConflictList);
-  wsprintfW(line, kConflictLineFormat, conflictCount);
+  wsprintfW(line, kConflictLineFormat, conflicts.count);
   const int numberLength = lstrlenW(line);
   WCHAR *title = line + numberLength + 1;
   title[0] = 0;
   GetWindowTextW(outermost, title, kTitleLength + 1);
   if (lstrlenW(list) + numberLength + lstrlenW(title) + 2 >= kListLimit) {
-    ++unlistedCount;
+    ++conflicts.unlisted;
     return;
   }
   lstrcatW(list, line);
@@ -59,7 +56,7 @@ BOOL CALLBACK CheckWindow(HWND window, LPARAM) {
   char className[kClassNameSize] = "";
   GetClassNameA(window, className, kClassNameSize - 1);
   if (lstrcmpA(className, WatchedClass()) == 0) {
-    ++conflictCount;
+    ++conflicts.count;
     AddLine(window);
   }
   return TRUE;
@@ -67,9 +64,9 @@ BOOL CALLBACK CheckWindow(HWND window, LPARAM) {
 
 void ComposeMessage() {
   WCHAR *message = BufferText(kConflictMessage);
-  wsprintfW(message, kConflictHeadingFormat, conflictCount);
+  wsprintfW(message, kConflictHeadingFormat, conflicts.count);
   lstrcatW(message, BufferText(kConflictList));
-  if (unlistedCount > 0) wsprintfW(message + lstrlenW(message), kConflictMoreFormat, unlistedCount);
+  if (conflicts.unlisted > 0) wsprintfW(message + lstrlenW(message), kConflictMoreFormat, conflicts.unlisted);
   lstrcatW(message, L"\r\n");
   lstrcatW(message, L"\r\n");
   lstrcatW(message, kCloseProgramsText);
@@ -79,21 +76,22 @@ void ComposeMessage() {
 
 }  // namespace
 
+void ResetConflicts() { conflicts = ConflictState(); }
+
 void FindConflictingPrograms() {
-  conflictCount = 0;
-  unlistedCount = 0;
+  ResetConflicts();
   if (!HaveWorkingBuffer()) return;
   BufferText(kConflictList)[0] = 0;
   EnumWindows(CheckWindow, 0);
-  if (conflictCount > 0) ComposeMessage();
+  if (conflicts.count > 0) ComposeMessage();
 }
 
 const WCHAR *ConflictMessageText() { return BufferText(kConflictMessage); }
 
 void ProbeImeSharedMemory() {
-  conflictCount = 0;
-  HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, TRUE, interfaceChoice == 1 ? "morvakkelt80" : "morvakkelt");
+  conflicts.count = 0;
+  HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, TRUE, program.interfaceChoice == 1 ? "morvakkelt80" : "morvakkelt");
   if (!mapping) return;
   CloseHandle(mapping);
-  conflictCount = 1;
+  conflicts.count = 1;
 }

@@ -4,8 +4,13 @@
 
 #include "platform/win32.h"
 
-// The number of windows found, or 1/0 for the shared-memory probe.
-extern int conflictCount;
+struct ConflictState {
+  int count = 0;     // the number of windows found, or 1/0 for the shared-memory probe
+  int unlisted = 0;  // windows that would have had a line had the list not been full
+};
+extern ConflictState conflicts;
+// Nothing found, as at start.
+void ResetConflicts();
 
 // Counts the top-level windows of the class the chosen interface uses
 // ("STATKELT" for TSF, "UIKELT" for IME, exact letters). Each one with a

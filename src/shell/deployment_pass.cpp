@@ -18,7 +18,7 @@ int RunDeploymentPass(int pass) {
   SetUnpackSelector(UnpackTakes);
   // From here the package's defaults replace the user's files: the backup
   // is their only copy until it is restored.
-  if (pass == kFullPass && backupState >= 1) MarkBackupPending();
+  if (pass == kFullPass && userDataBackup.state >= 1) MarkBackupPending();
   if (!DeployFiles(pass)) return 0;
   if (pass == kFullPass) {
     WriteUninstallEntry();

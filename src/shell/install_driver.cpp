@@ -47,7 +47,7 @@ void OpenDirectoryAccess() {
 }
 
 void RegisterInputMethod() {
-  if (interfaceChoice == 1)
+  if (program.interfaceChoice == 1)
     RegisterTextService();
   else
     RegisterImeInterface();
@@ -84,8 +84,8 @@ InstallOutcome RunInstallDriver() {
   AdvanceProgress(1);
   WriteUserAgentMarker();
   AdvanceProgress(1);
-  if (wizardModeFlag == 0) WriteHelperAutostartEntry();
+  if (program.wizardModeFlag == 0) WriteHelperAutostartEntry();
   AdvanceProgress(1);
-  if (interfaceChoice == 0 && windowsFacts.is64BitWindows) StartHelper64();
+  if (program.interfaceChoice == 0 && windowsFacts.is64BitWindows) StartHelper64();
   return kInstalled;
 }

@@ -9,3 +9,5 @@ extern char stageCode[kStageCodeSize];
 
 // Overwrites the stage code with the text for `code`.
 void SetStageCode(int code);
+// No stage named yet, as at start.
+void ResetStageCode();

@@ -15,14 +15,14 @@ const int kNameLimit = 14;
 const int kPasswordLimit = 10;
 const int kPasswordLength = 6;
 
-char *ProfileText(int offset) { return (char *)profileRecord + offset; }
+char *ProfileText(int offset) { return (char *)program.profileRecord + offset; }
 
 
 // A failed check keeps the profile screen.
 void RejectProfile(const WCHAR *text) {
-  if (wizardState > 0) MessageBoxW(NULL, text, kSetupCaptionW, MB_OK);
-  wizardState = 1;
-  InvalidateRect(mainWindow, NULL, FALSE);
+  if (program.wizardState > 0) MessageBoxW(NULL, text, kSetupCaptionW, MB_OK);
+  program.wizardState = 1;
+  InvalidateRect(program.mainWindow, NULL, FALSE);
 }
 
 int ProfilePassesChecks() {
@@ -44,15 +44,15 @@ void CloseField(HWND field) {
 
 // From the profile screen on to the install screen, through states 2 and 5.
 void LeaveProfileScreen() {
-  CloseField(editFieldB);
-  CloseField(editFieldC);
-  CloseField(editFieldD);
-  wizardState = 5;
-  ShowWindow(editFieldA, SW_HIDE);
-  ShowWindow(editFieldA, SW_SHOW);
-  InvalidateRect(mainWindow, NULL, FALSE);
+  CloseField(program.editFieldB);
+  CloseField(program.editFieldC);
+  CloseField(program.editFieldD);
+  program.wizardState = 5;
+  ShowWindow(program.editFieldA, SW_HIDE);
+  ShowWindow(program.editFieldA, SW_SHOW);
+  InvalidateRect(program.mainWindow, NULL, FALSE);
   WriteSettingsFiles();
-  wizardState = 6;
+  program.wizardState = 6;
 }
 
 // A field's text cut to the limit ends within a character, not inside one.
@@ -85,26 +85,26 @@ void LoadProfile() {
   HANDLE file = JoinPath(path, sizeof path, installDir, "voyhgl0.dat") ? OpenPlainFile(path, GENERIC_READ, NULL)
                                                                        : INVALID_HANDLE_VALUE;
   if (file == INVALID_HANDLE_VALUE) {
-    SetWindowTextA(editFieldC, "");
-    SetWindowTextA(editFieldD, "");
-    SetWindowTextA(editFieldB, "");
+    SetWindowTextA(program.editFieldC, "");
+    SetWindowTextA(program.editFieldD, "");
+    SetWindowTextA(program.editFieldB, "");
     return;
   }
   DWORD read = 0;
-  ReadFile(file, profileRecord, kProfileRecordSize, &read, NULL);
+  ReadFile(file, program.profileRecord, kProfileRecordSize, &read, NULL);
   CloseHandle(file);
-  ShowStoredField(editFieldD, kProfilePhoneOffset, kProfileZeroOffset - kProfilePhoneOffset);
-  ShowStoredField(editFieldC, kProfileNameOffset, kProfilePhoneOffset - kProfileNameOffset);
-  SetWindowTextA(editFieldB, "");
+  ShowStoredField(program.editFieldD, kProfilePhoneOffset, kProfileZeroOffset - kProfilePhoneOffset);
+  ShowStoredField(program.editFieldC, kProfileNameOffset, kProfilePhoneOffset - kProfileNameOffset);
+  SetWindowTextA(program.editFieldB, "");
 }
 
 void ConfirmProfile() {
-  ReadField(editFieldD, kProfilePhoneOffset, kPhoneLimit);
-  ReadField(editFieldC, kProfileNameOffset, kNameLimit);
-  ReadField(editFieldB, kProfilePasswordOffset, kPasswordLimit);
-  if (wizardModeFlag == 0 && !ProfilePassesChecks()) return;
-  ++wizardState;
-  if (wizardState >= 2) LeaveProfileScreen();
+  ReadField(program.editFieldD, kProfilePhoneOffset, kPhoneLimit);
+  ReadField(program.editFieldC, kProfileNameOffset, kNameLimit);
+  ReadField(program.editFieldB, kProfilePasswordOffset, kPasswordLimit);
+  if (program.wizardModeFlag == 0 && !ProfilePassesChecks()) return;
+  ++program.wizardState;
+  if (program.wizardState >= 2) LeaveProfileScreen();
 }
 
 int ValidatePhoneNumber(const char *text) {

@@ -10,8 +10,7 @@
 #include "common/text_buffer.h"
 #include "common/texts.h"
 
-int backupState = 0;
-BackupRecord madeBackup;
+UserDataBackup userDataBackup;
 
 namespace {
 
@@ -50,21 +49,24 @@ int ParsePendingRecord(char *text, BackupRecord *record) {
 
 }  // namespace
 
+void ResetUserDataBackup() { userDataBackup = UserDataBackup(); }
+
 void AskToKeepEarlierData() {
-  if (backupState != 1) return;
-  if (runMode == kRunModeWindowless) {
-    backupState = 2;
+  if (userDataBackup.state != 1) return;
+  if (program.runMode == kRunModeWindowless) {
+    userDataBackup.state = 2;
     return;
   }
   const WCHAR *question = strcmp(installDir, previousInstallRecord) != 0 ? kKeepEarlierDataText : kKeepDataHereText;
-  if (MessageBoxW(NULL, question, kSetupCaptionW, MB_YESNO) == IDYES) backupState = 2;
+  if (MessageBoxW(NULL, question, kSetupCaptionW, MB_YESNO) == IDYES) userDataBackup.state = 2;
   else ClearBackupPending();
 }
 
 void MarkBackupPending() {
-  char path[MAX_PATH], text[sizeof madeBackup.folder + 64];
-  if (backupState < 1 || !PendingPath(path, sizeof path)) return;
-  wsprintfA(text, "%s %lu %s", madeBackup.digest, (unsigned long)madeBackup.size, madeBackup.folder);
+  char path[MAX_PATH], text[sizeof userDataBackup.made.folder + 64];
+  if (userDataBackup.state < 1 || !PendingPath(path, sizeof path)) return;
+  wsprintfA(text, "%s %lu %s", userDataBackup.made.digest, (unsigned long)userDataBackup.made.size,
+            userDataBackup.made.folder);
   ReplacePlainFile(path, text, (DWORD)lstrlenA(text));
 }
 

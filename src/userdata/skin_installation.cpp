@@ -13,7 +13,7 @@
 #include "userdata/backup_state.h"
 #include "userdata/user_data_backup.h"
 
-int skinChoice = 1;
+SkinDialogState skinDialog;
 
 namespace {
 
@@ -32,10 +32,6 @@ const char *const kSkinArchives[] = {"冷色瓷面.voz", "粉色瓷面.voz", "�
 const int kModeButtons[] = {101, 102, 106, 107};  // double-line, single-line, double window, Windows-like
 const int kSkinButtons[] = {110, 111, 112};
 const int kOkButton = 105;
-
-// The dialog's choices while it is open, one flag per radio button.
-int modeFlags[4];
-int skinFlags[3];
 
 // A path that does not fit stays empty, and names no file.
 void InstalledPath(char *path, int size, const char *name) { JoinPath(path, size, installDir, name); }
@@ -56,7 +52,7 @@ void CheckPackageFiles() {
   CopyText(Text(exempt), (int)exempt.size, kExemptFiles);
   AppendText(Text(exempt), (int)exempt.size, " ");
   AppendText(Text(exempt), (int)exempt.size, KeptInPlaceNames());
-  VerifyArchive(packageData, packageSize, Text(failures), (int)failures.size, Text(exempt));
+  VerifyArchive(carriedPackage.data, carriedPackage.size, Text(failures), (int)failures.size, Text(exempt));
   if (Text(failures)[0] != '\0') ShowFailures(failures, kPackageFilesFailedLine);
 }
 
@@ -98,8 +94,8 @@ int FirstSet(const int *flags, int count) {
 }
 
 void ShowDialogChoices(HWND dialog) {
-  for (int i = 0; i < 4; ++i) SendDlgItemMessageA(dialog, kModeButtons[i], BM_SETCHECK, modeFlags[i], 0);
-  for (int i = 0; i < 3; ++i) SendDlgItemMessageA(dialog, kSkinButtons[i], BM_SETCHECK, skinFlags[i], 0);
+  for (int i = 0; i < 4; ++i) SendDlgItemMessageA(dialog, kModeButtons[i], BM_SETCHECK, skinDialog.modeFlags[i], 0);
+  for (int i = 0; i < 3; ++i) SendDlgItemMessageA(dialog, kSkinButtons[i], BM_SETCHECK, skinDialog.skinFlags[i], 0);
 }
 
 // Sets the flag of the button `id` among `buttons` and clears the others;
@@ -114,27 +110,31 @@ int ChooseAmong(int *flags, const int *buttons, int count, int id) {
 
 void PlaceOverWizard(HWND dialog) {
   RECT wizard;
-  GetWindowRect(mainWindow, &wizard);
+  GetWindowRect(program.mainWindow, &wizard);
   SetWindowPos(dialog, NULL, wizard.left, wizard.top, 0, 0, SWP_NOSIZE);
 }
 
 }  // namespace
 
+void ResetSkinDialog() { skinDialog = SkinDialogState(); }
+
 INT_PTR CALLBACK SkinDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   if (message == WM_INITDIALOG) {
     PlaceOverWizard(dialog);
-    ChooseAmong(modeFlags, kModeButtons, 4, 106);
-    ChooseAmong(skinFlags, kSkinButtons, 3, 110);
+    ChooseAmong(skinDialog.modeFlags, kModeButtons, 4, 106);
+    ChooseAmong(skinDialog.skinFlags, kSkinButtons, 3, 110);
   } else if (message == WM_COMMAND) {
     const int id = LOWORD(wParam);
     if (id == kOkButton) {
       // Window modes are numbered in the order of their buttons.
-      windowModeChoice = FirstSet(modeFlags, 4);
-      skinChoice = FirstSet(skinFlags, 3);
+      program.windowModeChoice = FirstSet(skinDialog.modeFlags, 4);
+      skinDialog.skinChoice = FirstSet(skinDialog.skinFlags, 3);
       EndDialog(dialog, 0);
       return TRUE;
     }
-    if (!ChooseAmong(modeFlags, kModeButtons, 4, id) && !ChooseAmong(skinFlags, kSkinButtons, 3, id)) return FALSE;
+    if (!ChooseAmong(skinDialog.modeFlags, kModeButtons, 4, id) &&
+        !ChooseAmong(skinDialog.skinFlags, kSkinButtons, 3, id))
+      return FALSE;
   } else {
     return FALSE;
   }
@@ -163,13 +163,14 @@ int SkinFilesPresent() {
 void InstallSkin() {
   if (!HaveWorkingBuffer()) return;
   CheckPackageFiles();
-  if (backupState == 2 && SkinFilesPresent()) return;
-  windowModeChoice = 1;
-  skinChoice = 1;
+  if (userDataBackup.state == 2 && SkinFilesPresent()) return;
+  program.windowModeChoice = 1;
+  skinDialog.skinChoice = 1;
   const char *dialog = windowsFacts.codePage == kTraditionalCodePage ? "PYKEYB" : "PYKEY";
-  DialogBoxParamA(programInstance, dialog, mainWindow, SkinDialogProc, 0);
+  DialogBoxParamA(program.programInstance, dialog, program.mainWindow, SkinDialogProc, 0);
   char path[MAX_PATH];
-  InstalledPath(path, sizeof path, kSkinArchives[skinChoice >= 2 && skinChoice <= 3 ? skinChoice - 1 : 0]);
+  const int skin = skinDialog.skinChoice;
+  InstalledPath(path, sizeof path, kSkinArchives[skin >= 2 && skin <= 3 ? skin - 1 : 0]);
   // Nothing is read into the archive's region before the archive has opened:
   // until then the region holds the package check's failure text, which the
   // message of a missing archive goes on.

@@ -89,9 +89,9 @@ int RecordBackup(const char *path, const char *folder) {
   if (whole) Md5Hex(bytes, size, digest);
   FreeLockedBlock(block);
   if (!whole) return 0;
-  CopyText(madeBackup.folder, sizeof madeBackup.folder, folder);
-  madeBackup.size = size;
-  lstrcpynA(madeBackup.digest, digest, sizeof madeBackup.digest);
+  CopyText(userDataBackup.made.folder, sizeof userDataBackup.made.folder, folder);
+  userDataBackup.made.size = size;
+  lstrcpynA(userDataBackup.made.digest, digest, sizeof userDataBackup.made.digest);
   return 1;
 }
 
@@ -123,8 +123,8 @@ int FolderExists(const char *folder) {
 }  // namespace
 
 BackupResult BackupUserData() {
-  backupState = 0;
-  keptNames[0] = '\0';
+  userDataBackup.state = 0;
+  ResetKeptNames();
   const char *folder = previousInstallRecord;
   if (folder[0] == '\0' || FolderIsLink(folder) || !FolderExists(folder)) return kNothingToBackUp;
   if (!RecoverPendingBackup()) return kBackupImpossible;
@@ -134,10 +134,12 @@ BackupResult BackupUserData() {
     DeleteFileA(fresh);
     return kBackupImpossible;
   }
-  backupState = 1;
+  userDataBackup.state = 1;
   return kBackedUp;
 }
 
-int UnpackTakes(const char *name) { return !NameInList(keptNames, name); }
+int UnpackTakes(const char *, const char *name) { return !NameInList(keptNames, name); }
 
 const char *KeptInPlaceNames() { return keptNames; }
+
+void ResetKeptNames() { keptNames[0] = '\0'; }

@@ -23,6 +23,8 @@ BackupResult BackupUserData();
 // 0 for an entry the unpack and the restore must pass over, as the user's
 // file of that name is kept in place (see BackupUserData); 1 otherwise. An
 // EntrySelector.
-int UnpackTakes(const char *name);
+int UnpackTakes(const char *folder, const char *name);
 // The names kept in place, blank-separated, for the package check; "" for none.
 const char *KeptInPlaceNames();
+// None kept, as at start.
+void ResetKeptNames();

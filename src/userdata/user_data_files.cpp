@@ -42,5 +42,5 @@ int IsPackagesOwn(const char *folder, const char *name) {
       strncmp(digest, stored, kDigestTextLength) == 0)
     return 1;
   const BufferRegion scratch = WorkingBufferRegion(kUnpackScratch);
-  return CompactedEntryInstalled(packageData, packageSize, folder, name, scratch.bytes, scratch.size);
+  return CompactedEntryInstalled(carriedPackage.data, carriedPackage.size, folder, name, scratch.bytes, scratch.size);
 }

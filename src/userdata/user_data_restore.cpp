@@ -22,9 +22,6 @@ namespace {
 
 const char kPhraseListBackup[] = "vorlcyzk.bak";
 
-// The folder a recovery writes back into, for its entry selector.
-const char *recoveryFolder = "";
-
 // The backup `record` describes, read whole into a new block: null unless it
 // is a plain file of exactly the recorded length whose digest matches. A
 // file of another length is not read at all.
@@ -46,18 +43,20 @@ BYTE *ReadCheckedBackup(const BackupRecord &record, HGLOBAL *block) {
   return NULL;
 }
 
-int SelectedForRestore(const char *name) { return IsUserDataEntry(name) && UnpackTakes(name); }
+int SelectedForRestore(const char *folder, const char *name) {
+  return IsUserDataEntry(name) && UnpackTakes(folder, name);
+}
 
 // Missing, empty, or as the package has it: not the user's since.
-int SelectedForRecovery(const char *name) {
+int SelectedForRecovery(const char *folder, const char *name) {
   if (!IsUserDataEntry(name)) return 0;
   char path[MAX_PATH];
-  JoinPath(path, sizeof path, recoveryFolder, name);
+  JoinPath(path, sizeof path, folder, name);
   DWORD size = 0;
   HANDLE file = OpenPlainFile(path, GENERIC_READ, &size);
   if (file == INVALID_HANDLE_VALUE) return 1;
   CloseHandle(file);
-  return size == 0 || IsPackagesOwn(recoveryFolder, name);
+  return size == 0 || IsPackagesOwn(folder, name);
 }
 
 // The phrase list comes back compacted; it counts as restored when it is
@@ -79,7 +78,7 @@ int ReportRestore(const BYTE *archive, DWORD length) {
     ShowFailure(failures, kProductCaption);
     return 0;
   }
-  if (runMode == kRunModeWindowless) return 1;
+  if (program.runMode == kRunModeWindowless) return 1;
   WCHAR text[64];
   wsprintfW(text, kEarlierDataRestoredFormat, passed);
   MessageBoxW(NULL, text, kProductCaptionW, MB_OK);
@@ -89,9 +88,9 @@ int ReportRestore(const BYTE *archive, DWORD length) {
 // The backup beside the new installation too, as the record names it from
 // now on.
 void CopyBackupHere() {
-  if (strcmp(installDir, madeBackup.folder) == 0) return;
+  if (strcmp(installDir, userDataBackup.made.folder) == 0) return;
   char from[MAX_PATH], to[MAX_PATH];
-  JoinPath(from, sizeof from, madeBackup.folder, kBackupArchiveName);
+  JoinPath(from, sizeof from, userDataBackup.made.folder, kBackupArchiveName);
   JoinPath(to, sizeof to, installDir, kBackupArchiveName);
   CopyPlainFile(from, to);
 }
@@ -99,17 +98,18 @@ void CopyBackupHere() {
 }  // namespace
 
 void RestoreUserData() {
-  if (backupState != 2 || !HaveWorkingBuffer()) return;
+  if (userDataBackup.state != 2 || !HaveWorkingBuffer()) return;
   HGLOBAL block;
-  BYTE *archive = ReadCheckedBackup(madeBackup, &block);
+  BYTE *archive = ReadCheckedBackup(userDataBackup.made, &block);
   if (!archive) {
     ShowFailure(kEarlierDataFailedLine, kProductCaption);
     return;
   }
   CopyBackupHere();
   const BufferRegion scratch = WorkingBufferRegion(kUnpackScratch);
-  ExtractSelectedEntries(archive, madeBackup.size, installDir, SelectedForRestore, scratch.bytes, scratch.size, NULL);
-  if (ReportRestore(archive, madeBackup.size)) ClearBackupPending();
+  ExtractSelectedEntries(archive, userDataBackup.made.size, installDir, SelectedForRestore, scratch.bytes, scratch.size,
+                         NULL);
+  if (ReportRestore(archive, userDataBackup.made.size)) ClearBackupPending();
   FreeLockedBlock(block);
 }
 
@@ -119,10 +119,8 @@ int RecoverPendingBackup() {
   HGLOBAL block;
   const BufferRegion scratch = WorkingBufferRegion(kUnpackScratch);
   BYTE *archive = scratch.bytes && !FolderIsLink(pending.folder) ? ReadCheckedBackup(pending, &block) : NULL;
-  recoveryFolder = pending.folder;
   const int recovered = !archive || ExtractSelectedEntries(archive, pending.size, pending.folder, SelectedForRecovery,
                                                            scratch.bytes, scratch.size, NULL);
-  recoveryFolder = "";
   if (archive) FreeLockedBlock(block);
   if (recovered) ClearBackupPending();
   return recovered;

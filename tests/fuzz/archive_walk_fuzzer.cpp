@@ -19,10 +19,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   ExtractArchive(data, length, WorkingBufferRegion(kSkinUnpackScratch).bytes, kSkinUnpackScratch.size, nullptr);
   char failure[4096];
   VerifyArchive(data, length, failure, sizeof failure, "vorl320.ime setupw64.exe");
-  packageData = data;
-  packageSize = length;
+  carriedPackage.data = data;
+  carriedPackage.size = length;
   LoadPackageEntry("kelt1.bmp");
-  packageData = nullptr;
+  carriedPackage.data = nullptr;
   fuzz_machine::Finish(machine);
   return 0;
 }

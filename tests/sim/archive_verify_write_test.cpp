@@ -104,7 +104,9 @@ TEST_F(AppendToArchiveTest, BuildsALongArchiveThatExtractsBack) {
   EXPECT_EQ(archive.size(), total);
   EXPECT_EQ(archive.substr(10, 56), LongEntry("one.voh", "1111").substr(0, 56));
   for (const auto &file : files) machine_->files.WriteFile(kInstallDir + file[0], "overwritten");
-  EXPECT_EQ(ExtractArchive(BytesOf(archive), total, WorkingBufferRegion(kUnpackScratch).bytes, kUnpackScratch.size, nullptr), 1);
+  EXPECT_EQ(
+      ExtractArchive(BytesOf(archive), total, WorkingBufferRegion(kUnpackScratch).bytes, kUnpackScratch.size, nullptr),
+      1);
   for (const auto &file : files) EXPECT_EQ(InstalledFile(file[0]), file[1]);
 }
 
@@ -140,7 +142,9 @@ TEST_F(AppendToArchiveTest, IncompressibleFilesGoInLinkedOnesDoNot) {
   EXPECT_EQ(Append("link.txt"), 0);
   EXPECT_EQ(Append("hard.txt"), 0);
   const std::string archive = ArchiveBytes();
-  EXPECT_EQ(ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()), WorkingBufferRegion(kUnpackScratch).bytes, kUnpackScratch.size, nullptr), 1);
+  EXPECT_EQ(ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()),
+                           WorkingBufferRegion(kUnpackScratch).bytes, kUnpackScratch.size, nullptr),
+            1);
   EXPECT_EQ(InstalledFile("noise.dat"), noise);
 }
 
@@ -149,7 +153,9 @@ TEST_F(AppendToArchiveTest, EmptyFileIsAddedButDoesNotExtract) {
   EXPECT_EQ(Append("empty.txt"), 1);
   const std::string archive = ArchiveBytes();
   EXPECT_EQ(archive.substr(62, 4), Le32(static_cast<uint32_t>(Compress("").size())));
-  EXPECT_EQ(ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()), WorkingBufferRegion(kUnpackScratch).bytes, kUnpackScratch.size, nullptr), 0);
+  EXPECT_EQ(ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()),
+                           WorkingBufferRegion(kUnpackScratch).bytes, kUnpackScratch.size, nullptr),
+            0);
 }
 
 struct CorruptArchive {

@@ -42,22 +42,22 @@ TEST_F(ConflictDetection, ListsEachWindowOfTheClassUnderItsOutermostTitle) {
           "window = UIKELT | nested | owner 2\n"
           "window = uikelt | other case | owner 1\n"
           "window = STATKELT | status | owner 1\n");
-  interfaceChoice = 0;
+  program.interfaceChoice = 0;
   FindConflictingPrograms();
-  EXPECT_EQ(conflictCount, 3);
+  EXPECT_EQ(conflicts.count, 3);
   EXPECT_EQ(BufferText(kConflictMessage), u8"智能Qelvo安装软件检测到有下列 3 个软件在使用智能Qelvo输入法:\r\n\r\n"
                            u8"　　1：记事本\r\n　　3：记事本\r\n\r\n\r\n请关闭上述软件后再继续安装！\r\n"
                            u8"如无法关闭，则请将智能Qelvo设置为非默认输入法后，重新启动机器进行安装！");
-  interfaceChoice = 1;
+  program.interfaceChoice = 1;
   FindConflictingPrograms();
-  EXPECT_EQ(conflictCount, 1);
+  EXPECT_EQ(conflicts.count, 1);
   EXPECT_EQ(BufferText(kConflictList), u8"　　1：记事本\r\n");
 }
 
 TEST_F(ConflictDetection, NoWindowOfTheClassComposesNothing) {
   Windows("window = Notepad | notes\n");
   FindConflictingPrograms();
-  EXPECT_EQ(conflictCount, 0);
+  EXPECT_EQ(conflicts.count, 0);
   EXPECT_EQ(BufferText(kConflictMessage), "");
   EXPECT_EQ(BufferText(kConflictList), "");
 }
@@ -69,9 +69,9 @@ TEST_F(ConflictDetection, ManyWindowsNeverRunTheMessageIntoItsScratch) {
   std::string lines = "window = Owner | " + std::string(250, 't') + "\n";
   for (int i = 0; i < 700; ++i) lines += "window = UIKELT | x | owner 1\n";
   Windows(lines);
-  interfaceChoice = 0;
+  program.interfaceChoice = 0;
   FindConflictingPrograms();
-  EXPECT_EQ(conflictCount, 700);
+  EXPECT_EQ(conflicts.count, 700);
   const std::string message = BufferText(kConflictMessage);
   EXPECT_LT(sim::Utf8ToUtf16(message).size() * 2, 0x40000u);
   const std::string line = std::string(200, 't') + "\r\n";
@@ -89,15 +89,15 @@ TEST_F(ConflictDetection, ManyWindowsNeverRunTheMessageIntoItsScratch) {
 
 TEST_F(ConflictDetection, SharedMemoryIsLookedForUnderTheInterfacesName) {
   Windows("file_mapping = morvakkelt\n");
-  interfaceChoice = 0;
+  program.interfaceChoice = 0;
   ProbeImeSharedMemory();
-  EXPECT_EQ(conflictCount, 1);
-  interfaceChoice = 1;
+  EXPECT_EQ(conflicts.count, 1);
+  program.interfaceChoice = 1;
   ProbeImeSharedMemory();
-  EXPECT_EQ(conflictCount, 0);
+  EXPECT_EQ(conflicts.count, 0);
   machine_->profile.fileMappings = {"morvakkelt80"};
   ProbeImeSharedMemory();
-  EXPECT_EQ(conflictCount, 1);
+  EXPECT_EQ(conflicts.count, 1);
   EXPECT_TRUE(machine_->process.mappingHandles.empty());
 }
 

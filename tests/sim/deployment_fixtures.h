@@ -52,18 +52,18 @@ class DeploymentMachine {
   DeploymentMachine(const std::string &preset, int interface) : machine_(preset) {
     DetectWindows();
     ComputeInstallDir();
-    interfaceChoice = interface;
-    backupState = 0;
-    progressStep = 0;
-    progressTotal = 110;
+    program.interfaceChoice = interface;
+    userDataBackup.state = 0;
+    progress.step = 0;
+    progress.total = 110;
     machine_->process.packagePath = VOZ_PACKAGE_FILE;
     EXPECT_EQ(LoadPackageResource(), 1);
     EXPECT_EQ(AllocateWorkingBuffer(), 1);
   }
   ~DeploymentMachine() {
     FreeWorkingBuffer();
-    packageData = nullptr;
-    packageSize = 0;
+    carriedPackage.data = nullptr;
+    carriedPackage.size = 0;
   }
 
   sim::Machine *operator->() { return machine_.get(); }

@@ -59,8 +59,8 @@ TEST_P(InstallDriverStages, SetsTheCodesInOrderAndLeavesTheProgress) {
   EXPECT_EQ(RunInstallDriver(), 1);
   EXPECT_EQ(stageCodesSet, row.stageCodes);
   EXPECT_STREQ(stageCode, "智能Qelvo安装错误Err=10044");
-  EXPECT_EQ(progressStep, row.progressStep);
-  EXPECT_EQ(progressTotal, row.progressTotal);
+  EXPECT_EQ(progress.step, row.progressStep);
+  EXPECT_EQ(progress.total, row.progressTotal);
   EXPECT_TRUE(machine.MessageTexts().empty());
 }
 

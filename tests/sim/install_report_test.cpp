@@ -103,7 +103,7 @@ class InstallReport : public ::testing::TestWithParam<Case> {};
 TEST_P(InstallReport, ShowsTheFirstFailedCheckOnly) {
   const Case &row = GetParam();
   ScopedMachine machine(row.preset);
-  interfaceChoice = row.interface;
+  program.interfaceChoice = row.interface;
   DetectWindows();
   MakeInstallDir(*machine, row.layout);
   EXPECT_EQ(ShowInstallReport(), row.conclusion ? 1 : 0);
@@ -122,7 +122,7 @@ INSTANTIATE_TEST_SUITE_P(Checks, InstallReport, ::testing::ValuesIn(kCases),
 // probe value, 19 bytes read being 0x1300.
 TEST(InstallReportMessage, EndsWithTheCheckCodes) {
   ScopedMachine machine;
-  interfaceChoice = 1;
+  program.interfaceChoice = 1;
   MakeInstallDir(*machine, {70, "f%03d.dat", {{"vorlpyck.voh", -1}, {"vorlpyck.dat", 19}}});
   ASSERT_EQ(ShowInstallReport(), 1);
   EXPECT_EQ(machine->events.OfKind("messagebox").at(0).Field("text"),

@@ -198,13 +198,13 @@ TEST(ProgramEntry, MissingRightsShowTheMessageAndEndInBothRunModes) {
 // context, so no progress bar lands on the screen.
 TEST(ProgramEntry, WindowlessRunOpensNoWindowDrawsNothingAndWritesTheRecord) {
   ScopedMachine machine("win10-x64");
-  interfaceChoice = 0;  // its value at process start
+  program.interfaceChoice = 0;  // its value at process start
   machine->process.packagePath = VOZ_PACKAGE_FILE;
   bool stopped;
   EXPECT_EQ(RunProgram("/S SETVOSRF32", &stopped), 0);
   EXPECT_FALSE(stopped);
-  EXPECT_EQ(runMode, kRunModeWindowless);
-  EXPECT_EQ(interfaceChoice, 0);
+  EXPECT_EQ(program.runMode, kRunModeWindowless);
+  EXPECT_EQ(program.interfaceChoice, 0);
   EXPECT_TRUE(machine->events.OfKind("window").empty());
   EXPECT_EQ(sim::DeviceContextsRequested(), 0);
   EXPECT_TRUE(machine->events.OfKind("messagebox").empty());
@@ -217,7 +217,7 @@ TEST(ProgramEntry, RegvoWordKeepsTheRunInteractive) {
     bool stopped;
     RunProgram(commandLine, &stopped);
     EXPECT_TRUE(stopped) << commandLine;
-    EXPECT_EQ(runMode, kRunModeWizard);
+    EXPECT_EQ(program.runMode, kRunModeWizard);
     EXPECT_EQ(machine->events.OfKind("window").size(), 1u);
   }
 }
@@ -243,16 +243,19 @@ TEST(MainWindow, IsCentredAsIfThreeHundredHighWithFourHiddenEditFields) {
   EXPECT_EQ(windows[0].Field("y"), "234");
   EXPECT_EQ(windows[0].Field("width"), "400");
   EXPECT_EQ(windows[0].Field("height"), "310");
-  EXPECT_EQ(interfaceChoice, 1);
+  EXPECT_EQ(program.interfaceChoice, 1);
   const struct {
     HWND field;
     int x, y;
-  } fields[] = {{editFieldA, 120, 195}, {editFieldB, 130, 195}, {editFieldC, 130, 165}, {editFieldD, 130, 135}};
+  } fields[] = {{program.editFieldA, 120, 195},
+                {program.editFieldB, 130, 195},
+                {program.editFieldC, 130, 165},
+                {program.editFieldD, 130, 135}};
   for (const auto &expected : fields) {
     SimWindow *field = machine->user.Find(expected.field);
     ASSERT_NE(field, nullptr);
     EXPECT_EQ(field->className, "EDIT");
-    EXPECT_EQ(field->parent, mainWindow);
+    EXPECT_EQ(field->parent, program.mainWindow);
     EXPECT_EQ(field->style, 0x40080000u);
     EXPECT_FALSE(field->visible);
     EXPECT_EQ(field->x, expected.x);
@@ -261,7 +264,7 @@ TEST(MainWindow, IsCentredAsIfThreeHundredHighWithFourHiddenEditFields) {
     EXPECT_EQ(field->height, 20);
     EXPECT_EQ(field->title, u" ");
   }
-  EXPECT_TRUE(IsWindowVisible(mainWindow));
+  EXPECT_TRUE(IsWindowVisible(program.mainWindow));
 }
 
 }  // namespace

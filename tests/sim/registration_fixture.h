@@ -29,7 +29,7 @@ class RegistrationMachine : public testing_support::ScopedMachine {
  public:
   explicit RegistrationMachine(const std::string &preset, int interface = 0) : ScopedMachine(preset) {
     DetectWindows();
-    interfaceChoice = interface;
+    program.interfaceChoice = interface;
     ComputeInstallDir();
   }
 

@@ -5,20 +5,10 @@
 
 #include <string>
 
-#include "common/os_detection.h"
 #include "registration/layout_id.h"
 #include "registration/preload_list.h"
-#include "support/test_machine.h"
 
 namespace {
-
-// A machine of that OEM code page, as the program finds it at start.
-class MachineOfCodePage : public testing_support::ScopedMachine {
- public:
-  explicit MachineOfCodePage(int codePage) : ScopedMachine(codePage == 950 ? "win10-x64-cp950" : "win10-x64") {
-    DetectWindows();
-  }
-};
 
 struct NewIdCase {
   int codePage;
@@ -32,9 +22,8 @@ void PrintTo(const NewIdCase &row, std::ostream *out) { *out << row.codePage << 
 class NewLayoutId : public ::testing::TestWithParam<NewIdCase> {};
 
 TEST_P(NewLayoutId, IsOneStepAboveTheLargestOrTheFloorWithTheLanguagePart) {
-  MachineOfCodePage machine(GetParam().codePage);
   char id[16] = "unchanged";
-  ASSERT_EQ(MakeNewLayoutId(GetParam().largest, id, sizeof id), 1);
+  ASSERT_EQ(MakeNewLayoutId(GetParam().largest, GetParam().codePage, id, sizeof id), 1);
   EXPECT_STREQ(id, GetParam().id);
 }
 
@@ -47,31 +36,25 @@ INSTANTIATE_TEST_SUITE_P(
                       NewIdCase{936, 0xFFFE0C04, "FFFF0804"}));
 
 TEST(NewLayoutId, IsRefusedWhenTheNextStepWouldWrapToASystemKeyboard) {
-  MachineOfCodePage machine(936);
   char id[16] = "unchanged";
-  EXPECT_EQ(MakeNewLayoutId(0xFFFF0000, id, sizeof id), 0);
-  EXPECT_EQ(MakeNewLayoutId(0xFFFFFFFF, id, sizeof id), 0);
+  EXPECT_EQ(MakeNewLayoutId(0xFFFF0000, 936, id, sizeof id), 0);
+  EXPECT_EQ(MakeNewLayoutId(0xFFFFFFFF, 936, id, sizeof id), 0);
 }
 
 TEST(NewLayoutId, IsCutToASmallBuffer) {
-  MachineOfCodePage machine(936);
   char id[6];
-  ASSERT_EQ(MakeNewLayoutId(0, id, sizeof id), 1);
+  ASSERT_EQ(MakeNewLayoutId(0, 936, id, sizeof id), 1);
   EXPECT_EQ(std::string(id).size(), 5u);
 }
 
 TEST(LanguagePart, ReplacesTheLastThreeCharactersOrAShorterIdWhole) {
-  {
-    MachineOfCodePage simplified(936);
-    char id[16] = "E0200404";
-    ReplaceLanguagePart(id, sizeof id);
-    EXPECT_STREQ(id, "E0200804");
-    char shortId[16] = "40";
-    ReplaceLanguagePart(shortId, sizeof shortId);
-    EXPECT_STREQ(shortId, "804");
-  }
-  MachineOfCodePage traditional(950);
-  EXPECT_STREQ(LayoutLanguagePart(), "404");
+  char id[16] = "E0200404";
+  ReplaceLanguagePart(id, sizeof id, 936);
+  EXPECT_STREQ(id, "E0200804");
+  char shortId[16] = "40";
+  ReplaceLanguagePart(shortId, sizeof shortId, 936);
+  EXPECT_STREQ(shortId, "804");
+  EXPECT_STREQ(LayoutLanguagePart(950), "404");
 }
 
 TEST(LayoutNumber, IsTheLeadingHexadecimalDigitsOfEitherCase) {
