@@ -61,8 +61,9 @@ int CheckDefaultInputMethod();
 // Puts `layoutId` into the current user's preload list: nothing when it is
 // there, over a position with the same layout number and another language
 // part, else at the first free position, or over position 49 when all are
-// taken. Returns 1 after a failure it showed in a message box, else 0 (the
-// convention of the manual registration it belongs to).
+// taken. Returns 1 after a failure it showed in a message box, else 0: an
+// exception to the program's 1 for success, kept as the manual registration
+// it belongs to has always answered.
 int AddLayoutToPreloadList(const char *layoutId);
 
 // How many leading characters of `text` agree with `id`, letters regardless

@@ -3,6 +3,7 @@
 #include "common/install_dir.h"
 #include "common/module_copy.h"
 #include "common/os_detection.h"
+#include "common/program_flow.h"
 #include "common/program_state.h"
 #include "common/progress.h"
 #include "common/safe_command.h"
@@ -43,15 +44,15 @@ int PassesDefaultInputMethodCheck(HWND window, int *skipConflicts) {
 // again as it shows before the installation, without the empty progress bar
 // the installation's start drew over the path.
 int NoProgramHoldsInputMethod(HWND window) {
-  SetStageCode(1002);
+  SetStageCode(kStageProgramsHoldingIt);
   FindConflictingPrograms();
   if (conflicts.count > 0) {
     MessageBoxW(NULL, ConflictMessageText(), kProductCaptionW, MB_OK);
-    program.wizardState = 6;
+    program.wizardState = kWizardReady;
     InvalidateRect(window, NULL, FALSE);
     return 0;
   }
-  SetStageCode(1003);
+  SetStageCode(kStageSharedMemory);
   ProbeImeSharedMemory();
   if (conflicts.count != 0) MessageBoxW(NULL, kSharedMemoryText, kProductCaptionW, MB_OK);
   return 1;
@@ -67,13 +68,13 @@ void StartProductHelper() {
 }
 
 void ShowFinishScreen(HWND window) {
-  program.wizardState = 8;
+  program.wizardState = kWizardFinished;
   SetWindowTextA(program.editFieldA, "");
   InvalidateRect(window, NULL, FALSE);
 }
 
 void FinishInstallation(HWND window) {
-  SetStageCode(1006);
+  SetStageCode(kStageFinish);
   if (windowsFacts.is64BitWindows) {
     ShowFinishScreen(window);
     if (program.interfaceChoice == 0) {
@@ -88,20 +89,20 @@ void FinishInstallation(HWND window) {
 // ends leaves the guard by returning.
 void InstallUnderCrashGuard(HWND window) {
   ResetProgress(kInstallProgressTotal);
-  SetStageCode(1001);
+  SetStageCode(kStageDefaultInputMethod);
   int skipConflicts = 0;
   if (!PassesDefaultInputMethodCheck(window, &skipConflicts)) return;
   if (!skipConflicts && !NoProgramHoldsInputMethod(window)) return;
-  SetStageCode(1004);
+  SetStageCode(kStageInstallDriver);
   if (RunInstallDriver() == kInstallRefused) {
     PostMessageA(window, WM_DESTROY, 0, 0);
     return;
   }
-  SetStageCode(10141);
+  SetStageCode(kStageSkinAndSettings);
   InstallSkin();
   WriteSettingsFiles();
   WriteInputOptionsRecord();
-  SetStageCode(1005);
+  SetStageCode(kStageRestore);
   WriteInstallStamp();
   if (userDataBackup.state == 2) RestoreUserData();
   StartProductHelper();
@@ -113,7 +114,7 @@ void InstallUnderCrashGuard(HWND window) {
 // A crash anywhere in the installation shows the stage code, so that the
 // user's report names the stage that failed, and the process ends.
 void RunConfirmSequence(HWND window) {
-  program.wizardState = 7;
+  program.wizardState = kWizardInstalling;
   RunCrashGuarded(InstallUnderCrashGuard, window, stageCode, kEditionSetupCaption);
 }
 

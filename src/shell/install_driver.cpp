@@ -4,6 +4,7 @@
 #include "common/message_box.h"
 #include "common/plain_files.h"
 #include "common/os_detection.h"
+#include "common/program_flow.h"
 #include "common/program_state.h"
 #include "common/progress.h"
 #include "common/safe_command.h"
@@ -73,14 +74,14 @@ InstallOutcome RunInstallDriver() {
   if (!SafeToInstall()) return kInstallRefused;
   WriteInstallDirRecord();
   PrepareInstallDirectory();
-  SetStageCode(10041);
+  SetStageCode(kStageServerPreparation);
   PrepareRunningServer();
-  SetStageCode(10042);
+  SetStageCode(kStageDeployment);
   if (!RunDeploymentPass(kFullPass)) return kNothingInstalled;
-  SetStageCode(10043);
+  SetStageCode(kStageRegistration);
   OpenDirectoryAccess();
   RegisterInputMethod();
-  SetStageCode(10044);
+  SetStageCode(kStageMarkers);
   AdvanceProgress(1);
   WriteUserAgentMarker();
   AdvanceProgress(1);

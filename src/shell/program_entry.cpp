@@ -4,6 +4,7 @@
 #include "common/install_dir.h"
 #include "common/message_box.h"
 #include "common/os_detection.h"
+#include "common/program_flow.h"
 #include "common/program_state.h"
 #include "common/texts.h"
 #include "shell/admin_probe.h"
@@ -27,7 +28,7 @@ int RunMessageLoop() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand) {
   RestrictDllSearch();
-  program.wizardState = 0;
+  program.wizardState = kWizardIntro;
   ResetFailuresShown();
   DetectWindows();
   program.runMode = kRunModeWizard;

@@ -2,6 +2,7 @@
 
 #include "common/file_operations.h"
 #include "common/install_dir.h"
+#include "common/program_flow.h"
 #include "common/text_buffer.h"
 #include "platform/fault_guard.h"
 #include "platform/win32.h"
@@ -18,10 +19,10 @@ const char kStopRequestText[] = "VQSRF=2";
 const DWORD kStopRequestWaitMs = 50;
 
 void NotifyRunningServer() {
-  SetStageCode(100411);
+  SetStageCode(kStageServerNotify);
   HWND server = FindWindowA(kServerClass, NULL);
   if (IsWindow(server)) {
-    SetStageCode(100412);
+    SetStageCode(kStageServerFound);
     char block[kStopRequestSize];
     ZeroMemory(block, sizeof block);
     CopyText(block, sizeof block, kStopRequestText);
@@ -32,7 +33,7 @@ void NotifyRunningServer() {
     SendMessageA(server, WM_COPYDATA, 0, (LPARAM)&request);
   }
   Sleep(kStopRequestWaitMs);
-  SetStageCode(100413);
+  SetStageCode(kStageServerNotified);
 }
 
 }  // namespace
@@ -42,7 +43,7 @@ void PrepareRunningServer() {
   RunFaultGuarded(NotifyRunningServer);
   char server[kInstallDirSize + 16];
   const int formed = JoinPath(server, sizeof server, installDir, "morvak88.exe");
-  SetStageCode(100414);
+  SetStageCode(kStageServerMoveAside);
   if (formed) MoveAside(server);
-  SetStageCode(100415);
+  SetStageCode(kStageServerPrepared);
 }

@@ -1,12 +1,14 @@
 #include "shell/window_procedure.h"
 
 #include "common/os_detection.h"
+#include "common/program_flow.h"
 #include "common/program_state.h"
 #include "common/progress.h"
 #include "common/texts.h"
 #include "package/package_data.h"
 #include "package/working_buffer.h"
 #include "shell/confirm_sequence.h"
+#include "shell/profile_step.h"
 #include "ui/profile_screen.h"
 #include "ui/progress_bar.h"
 #include "ui/wizard_layout.h"
@@ -68,10 +70,10 @@ void EndProgram() {
 void PaintCurrentScreen(HWND window) {
   PAINTSTRUCT paint;
   HDC dc = BeginPaint(window, &paint);
-  if (program.wizardState <= 0) PaintIntroScreen(dc);
-  else if (program.wizardState <= 4) PaintProfileScreen(dc);
-  else if (program.wizardState <= 6) PaintInstallScreen(dc);
-  else if (program.wizardState == 7) PaintWorkingScreen(dc);
+  if (program.wizardState <= kWizardIntro) PaintIntroScreen(dc);
+  else if (program.wizardState <= kWizardLastProfileScreen) PaintProfileScreen(dc);
+  else if (program.wizardState <= kWizardReady) PaintInstallScreen(dc);
+  else if (program.wizardState == kWizardInstalling) PaintWorkingScreen(dc);
   else PaintFinishScreen(dc);
   EndPaint(window, &paint);
 }
@@ -96,7 +98,7 @@ void ConfirmOnEarlyScreen(HWND window) {
     ShowWindow(field, SW_HIDE);
     ShowWindow(field, SW_SHOW);
   }
-  if (program.wizardState == 0) {
+  if (program.wizardState == kWizardIntro) {
     SetWindowTextA(program.editFieldD, "");
     LoadProfile();
   }
@@ -106,12 +108,12 @@ void ConfirmOnEarlyScreen(HWND window) {
 
 void ConfirmClicked(HWND window) {
   EmptyChoiceRectangles();
-  if (program.wizardState == 6) RunInstallWork(window, RunConfirmSequence);
-  else if (program.wizardState >= 9) RunInstallWork(window, RunEnding);
-  else if (program.wizardState == 8) {
-    program.wizardState = 9;
+  if (program.wizardState == kWizardReady) RunInstallWork(window, RunConfirmSequence);
+  else if (program.wizardState >= kWizardFinishConfirmed) RunInstallWork(window, RunEnding);
+  else if (program.wizardState == kWizardFinished) {
+    program.wizardState = kWizardFinishConfirmed;
     InvalidateRect(window, NULL, FALSE);
-  } else if (program.wizardState <= 4) {
+  } else if (program.wizardState <= kWizardLastProfileScreen) {
     ConfirmOnEarlyScreen(window);
   }
 }
@@ -130,14 +132,14 @@ int ChoiceClicked(HWND window, int x, int y) {
 // Before the installation the program ends at once; after it, through the
 // ending.
 LRESULT QuitClicked(HWND window) {
-  if (program.wizardState < 8) return PostMessageA(window, WM_DESTROY, 0, 0);
+  if (program.wizardState < kWizardFinished) return PostMessageA(window, WM_DESTROY, 0, 0);
   RunInstallWork(window, RunEnding);
   return 0;
 }
 
 // Both mouse buttons act alike. While the install runs clicks do nothing.
 LRESULT Clicked(HWND window, LPARAM lParam) {
-  if (program.wizardState == 7 || windowWork.installWorkRunning) return 0;
+  if (program.wizardState == kWizardInstalling || windowWork.installWorkRunning) return 0;
   const int x = (int)(lParam & 0xFFFF);
   const int y = (int)((lParam >> 16) & 0xFFFF);
   if (PointInRectangle(&wizardLayout.quitButtonRect, x, y)) return QuitClicked(window);
@@ -166,7 +168,7 @@ LRESULT CALLBACK MainWindowProcedure(HWND window, UINT message, WPARAM wParam, L
     // exactly then, and the installation is not complete without it.
     case WM_CLOSE:
       if (windowWork.installWorkRunning) return 0;
-      if (program.wizardState >= 8) return QuitClicked(window);
+      if (program.wizardState >= kWizardFinished) return QuitClicked(window);
       break;
     case WM_SETFOCUS:
       SetFocus(program.editFieldA);

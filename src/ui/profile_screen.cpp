@@ -5,8 +5,6 @@
 #include "common/program_state.h"
 #include "common/text_buffer.h"
 #include "common/texts.h"
-#include "platform/win32.h"
-#include "settings/settings_files.h"
 
 namespace {
 
@@ -16,44 +14,6 @@ const int kPasswordLimit = 10;
 const int kPasswordLength = 6;
 
 char *ProfileText(int offset) { return (char *)program.profileRecord + offset; }
-
-
-// A failed check keeps the profile screen.
-void RejectProfile(const WCHAR *text) {
-  if (program.wizardState > 0) MessageBoxW(NULL, text, kSetupCaptionW, MB_OK);
-  program.wizardState = 1;
-  InvalidateRect(program.mainWindow, NULL, FALSE);
-}
-
-int ProfilePassesChecks() {
-  if (!ValidatePhoneNumber(ProfileText(kProfilePhoneOffset))) {
-    RejectProfile(kPhoneNumberRequest);
-    return 0;
-  }
-  if (lstrlenA(ProfileText(kProfilePasswordOffset)) != kPasswordLength) {
-    RejectProfile(kPasswordRequest);
-    return 0;
-  }
-  return 1;
-}
-
-void CloseField(HWND field) {
-  ShowWindow(field, SW_HIDE);
-  DestroyWindow(field);
-}
-
-// From the profile screen on to the install screen, through states 2 and 5.
-void LeaveProfileScreen() {
-  CloseField(program.editFieldB);
-  CloseField(program.editFieldC);
-  CloseField(program.editFieldD);
-  program.wizardState = 5;
-  ShowWindow(program.editFieldA, SW_HIDE);
-  ShowWindow(program.editFieldA, SW_SHOW);
-  InvalidateRect(program.mainWindow, NULL, FALSE);
-  WriteSettingsFiles();
-  program.wizardState = 6;
-}
 
 // A field's text cut to the limit ends within a character, not inside one.
 void ReadField(HWND field, int offset, int limit) {
@@ -98,13 +58,16 @@ void LoadProfile() {
   SetWindowTextA(program.editFieldB, "");
 }
 
-void ConfirmProfile() {
+void StoreProfileFields() {
   ReadField(program.editFieldD, kProfilePhoneOffset, kPhoneLimit);
   ReadField(program.editFieldC, kProfileNameOffset, kNameLimit);
   ReadField(program.editFieldB, kProfilePasswordOffset, kPasswordLimit);
-  if (program.wizardModeFlag == 0 && !ProfilePassesChecks()) return;
-  ++program.wizardState;
-  if (program.wizardState >= 2) LeaveProfileScreen();
+}
+
+const WCHAR *MissingProfileRequest() {
+  if (!ValidatePhoneNumber(ProfileText(kProfilePhoneOffset))) return kPhoneNumberRequest;
+  if (lstrlenA(ProfileText(kProfilePasswordOffset)) != kPasswordLength) return kPasswordRequest;
+  return NULL;
 }
 
 int ValidatePhoneNumber(const char *text) {

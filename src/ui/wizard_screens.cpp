@@ -1,6 +1,7 @@
 #include "ui/wizard_screens.h"
 
 #include "common/install_dir.h"
+#include "common/program_flow.h"
 #include "common/program_state.h"
 #include "common/progress.h"
 #include "common/texts.h"
@@ -276,7 +277,7 @@ void PaintInstallScreen(HDC dc) {
   WriteTitleStyleA(dc, 100, 80, kInstallSubtitle, NULL);
   SetTextColor(dc, kWhite);
   WriteWide(dc, 50, 130, kDurationNote);
-  WriteWide(dc, 30, 155, program.wizardState == 7 ? kCopyingNote : kHandsOffNote);
+  WriteWide(dc, 30, 155, program.wizardState == kWizardInstalling ? kCopyingNote : kHandsOffNote);
   FrameRectangle(dc, &wizardLayout.confirmButtonRect);
   FrameRectangle(dc, &wizardLayout.quitButtonRect);
   FrameRectangle(dc, &wizardLayout.passwordRowRect);

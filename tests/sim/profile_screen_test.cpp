@@ -9,6 +9,7 @@
 #include "common/install_dir.h"
 #include "common/program_state.h"
 #include "shell/main_window.h"
+#include "shell/profile_step.h"
 #include "simmachine/code_page.h"
 #include "support/test_machine.h"
 #include "ui/profile_screen.h"
