@@ -115,7 +115,7 @@ void InstallUnderCrashGuard(HWND window) {
 // user's report names the stage that failed, and the process ends.
 void RunConfirmSequence(HWND window) {
   program.wizardState = kWizardInstalling;
-  RunCrashGuarded(InstallUnderCrashGuard, window, stageCode, kEditionSetupCaption);
+  RunCrashGuarded(InstallUnderCrashGuard, window, stageCode.text, kEditionSetupCaption);
 }
 
 void RunEnding(HWND window) {
