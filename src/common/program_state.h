@@ -4,6 +4,7 @@
 // every one of them back to its start.
 #pragma once
 
+#include "common/program_flow.h"
 #include "platform/win32.h"
 
 const int kRunModeWizard = 2;
@@ -26,9 +27,8 @@ struct ProgramState {
   int runMode = kRunModeWizard;  // 2 = interactive wizard, 3 = windowless run
   int interfaceChoice = 0;       // 1 = TSF interface, 0 = IME interface (the windowless run's value)
   int editionChoice = 0;         // 0 = Wubi edition, 1 = Pinyin edition
-  // The wizard's screen: 0 intro, 1 profile, 6 ready, 7 installing, 8 and 9
-  // the finish on 64-bit Windows (2 to 5 are passed within one click).
-  int wizardState = 0;
+  // The wizard's screen, one of the states program_flow.h names.
+  int wizardState = kWizardIntro;
   // The wizard window and its four edit fields, made at window creation:
   // A focus field, B management password, C user name, D phone number.
   HINSTANCE programInstance = NULL;

@@ -44,7 +44,7 @@ void CreateWizardResources(HWND window) {
   SetProgressHooks(UpdateProgress, RepaintInstallScreen);
   LoadPackageResource();
   if (!AllocateWorkingBuffer()) return;
-  userDataBackup.state = 0;
+  ResetUserDataBackup();
 }
 
 // Everything window creation acquired, let go once.
