@@ -5,6 +5,7 @@
 #include "common/program_state.h"
 #include "common/text_buffer.h"
 #include "userdata/backup_state.h"
+#include "userdata/user_data_backup.h"
 
 BYTE networkRecord[kNetworkRecordSize];
 // Bytes 8 (54) and 9, 10, 12, 15, 19, 22, 24, 27, 36, 41, 42, 43, 54, 58 (1).
@@ -108,7 +109,9 @@ void WriteSettingsFiles() {
 }
 
 void WriteInputOptionsRecord() {
-  if (backupState == 2) return;
+  // Kept data comes back later, and an options file the backup could not
+  // carry stays as the user has it.
+  if (backupState == 2 || !UnpackTakes("voszsj43.voh")) return;
   char path[kPathSize];
   SettingsPath(path, "voszsj43.voh");
   ReadEarlierOptions(path);

@@ -98,6 +98,10 @@ int ReadPendingBackup(BackupRecord *record) {
 
 void PreferPendingBackupFolder() {
   BackupRecord pending;
-  if (ReadPendingBackup(&pending) && GetFileAttributesA(pending.target) != INVALID_FILE_ATTRIBUTES)
+  if (ReadPendingBackup(&pending) && FolderStillThere(pending.target))
     CopyText(previousInstallRecord, kPreviousInstallRecordSize, pending.target);
+}
+
+int FolderStillThere(const char *folder) {
+  return GetFileAttributesA(folder) != INVALID_FILE_ATTRIBUTES && !FolderIsLink(folder);
 }

@@ -44,3 +44,7 @@ int ReadPendingBackup(BackupRecord *record);
 // worked since: that folder, while it is there, is the earlier
 // installation's, whatever the record of the installation directory names.
 void PreferPendingBackupFolder();
+
+// 1 when the folder a pending backup names is there as itself: not gone,
+// and not replaced by a link to somewhere else.
+int FolderStillThere(const char *folder);

@@ -164,10 +164,8 @@ int RecoverPendingBackup() {
   BackupRecord pending;
   if (!ReadPendingBackup(&pending)) return 1;
   // A folder moved since is the one the record names now.
-  if (GetFileAttributesA(pending.folder) == INVALID_FILE_ATTRIBUTES)
-    CopyText(pending.folder, sizeof pending.folder, previousInstallRecord);
-  if (GetFileAttributesA(pending.target) == INVALID_FILE_ATTRIBUTES)
-    CopyText(pending.target, sizeof pending.target, previousInstallRecord);
+  if (!FolderStillThere(pending.folder)) CopyText(pending.folder, sizeof pending.folder, previousInstallRecord);
+  if (!FolderStillThere(pending.target)) CopyText(pending.target, sizeof pending.target, previousInstallRecord);
   HGLOBAL block;
   const int reachable = workingBuffer && !FolderIsLink(pending.folder) && !FolderIsLink(pending.target);
   BYTE *archive = reachable ? ReadCheckedBackup(pending, &block) : NULL;

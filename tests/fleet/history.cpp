@@ -63,9 +63,14 @@ HistoryResult HistoryRunner::Run(const std::vector<Step> &steps) {
     ++result.stepsRun;
     if (options_.verbose)
       std::printf("  %zu: %s%s\n", i, Describe(steps[i]).c_str(), note.empty() ? "" : (" (" + note + ")").c_str());
+    // The next installation that keeps the data, once the administrator has
+    // removed what others planted: a junction at the folder stops every
+    // installation, as it must, without the data being lost.
     auto lostOnReinstall = [&] {
       CopyMachine(root, trial);
       std::unique_ptr<sim::Machine> copy = sim::Machine::Load(trial);
+      HistoryState cleaned = state;
+      RemovePlants(*copy, &cleaned);
       RunProgram(*copy, KeepingReinstallation(), options_.package);
       return FilesNotInPlace(*copy, DataFolder(*copy, places_), state.model);
     };

@@ -148,13 +148,14 @@ bool StillPlanted(const sim::Machine &machine, const Planted &planted) {
   }
 }
 
+
+}  // namespace
+
 void RemovePlants(sim::Machine &machine, HistoryState *state) {
   for (const Planted &planted : state->planted)
     if (StillPlanted(machine, planted)) RemoveEntry(machine, planted.path);
   state->planted.clear();
 }
-
-}  // namespace
 
 void MergeCopies(sim::Machine &machine, const std::string &folder, UserDataModel *model) {
   for (const std::string &file : DataFiles()) {
