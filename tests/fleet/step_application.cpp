@@ -125,7 +125,8 @@ std::string ApplyMoveToEarlierFolder(sim::Machine &machine, const Places &places
   if (!SameFolder(DataFolder(machine, places), places.installDir)) return "already elsewhere";
   if (!machine.files.IsDirectory(folder) || IsLink(machine, folder)) return "no installation folder";
   const std::string earlier = WithoutBackslash(places.earlierDir);
-  RemoveEntry(machine, earlier);
+  // A folder of that name holds the user's earlier data, or their backup.
+  if (machine.files.Exists(earlier)) return "the earlier folder is there";
   machine.files.MakeDirectories(earlier.substr(0, earlier.rfind('\\')));
   if (machine.files.Move(sim::Utf8ToUtf16(folder), sim::Utf8ToUtf16(earlier)) != 0) return "the folder cannot move";
   machine.files.WriteFile(places.recordPath, places.earlierDir);
@@ -161,7 +162,7 @@ void MergeCopies(sim::Machine &machine, const std::string &folder, UserDataModel
   for (const std::string &file : DataFiles()) {
     const std::string copy = folder + BakName(file), original = folder + file;
     if (!IsCopiedFile(file) || !IsPlainFile(machine, copy)) continue;
-    if (machine.files.Exists(original) && !IsPlainFile(machine, original)) continue;
+    if (IsLink(machine, original) || (machine.files.Exists(original) && !IsPlainFile(machine, original))) continue;
     std::string content;
     machine.files.ReadFile(copy, &content);
     if (IsPackageCopy(BakName(file), content)) continue;
