@@ -1,13 +1,20 @@
 // make_payload: writes the demo payload, a deterministic stand-in for the
 // product's 188 files, and the list that gives their order in the package.
 //
-//   make_payload HELPER_STUB OUTPUT_FOLDER LIST_FILE
+//   make_payload [--small] HELPER_STUB OUTPUT_FOLDER LIST_FILE
 //
 // Every file the installer names is there (modules for each interface,
 // Windows version and code page, the helper programs, dictionaries and
 // phrase lists, the user's data files, the skins, the banner), plus sounds,
 // bitmaps and data up to 188 files. The helper programs are copies of
 // HELPER_STUB. The list names the files relative to its own folder.
+//
+// With --small the same 188 names hold small contents, for runs that
+// install many times over: the skins, the settings records and the helper
+// programs stay as they are, the banner keeps the rows the wizard shows,
+// the modules keep their version text in 8 KB, everything else is cut to a
+// few hundred bytes.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -28,6 +35,8 @@ namespace {
 
 const size_t kPayloadFiles = 188;
 
+bool smallPayload = false;
+
 struct PayloadFile {
   std::string name;  // UTF-8
   std::function<Bytes()> make;
@@ -46,10 +55,23 @@ struct SizedFile {
   uint32_t bytes;
 };
 
+Bytes Module32(const std::string &name, uint32_t bytes) { return ModuleImage(name, bytes, false); }
+Bytes Module64(const std::string &name, uint32_t bytes) { return ModuleImage(name, bytes, true); }
+
+// The size a file gets in this payload: in the small one, 8 KB for a
+// module, a few hundred bytes (still differing by file) for anything the
+// installer only copies.
+uint32_t PayloadSize(Maker make, uint32_t bytes) {
+  if (!smallPayload || make == SettingsRecord) return bytes;
+  if (make == Module32 || make == Module64) return 8192;
+  return std::min<uint32_t>(bytes, 300 + bytes / 2048);
+}
+
 void AddSized(std::vector<PayloadFile> *files, std::initializer_list<SizedFile> sized, Maker make) {
   for (const SizedFile &file : sized) {
     std::string name = file.name;
-    files->push_back({name, [=] { return make(name, file.bytes); }});
+    const uint32_t bytes = PayloadSize(make, file.bytes);
+    files->push_back({name, [=] { return make(name, bytes); }});
   }
 }
 
@@ -60,13 +82,11 @@ void AddNumbered(std::vector<PayloadFile> *files, const char *stem, int count, c
     char text[32];
     std::snprintf(text, sizeof text, "%s%02d.%s", stem, i, extension);
     const std::string name = text;
-    const uint32_t bytes = SizeOf(name, low, high);
+    const uint32_t bytes = PayloadSize(make, SizeOf(name, low, high));
     files->push_back({name, [=] { return make(name, bytes); }});
   }
 }
 
-Bytes Module32(const std::string &name, uint32_t bytes) { return ModuleImage(name, bytes, false); }
-Bytes Module64(const std::string &name, uint32_t bytes) { return ModuleImage(name, bytes, true); }
 // The phrase-list backup ships without its trailer, so that installing
 // compacts it.
 Bytes UntidyList(const std::string &name, uint32_t bytes) { return PhraseList(name, bytes, true); }
@@ -116,8 +136,23 @@ void AddUserData(std::vector<PayloadFile> *files) {
            WordTable);
 }
 
+// The rows of the banner the wizard shows.
+const uint32_t kBannerShown = 190;
+
+// The top `rows` rows of a bottom-up 24-bit bitmap: the last rows stored.
+Bytes TopRows(const Bytes &bitmap, uint32_t rows) {
+  const uint32_t width = ReadLe32(&bitmap[18]), height = ReadLe32(&bitmap[22]);
+  const uint32_t stride = (width * 3 + 3) & ~3u, pixels = ReadLe32(&bitmap[10]);
+  Bytes top(bitmap.begin(), bitmap.begin() + pixels);
+  top.insert(top.end(), bitmap.begin() + pixels + (height - rows) * stride, bitmap.end());
+  WriteLe32(&top[2], uint32_t(top.size()));
+  WriteLe32(&top[22], rows);
+  WriteLe32(&top[34], rows * stride);
+  return top;
+}
+
 void AddArt(std::vector<PayloadFile> *files) {
-  files->push_back({"kelt1.bmp", [] { return BannerBitmap(); }});
+  files->push_back({"kelt1.bmp", [] { return smallPayload ? TopRows(BannerBitmap(), kBannerShown) : BannerBitmap(); }});
   files->push_back({"vobmps44.bmp", [] { return SharedSkinBitmap(); }});
   const char *const kSkins[] = {u8"冷色瓷面.voz", u8"粉色瓷面.voz", u8"小天使.voz"};
   for (int skin = 1; skin <= 3; ++skin) files->push_back({kSkins[skin - 1], [=] { return SkinArchive(skin); }});
@@ -129,9 +164,11 @@ void AddArt(std::vector<PayloadFile> *files) {
 }
 
 void AddDocuments(std::vector<PayloadFile> *files) {
-  files->push_back({"readme.txt", [] { return Document("readme.txt", u8"智能Qelvo输入平台 说明", 24000); }});
-  files->push_back({"license.txt", [] { return Document("license.txt", u8"智能Qelvo输入平台 许可协议", 9000); }});
-  files->push_back({"vorlhelp.txt", [] { return Document("vorlhelp.txt", u8"智能Qelvo输入平台 帮助", 64000); }});
+  const uint32_t shorter = smallPayload ? 100 : 1;
+  files->push_back({"readme.txt", [=] { return Document("readme.txt", u8"智能Qelvo输入平台 说明", 24000 / shorter); }});
+  files->push_back(
+      {"license.txt", [=] { return Document("license.txt", u8"智能Qelvo输入平台 许可协议", 9000 / shorter); }});
+  files->push_back({"vorlhelp.txt", [=] { return Document("vorlhelp.txt", u8"智能Qelvo输入平台 帮助", 64000 / shorter); }});
 }
 
 std::vector<PayloadFile> Catalogue(const Bytes &stub) {
@@ -150,8 +187,10 @@ std::vector<PayloadFile> Catalogue(const Bytes &stub) {
 }  // namespace
 
 int main(int argc, char **argv) {
+  smallPayload = argc > 1 && std::string(argv[1]) == "--small";
+  if (smallPayload) --argc, ++argv;
   if (argc != 4) {
-    std::fprintf(stderr, "usage: make_payload HELPER_STUB OUTPUT_FOLDER LIST_FILE\n");
+    std::fprintf(stderr, "usage: make_payload [--small] HELPER_STUB OUTPUT_FOLDER LIST_FILE\n");
     return 2;
   }
   try {

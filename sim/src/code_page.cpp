@@ -4,6 +4,7 @@
 #include <iconv.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <map>
 #include <stdexcept>
 #include <vector>
@@ -81,17 +82,34 @@ std::string U16ToBytes(std::u16string_view text) {
 
 const std::string kReplacementUtf16le("\xFD\xFF", 2);
 
+// Every code page here keeps ASCII as it is, and most texts the program
+// handles (paths, names) are ASCII: those need no converter.
+template <typename Text>
+bool IsAscii(const Text &text) {
+  for (auto c : text)
+    if (static_cast<uint32_t>(c) >= 0x80) return false;
+  return true;
+}
+
+template <typename To, typename From>
+To Widened(const From &text) {
+  return To(text.begin(), text.end());
+}
+
 }  // namespace
 
 std::u16string Utf8ToUtf16(std::string_view text) {
+  if (IsAscii(text)) return Widened<std::u16string>(text);
   return BytesToU16(Convert("UTF-8", "UTF-16LE", text, kReplacementUtf16le));
 }
 
 std::string Utf16ToUtf8(std::u16string_view text) {
+  if (IsAscii(text)) return Widened<std::string>(text);
   return Convert("UTF-16LE", "UTF-8", U16ToBytes(text), "\xEF\xBF\xBD");
 }
 
 std::u16string CodePageToUtf16(unsigned codePage, std::string_view text) {
+  if (IsAscii(text)) return Widened<std::u16string>(text);
   return BytesToU16(Convert(IconvName(codePage), "UTF-16LE", text, kReplacementUtf16le));
 }
 
@@ -110,6 +128,7 @@ static bool ConvertWhole(const char *from, const char *to, const std::string &in
 }
 
 std::string Utf16ToCodePage(unsigned codePage, std::u16string_view text) {
+  if (IsAscii(text)) return Widened<std::string>(text);
   std::string out;
   if (ConvertWhole("UTF-16LE", IconvName(codePage), U16ToBytes(text), &out)) return out;
   // Convert character by character so that one without a form in the code
@@ -135,6 +154,7 @@ std::string Utf16ToCodePage(unsigned codePage, std::u16string_view text) {
 }
 
 std::string CodePageToUtf8(unsigned codePage, std::string_view text) {
+  if (IsAscii(text)) return std::string(text);
   return Convert(IconvName(codePage), "UTF-8", text, "\xEF\xBF\xBD");
 }
 

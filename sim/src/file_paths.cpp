@@ -3,9 +3,16 @@
 // redirection of system32, and the junctions and file links a path passes.
 #include "file_paths.h"
 
+#include <dirent.h>
+#include <sys/inotify.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstring>
 #include <filesystem>
 #include <map>
+#include <set>
 
 #include "simmachine/code_page.h"
 #include "simmachine/file_system.h"
@@ -93,6 +100,17 @@ std::u16string KeyOf(char16_t drive, const std::vector<std::u16string> &parts) {
   return Upcase(key);
 }
 
+// Whether a junction or file link (keyed by its upper-case path) lies on the
+// path with the upper-case `key`, or is the path itself.
+template <typename Links>
+bool LinkOnPath(const Links &links, const std::u16string &key) {
+  for (const auto &link : links) {
+    const std::u16string &at = link.first;
+    if (key.compare(0, at.size(), at) == 0 && (key.size() == at.size() || key[at.size()] == u'\\')) return true;
+  }
+  return false;
+}
+
 // A profile folder (an absolute path without short names) taken apart;
 // false when the profile has no such folder.
 bool ParseFolder(const std::string &folder, char16_t *drive, std::vector<std::u16string> *names) {
@@ -165,7 +183,7 @@ std::u16string ShortPart(std::u16string_view part, size_t length) {
 // their upper-case names (narrower than Windows, which numbers them in the
 // order they were made and hashes past ~4; the usual install order gives
 // "Program Files" ~1 and "Program Files (x86)" ~2 either way).
-bool FindShortName(const std::vector<std::string> &entries, const std::u16string &alias, std::u16string *found) {
+bool FindShortName(const std::set<std::string> &entries, const std::u16string &alias, std::u16string *found) {
   if (alias.find(u'~') == std::u16string::npos) return false;
   std::vector<std::u16string> names;
   for (const auto &entry : entries) {
@@ -188,14 +206,111 @@ bool FindShortName(const std::vector<std::string> &entries, const std::u16string
   return false;
 }
 
+// The names in a host folder, sorted. A name that is not there costs a
+// look at every name in its folder, and the program asks for many such
+// names in a folder of hundreds. So each folder read is watched: the kernel
+// queues a report of each name made, removed or renamed in it as the change
+// is made (by this process or any other), and the reports are applied
+// before the names are used again. The names belong to the folder the path
+// named when they were read, which is checked each time, as a folder above
+// may have been renamed (which reports nothing here) and another made in
+// its place. A folder that cannot be watched is read each time.
+class FolderNames {
+ public:
+  FolderNames() : watch_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {}
+  const std::set<std::string> &Of(const fs::path &folder) {
+    TakeReports();
+    struct stat status {};
+    if (::stat(folder.c_str(), &status) != 0) return scratch_ = {};
+    auto known = folders_.find(folder.native());
+    if (known != folders_.end() && known->second.device == status.st_dev && known->second.inode == status.st_ino)
+      return known->second.names;
+    if (known != folders_.end()) Forget(known->second.watch);
+    // Watched before it is read: a report of a change the reading saw too
+    // leaves the names as they are.
+    const int watch = watch_ < 0 ? -1 : inotify_add_watch(watch_, folder.c_str(), kChanges);
+    if (watch < 0) return scratch_ = Read(folder);
+    Forget(watch);  // the same folder, read under another path
+    paths_[watch] = folder.native();
+    Folder &entry = folders_[folder.native()];
+    entry = {status.st_dev, status.st_ino, watch, Read(folder)};
+    return entry.names;
+  }
+
+ private:
+  struct Folder {
+    dev_t device;
+    ino_t inode;
+    int watch;
+    std::set<std::string> names;
+  };
+
+  static const uint32_t kChanges = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_DELETE_SELF |
+                                   IN_MOVE_SELF | IN_ONLYDIR;
+
+  static std::set<std::string> Read(const fs::path &folder) {
+    std::set<std::string> names;
+    DIR *listing = opendir(folder.c_str());
+    if (!listing) return names;
+    while (const dirent *entry = readdir(listing))
+      if (std::strcmp(entry->d_name, ".") != 0 && std::strcmp(entry->d_name, "..") != 0) names.insert(entry->d_name);
+    closedir(listing);
+    return names;
+  }
+
+  // Drops the names read under a watch; the watch stays.
+  void Forget(int watch) {
+    auto path = paths_.find(watch);
+    if (path == paths_.end()) return;
+    folders_.erase(path->second);
+    paths_.erase(path);
+  }
+
+  void Apply(const inotify_event &event) {
+    auto path = paths_.find(event.wd);
+    if (path == paths_.end()) return;
+    if (event.mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_IGNORED)) {
+      if (event.mask & IN_MOVE_SELF) inotify_rm_watch(watch_, event.wd);
+      Forget(event.wd);
+      return;
+    }
+    auto folder = folders_.find(path->second);
+    if (folder == folders_.end() || event.len == 0) return;
+    if (event.mask & (IN_CREATE | IN_MOVED_TO)) folder->second.names.insert(event.name);
+    if (event.mask & (IN_DELETE | IN_MOVED_FROM)) folder->second.names.erase(event.name);
+  }
+
+  // Applies every report queued so far; forgets all names when reports were lost.
+  void TakeReports() {
+    alignas(inotify_event) char buffer[16384];
+    ssize_t length;
+    while (watch_ >= 0 && (length = read(watch_, buffer, sizeof buffer)) > 0) {
+      for (ssize_t at = 0; at < length;) {
+        const inotify_event *event = reinterpret_cast<const inotify_event *>(buffer + at);
+        at += ssize_t(sizeof(inotify_event) + event->len);
+        if (event->mask & IN_Q_OVERFLOW) {
+          folders_.clear();
+          paths_.clear();
+        } else {
+          Apply(*event);
+        }
+      }
+    }
+  }
+
+  int watch_;
+  std::map<std::string, Folder> folders_;  // by path, while watched
+  std::map<int, std::string> paths_;       // by watch
+  std::set<std::string> scratch_;          // of a folder that cannot be watched
+};
+
 // The entry of a host folder that a Windows name names: the name itself, the
 // same name up to ASCII case, or the long name of an 8.3 alias.
 bool FindEntry(const fs::path &folder, const std::u16string &name, std::u16string *found) {
   std::error_code error;
   if (fs::exists(folder / Utf16ToUtf8(name), error)) return *found = name, true;
-  std::vector<std::string> entries;
-  for (const auto &entry : fs::directory_iterator(folder, error)) entries.push_back(entry.path().filename().string());
-  std::sort(entries.begin(), entries.end());
+  static FolderNames folderNames;
+  const std::set<std::string> &entries = folderNames.Of(folder);
   for (const auto &entry : entries)
     if (SameName(entry, name)) return *found = Utf8ToUtf16(entry), true;
   return FindShortName(entries, name, found);
@@ -255,6 +370,20 @@ FileSystem::Location FileSystem::Resolve(char16_t drive, const std::vector<std::
   location.drive = drive;
   location.host = drives_ / std::string(1, static_cast<char>(drive - u'A' + 'a'));
   std::error_code error;
+  // A path that exists spelled just as written, with no junction or link on
+  // it, is what the walk below finds too; one look at the host tells it.
+  if (!names.empty() && !LinkOnPath(links_, KeyOf(drive, names))) {
+    fs::path host = location.host;
+    for (const auto &name : names) host /= Utf16ToUtf8(name);
+    const fs::file_status status = fs::status(host, error);
+    if (fs::exists(status)) {
+      location.host = std::move(host);
+      location.parts = names;
+      location.parentExists = location.exists = true;
+      location.directory = fs::is_directory(status);
+      return location;
+    }
+  }
   // A fixed drive's folder is made when first reached, so that a profile can
   // gain drives after the machine was laid out.
   if (IsFixedDrive(*profile_, drive)) fs::create_directories(location.host, error);

@@ -26,6 +26,13 @@ const char kUkai[] = "/usr/share/fonts/truetype/arphic/ukai.ttc";
 const char kZenHei[] = "/usr/share/fonts/truetype/wqy/wqy-zenhei.ttc";
 
 // A face opened at the size a font asks for, with what its drawing needs.
+struct Glyph {
+  int left = 0, top = 0;  // of the bitmap, from the pen position on the baseline
+  int advance = 0;
+  int width = 0, height = 0;          // of the bitmap: 0 for a glyph without ink
+  std::vector<unsigned char> levels;  // 0..16 per pixel, rows top down
+};
+
 struct SizedFont {
   FT_Face face = nullptr;
   int ppem = 0;
@@ -37,14 +44,12 @@ struct SizedFont {
   bool fixedPitch = false;
   bool mono = false;  // drawn in two levels: the face's gasp table asks for no grey at this size
   FT_Long averageWidthUnits = 0;
+  // The glyphs drawn so far with their bitmaps: a glyph depends on nothing
+  // but the font and the character, and the wizard draws the same few
+  // hundred again on every paint.
+  mutable std::map<char16_t, Glyph> glyphs;
 };
 
-struct Glyph {
-  int left = 0, top = 0;  // of the bitmap, from the pen position on the baseline
-  int advance = 0;
-  int width = 0, height = 0;          // of the bitmap: 0 for a glyph without ink
-  std::vector<unsigned char> levels;  // 0..16 per pixel, rows top down
-};
 
 FT_Library Library() {
   static FT_Library library = [] {
@@ -225,6 +230,8 @@ void Rasterize(const SizedFont &f, FT_GlyphSlot slot, const FT_BBox &box, Glyph 
 }
 
 Glyph LoadGlyph(const SizedFont &f, char16_t c, bool withBitmap) {
+  auto drawn = f.glyphs.find(c);
+  if (drawn != f.glyphs.end()) return drawn->second;
   Glyph glyph;
   FT_Int flags = FT_LOAD_IGNORE_GLOBAL_ADVANCE_WIDTH | (f.mono ? FT_LOAD_TARGET_MONO : FT_LOAD_TARGET_NORMAL) |
                  FT_LOAD_NO_BITMAP;
@@ -235,7 +242,10 @@ Glyph LoadGlyph(const SizedFont &f, char16_t c, bool withBitmap) {
   FT_BBox box = GlyphBox(f, m);
   glyph.advance = Advance(f, m.horiAdvance);
   glyph.left = static_cast<int>(box.xMin >> 6), glyph.top = static_cast<int>(box.yMax >> 6);
-  if (withBitmap) Rasterize(f, f.face->glyph, box, glyph);
+  if (withBitmap) {
+    Rasterize(f, f.face->glyph, box, glyph);
+    f.glyphs[c] = glyph;
+  }
   return glyph;
 }
 

@@ -16,6 +16,13 @@ static int RenameAside(const char *path, char *aside, int position, char mark) {
   return rename(path, aside);
 }
 
+void ClearFileMarks(const char *path) {
+  const DWORD attributes = GetFileAttributesA(path);
+  const DWORD marks = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & marks) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+    SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
+}
+
 int DeleteIfPresent(const char *path) {
   SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
   HFILE file = _lopen(path, OF_READ);

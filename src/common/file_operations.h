@@ -9,6 +9,11 @@
 // always answered (callers test for -1).
 int DeleteIfPresent(const char *path);
 
+// Clears the read-only, hidden and system marks of the file at `path` (not
+// of a link: what it leads to is not the program's), so that it can be
+// replaced or deleted.
+void ClearFileMarks(const char *path);
+
 // Renames the file at `path` to an aside name: the character five places
 // from the end replaced by '2' ("morvak4.ime" becomes "morvak2.ime"), or by
 // '1' when that rename fails. A file already under the aside name is deleted

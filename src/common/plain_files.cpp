@@ -38,16 +38,6 @@ int WriteAll(HANDLE file, const void *bytes, DWORD length) {
   return WriteFile(file, bytes, length, &written, NULL) && written == length;
 }
 
-// A name beside `path` for its new content: the same name with "~" for its
-// last character, so that it stays in the same folder.
-int SiblingName(const char *path, char *sibling, int size) {
-  const int length = lstrlenA(path);
-  if (length == 0 || length >= size || path[length - 1] == '\\') return 0;
-  CopyText(sibling, size, path);
-  sibling[length - 1] = '~';
-  return 1;
-}
-
 // 1 when the folder `path` lies in is a link: what is read or written in it
 // would be elsewhere.
 int InLinkedFolder(const char *path) {
@@ -61,6 +51,14 @@ int InLinkedFolder(const char *path) {
 }
 
 }  // namespace
+
+int FreshNameFor(const char *path, char *fresh, int size) {
+  const int length = lstrlenA(path);
+  if (length == 0 || length >= size || path[length - 1] == '\\') return 0;
+  CopyText(fresh, size, path);
+  fresh[length - 1] = '~';
+  return 1;
+}
 
 HANDLE OpenPlainFile(const char *path, DWORD access, DWORD *size) {
   if (InLinkedFolder(path)) return INVALID_HANDLE_VALUE;
@@ -79,7 +77,10 @@ HANDLE CreatePlainFile(const char *path) {
   if (InLinkedFolder(path)) return INVALID_HANDLE_VALUE;
   const DWORD flags = FILE_ATTRIBUTE_NORMAL | NoFollowFlag();
   const DWORD attributes = GetFileAttributesA(path);
-  if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    // A junction goes by itself, whatever it leads to; a folder only when empty.
+    RemoveDirectoryA(path);
+  } else if (attributes != INVALID_FILE_ATTRIBUTES) {
     // A read-only mark would keep the name from going (a link's own marks
     // are left alone: what they would reach is not ours).
     if ((attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
@@ -99,7 +100,7 @@ int WritePlainFile(const char *path, const void *bytes, DWORD length) {
 
 int ReplacePlainFile(const char *path, const void *bytes, DWORD length) {
   char fresh[MAX_PATH];
-  if (!SiblingName(path, fresh, sizeof fresh) || !WritePlainFile(fresh, bytes, length)) return 0;
+  if (!FreshNameFor(path, fresh, sizeof fresh) || !WritePlainFile(fresh, bytes, length)) return 0;
   if (PutFileInPlace(fresh, path)) return 1;
   DeleteFileA(fresh);
   return 0;
@@ -113,9 +114,11 @@ int PutFileInPlace(const char *fresh, const char *path) {
 
 int CopyPlainFile(const char *from, const char *to) {
   DWORD size = 0;
+  char fresh[MAX_PATH];
+  if (!FreshNameFor(to, fresh, sizeof fresh)) return 0;
   HANDLE source = OpenPlainFile(from, GENERIC_READ, &size);
   if (source == INVALID_HANDLE_VALUE) return 0;
-  HANDLE target = CreatePlainFile(to);
+  HANDLE target = CreatePlainFile(fresh);
   int copied = target != INVALID_HANDLE_VALUE;
   BYTE block[kCopyBlock];
   for (DWORD done = 0; copied && done < size;) {
@@ -125,7 +128,9 @@ int CopyPlainFile(const char *from, const char *to) {
   }
   if (target != INVALID_HANDLE_VALUE) CloseHandle(target);
   CloseHandle(source);
-  return copied;
+  if (copied && PutFileInPlace(fresh, to)) return 1;
+  DeleteFileA(fresh);
+  return 0;
 }
 
 int FolderIsLink(const char *folder) {

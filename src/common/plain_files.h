@@ -19,9 +19,10 @@
 // than one name or is 4 GB or larger.
 HANDLE OpenPlainFile(const char *path, DWORD access, DWORD *size);
 
-// Creates `path` anew for reading and writing. Whatever is under the name (a file, a file
-// link, a second name of another file) is deleted first, the name only: a
-// link's target and a hard link's other names keep their content. A plain
+// Creates `path` anew for reading and writing. Whatever is under the name (a
+// file, a file link, a second name of another file, a junction, an empty
+// folder) is deleted first, the name only: a link's target and a hard
+// link's other names keep their content. A plain
 // file of one name that cannot be deleted (another program holds it open
 // without sharing delete) is emptied and written in place instead.
 // INVALID_HANDLE_VALUE when neither works.
@@ -30,6 +31,11 @@ HANDLE CreatePlainFile(const char *path);
 // `length` bytes as the whole content of `path` (CreatePlainFile). 1 when all
 // were written; a write cut short leaves the part written.
 int WritePlainFile(const char *path, const void *bytes, DWORD length);
+
+// The name new content for `path` is written under before it takes that
+// name: the same name with "~" for its last character, in the same folder
+// ("vorlback.voz" becomes "vorlback.vo~"). 0 when `path` has no file name.
+int FreshNameFor(const char *path, char *fresh, int size);
 
 // The same, written first under a name of its own beside `path` and then put
 // in place in one step, so that a crash leaves the old content or the new,
@@ -42,8 +48,9 @@ int ReplacePlainFile(const char *path, const void *bytes, DWORD length);
 // one step, what was there is deleted first. 1 when it moved.
 int PutFileInPlace(const char *fresh, const char *path);
 
-// Copies the plain file `from` (OpenPlainFile) to `to` (CreatePlainFile).
-// 1 when the whole content arrived.
+// Copies the plain file `from` (OpenPlainFile) to `to`, written whole under
+// a name of its own beside `to` and then put in place, as ReplacePlainFile
+// does. 1 when the whole content arrived.
 int CopyPlainFile(const char *from, const char *to);
 
 // 1 when `folder` (with or without its trailing backslash) is a reparse

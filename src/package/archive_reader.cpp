@@ -48,8 +48,11 @@ static int DigestMatches(const ArchiveEntry *entry, BYTE *content, DWORD length)
   return strncmp(digest, entry->digestText, kDigestFieldSize) == 0;
 }
 
-// The file is made anew, never written through a link or a second name
-// planted under the entry's name (WritePlainFile).
+// The file is written whole under a name of its own and then takes the
+// entry's name in one step (ReplacePlainFile): never through a link or a
+// second name planted there, and a crash leaves the old file or the new one,
+// never an empty or cut one. A read-only mark is cleared first, and a file
+// that a running program holds is moved aside.
 static int ExtractEntry(const ArchiveEntry *entry, const char *folder, BYTE *scratch, DWORD scratchSize) {
   char *name = (char *)scratch;
   if (!EntryNameIsSafeIn(entry, IsAnsiLeadByte)) return 0;
@@ -58,9 +61,19 @@ static int ExtractEntry(const ArchiveEntry *entry, const char *folder, BYTE *scr
   if (length == 0 || !DigestMatches(entry, content, length)) return 0;
   char target[MAX_PATH];
   if (!JoinPath(target, sizeof target, folder, name)) return 0;
-  if (DeleteIfPresent(target) == -1) MoveAside(target);
   if (strcmp(name, kCompactedEntryName) == 0) length = CompactPhraseList(content, length) + kPhraseListTrailerSize;
-  return WritePlainFile(target, content, length);
+  char fresh[MAX_PATH];
+  if (!FreshNameFor(target, fresh, sizeof fresh)) return 0;
+  if (!WritePlainFile(fresh, content, length)) {
+    DeleteFileA(fresh);
+    return 0;
+  }
+  ClearFileMarks(target);
+  if (PutFileInPlace(fresh, target)) return 1;
+  MoveAside(target);
+  if (PutFileInPlace(fresh, target)) return 1;
+  DeleteFileA(fresh);
+  return 0;
 }
 
 // `failures` counts this one.

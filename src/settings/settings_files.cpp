@@ -6,6 +6,7 @@
 #include "common/program_state.h"
 #include "common/text_buffer.h"
 #include "userdata/backup_state.h"
+#include "userdata/user_data_backup.h"
 
 SettingsRecords settingsRecords;
 
@@ -16,12 +17,12 @@ const int kFirstAddressOffset = 100;
 const int kSecondAddressOffset = 200;
 
 
-// Each file is made anew (WritePlainFile): every user may write the folder,
-// and a link or second name planted under the name must not take the bytes
-// elsewhere.
+// Each file is written whole and put in place (ReplacePlainFile): every user
+// may write the folder, and a link or second name planted under the name
+// must not take the bytes elsewhere; a crash leaves the old file or the new.
 void WriteBytes(const char *name, const void *bytes, UINT length) {
   char path[kPathSize];
-  if (JoinPath(path, sizeof path, installDir, name)) WritePlainFile(path, bytes, length);
+  if (JoinPath(path, sizeof path, installDir, name)) ReplacePlainFile(path, bytes, length);
 }
 
 void WriteEdition() {
@@ -104,7 +105,9 @@ void WriteSettingsFiles() {
 }
 
 void WriteInputOptionsRecord() {
-  if (userDataBackup.state == 2) return;
+  // Kept data comes back later, and an options file the backup could not
+  // carry stays as the user has it.
+  if (userDataBackup.state == 2 || !UnpackTakes(installDir, "voszsj43.voh")) return;
   char path[kPathSize];
   if (JoinPath(path, sizeof path, installDir, "voszsj43.voh")) ReadEarlierOptions(path);
   SetOptions();

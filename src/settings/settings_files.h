@@ -33,9 +33,10 @@ void ResetSettingsRecords();
 // 188 cleared), in the installation directory.
 void WriteSettingsFiles();
 
-// Unless the earlier data is to be restored (backup state 2): reads an
-// earlier "voszsj43.voh" over the defaults, sets the bytes the code page, the
-// edition and the window mode decide, and writes the 200 bytes back.
+// Unless the earlier data is to be restored (backup state 2), or the user's
+// "voszsj43.voh" is kept in place (too large or empty for the backup): reads
+// an earlier "voszsj43.voh" over the defaults, sets the bytes the code page,
+// the edition and the window mode decide, and writes the 200 bytes back.
 void WriteInputOptionsRecord();
 
 // Writes "install.voh": the tick count as signed decimal text.

@@ -12,16 +12,16 @@
 namespace {
 
 const char kMarker[] = "vorlisadmin";
-// Written beside the record, and the same name the record is written under
-// before it is put in place.
-const char kProbeName[] = "vorlpat8.vo~";
 const char kRecordName[] = "vorlpat8.voh";
 
-// 1 when a file holding the marker can be made in the Windows directory and
-// reads back as written; the file goes again.
+// 1 when a file holding the marker can be made in the Windows directory,
+// under the name the record is written under before it is put in place,
+// and reads back as written; the file goes again.
 int MarkerWritesThrough(const char *windows) {
-  char path[MAX_PATH], readBack[sizeof kMarker] = {0};
-  if (!JoinPath(path, sizeof path, windows, kProbeName) || !WritePlainFile(path, kMarker, sizeof kMarker - 1)) return 0;
+  char record[MAX_PATH], path[MAX_PATH], readBack[sizeof kMarker] = {0};
+  if (!JoinPath(record, sizeof record, windows, kRecordName) || !FreshNameFor(record, path, sizeof path) ||
+      !WritePlainFile(path, kMarker, sizeof kMarker - 1))
+    return 0;
   DWORD read = 0;
   HANDLE file = OpenPlainFile(path, GENERIC_READ, NULL);
   if (file != INVALID_HANDLE_VALUE) {

@@ -31,19 +31,27 @@ int IsDigestText(const char *text) {
   return 1;
 }
 
-// "DIGEST SIZE FOLDER": the digest's 32 hex digits, the length in decimal
-// and the folder, ending in a backslash, each after one blank.
+// Copies a folder ending in a backslash from `text` up to `end` (the text's
+// end when null) into `folder`; 0 when there is none.
+int TakeFolder(const char *text, const char *end, char folder[256]) {
+  const int length = end ? (int)(end - text) : lstrlenA(text);
+  if (length == 0 || length >= 256 || text[length - 1] != '\\') return 0;
+  lstrcpynA(folder, text, length + 1);
+  return 1;
+}
+
+// "DIGEST SIZE FOLDER|TARGET": the digest's 32 hex digits, the length in
+// decimal, the backup's folder and the folder unpacked into, each ending in
+// a backslash ('|' is in no Windows path).
 int ParsePendingRecord(char *text, BackupRecord *record) {
   if (!IsDigestText(text) || text[kDigestLength] != ' ') return 0;
   char *end = NULL;
   const unsigned long size = strtoul(text + kDigestLength + 1, &end, 10);
   if (*end != ' ' || end == text + kDigestLength + 1) return 0;
-  const char *folder = end + 1;
-  const int length = lstrlenA(folder);
-  if (length == 0 || length >= (int)sizeof record->folder || folder[length - 1] != '\\') return 0;
+  const char *bar = strchr(end + 1, '|');
+  if (!bar || !TakeFolder(end + 1, bar, record->folder) || !TakeFolder(bar + 1, NULL, record->target)) return 0;
   lstrcpynA(record->digest, text, kDigestLength + 1);
   record->size = (DWORD)size;
-  CopyText(record->folder, sizeof record->folder, folder);
   return 1;
 }
 
@@ -63,10 +71,11 @@ void AskToKeepEarlierData() {
 }
 
 void MarkBackupPending() {
-  char path[MAX_PATH], text[sizeof userDataBackup.made.folder + 64];
+  char path[MAX_PATH], text[sizeof userDataBackup.made.folder + sizeof userDataBackup.made.target + 64];
   if (userDataBackup.state < 1 || !PendingPath(path, sizeof path)) return;
-  wsprintfA(text, "%s %lu %s", userDataBackup.made.digest, (unsigned long)userDataBackup.made.size,
-            userDataBackup.made.folder);
+  CopyText(userDataBackup.made.target, sizeof userDataBackup.made.target, installDir);
+  wsprintfA(text, "%s %lu %s|%s", userDataBackup.made.digest, (unsigned long)userDataBackup.made.size, userDataBackup.made.folder,
+            userDataBackup.made.target);
   ReplacePlainFile(path, text, (DWORD)lstrlenA(text));
 }
 
@@ -76,7 +85,7 @@ void ClearBackupPending() {
 }
 
 int ReadPendingBackup(BackupRecord *record) {
-  char path[MAX_PATH], text[sizeof record->folder + 64];
+  char path[MAX_PATH], text[sizeof record->folder + sizeof record->target + 64];
   DWORD size = 0, read = 0;
   if (!PendingPath(path, sizeof path)) return 0;
   HANDLE file = OpenPlainFile(path, GENERIC_READ, &size);
@@ -89,6 +98,10 @@ int ReadPendingBackup(BackupRecord *record) {
 
 void PreferPendingBackupFolder() {
   BackupRecord pending;
-  if (ReadPendingBackup(&pending))
-    SetPreviousInstallation(pending.folder);
+  if (ReadPendingBackup(&pending) && FolderStillThere(pending.target))
+    SetPreviousInstallation(pending.target);
+}
+
+int FolderStillThere(const char *folder) {
+  return GetFileAttributesA(folder) != INVALID_FILE_ATTRIBUTES && !FolderIsLink(folder);
 }

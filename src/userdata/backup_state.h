@@ -6,11 +6,13 @@
 
 // A backup: the folder it lies in, ending in a backslash, its length and the
 // 32 hex digits of its MD5. A restore takes only a backup that still has
-// them.
+// them. Once pending, also the folder the package is unpacked into, where
+// the data is to come back.
 struct BackupRecord {
   char folder[256];
   DWORD size;
   char digest[33];
+  char target[256];
 };
 
 struct UserDataBackup {
@@ -42,7 +44,12 @@ void ClearBackupPending();
 // 1 and `record` filled when a backup is pending.
 int ReadPendingBackup(BackupRecord *record);
 
-// A backup still pending from an earlier run names the folder whose data it
-// holds: that folder stays the earlier installation's, whatever the record
-// of the installation directory names since.
+// A backup still pending from an earlier run names the folder its run
+// unpacked into, where the user's data is to come back and the user has
+// worked since: that folder, while it is there, is the earlier
+// installation's, whatever the record of the installation directory names.
 void PreferPendingBackupFolder();
+
+// 1 when the folder a pending backup names is there as itself: not gone,
+// and not replaced by a link to somewhere else.
+int FolderStillThere(const char *folder);

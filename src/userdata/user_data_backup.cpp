@@ -38,19 +38,16 @@ FileStanding StandingOf(const char *path) {
 }
 
 // A row archived through a ".bak" copy. A copy already there, unless it is
-// the package's own, is the user's data from a restore not merged yet: it
-// goes into the archive as it is, and the file itself, if the user wrote it
-// since, stays in place beside it. Returns 0 when the row's data cannot be
-// put in the archive.
+// the package's own, is the user's data from a restore not merged yet, the
+// data the input method's helper puts over the file: it goes into the
+// archive as it is. Otherwise the file is copied and the copy archived.
+// Returns 0 when the row's data cannot be put in the archive.
 int BackUpCopiedRow(HANDLE archive, const char *folder, const UserDataFile &row) {
   char file[MAX_PATH], copy[MAX_PATH];
   JoinPath(file, sizeof file, folder, row.file);
   JoinPath(copy, sizeof copy, folder, row.entry);
+  if (StandingOf(copy) == kCarried && !IsPackagesOwn(folder, row.entry)) return AppendToArchive(archive, copy);
   const FileStanding fileStanding = StandingOf(file);
-  if (StandingOf(copy) == kCarried && !IsPackagesOwn(folder, row.entry)) {
-    if (fileStanding != kGone && !IsPackagesOwn(folder, row.file)) KeepInPlace(row.file);
-    return AppendToArchive(archive, copy);
-  }
   if (fileStanding == kNotCarried) KeepInPlace(row.file);
   if (fileStanding != kCarried) return 1;
   return CopyPlainFile(file, copy) && AppendToArchive(archive, copy);
@@ -76,7 +73,7 @@ int WriteBackup(const char *path, const char *folder) {
   return written;
 }
 
-// The finished archive's length and digest into madeBackup.
+// The finished archive's length and digest into userDataBackup.made.
 int RecordBackup(const char *path, const char *folder) {
   DWORD size = 0, read = 0;
   HANDLE file = OpenPlainFile(path, GENERIC_READ, &size);
@@ -95,12 +92,7 @@ int RecordBackup(const char *path, const char *folder) {
   return 1;
 }
 
-// Puts the archive built as `fresh` in place as vorlback.voz, in one step.
-int PutInPlace(const char *fresh, const char *folder) {
-  char archive[MAX_PATH];
-  JoinPath(archive, sizeof archive, folder, kBackupArchiveName);
-  return PutFileInPlace(fresh, archive) && RecordBackup(archive, folder);
-}
+
 
 // 1 when `name` is one of the blank-separated names of `list`.
 int NameInList(const char *list, const char *name) {
@@ -128,9 +120,11 @@ BackupResult BackupUserData() {
   const char *folder = previousInstallRecord;
   if (folder[0] == '\0' || FolderIsLink(folder) || !FolderExists(folder)) return kNothingToBackUp;
   if (!RecoverPendingBackup()) return kBackupImpossible;
-  char fresh[MAX_PATH];
-  JoinPath(fresh, sizeof fresh, folder, "vorlback.vo~");
-  if (!WriteBackup(fresh, folder) || !PutInPlace(fresh, folder)) {
+  // Built under a name of its own and put in place whole, in one step.
+  char archive[MAX_PATH], fresh[MAX_PATH];
+  JoinPath(archive, sizeof archive, folder, kBackupArchiveName);
+  if (!FreshNameFor(archive, fresh, sizeof fresh)) return kBackupImpossible;
+  if (!WriteBackup(fresh, folder) || !PutFileInPlace(fresh, archive) || !RecordBackup(archive, folder)) {
     DeleteFileA(fresh);
     return kBackupImpossible;
   }
@@ -138,7 +132,11 @@ BackupResult BackupUserData() {
   return kBackedUp;
 }
 
-int UnpackTakes(const char *, const char *name) { return !NameInList(keptNames, name); }
+// The unpack into another folder takes every entry: the files kept in place
+// there come over at the restore.
+int UnpackTakes(const char *folder, const char *name) {
+  return strcmp(folder, userDataBackup.made.folder) != 0 || !NameInList(keptNames, name);
+}
 
 const char *KeptInPlaceNames() { return keptNames; }
 

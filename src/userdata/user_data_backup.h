@@ -21,8 +21,9 @@ enum BackupResult {
 BackupResult BackupUserData();
 
 // 0 for an entry the unpack and the restore must pass over, as the user's
-// file of that name is kept in place (see BackupUserData); 1 otherwise. An
-// EntrySelector.
+// file of that name is kept in place (see BackupUserData); 1 otherwise, and
+// always when `folder`, where the entry goes, is another than the earlier
+// installation's. An EntrySelector.
 int UnpackTakes(const char *folder, const char *name);
 // The names kept in place, blank-separated, for the package check; "" for none.
 const char *KeptInPlaceNames();

@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "common/plain_files.h"
 #include "common/text_buffer.h"
 #include "package/archive_format.h"
 #include "package/archive_reader.h"
@@ -34,13 +35,24 @@ int IsUserDataEntry(const char *entry) {
 
 int IsCopiedRow(const UserDataFile &row) { return strcmp(row.file, row.entry) != 0; }
 
+const char *FileOfCopy(const char *entry) {
+  for (const UserDataFile &row : kUserDataFiles)
+    if (IsCopiedRow(row) && strcmp(row.entry, entry) == 0) return row.file;
+  return NULL;
+}
+
 int IsPackagesOwn(const char *folder, const char *name) {
   const char *stored = PackageEntryDigest(name);
   if (!stored) return 0;
   char path[MAX_PATH], digest[kDigestFieldSize];
-  if (JoinPath(path, sizeof path, folder, name) && FileMd5Hex(path, digest) > 0 &&
-      strncmp(digest, stored, kDigestTextLength) == 0)
-    return 1;
+  if (!JoinPath(path, sizeof path, folder, name)) return 0;
+  // Only a plain file that an entry could hold is read at all.
+  DWORD size = 0;
+  HANDLE file = OpenPlainFile(path, GENERIC_READ, &size);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  CloseHandle(file);
+  if (size == 0 || size > kLargestInstallableEntry) return 0;
+  if (FileMd5Hex(path, digest) > 0 && strncmp(digest, stored, kDigestTextLength) == 0) return 1;
   const BufferRegion scratch = WorkingBufferRegion(kUnpackScratch);
   return CompactedEntryInstalled(carriedPackage.data, carriedPackage.size, folder, name, scratch.bytes, scratch.size);
 }

@@ -21,8 +21,11 @@ int IsUserDataEntry(const char *entry);
 
 // 1 when the row's file is backed up through a ".bak" copy made beside it.
 int IsCopiedRow(const UserDataFile &row);
+// The file whose ".bak" copy `entry` names; null when it names no copy.
+const char *FileOfCopy(const char *entry);
 
 // 1 when the file `name` in `folder` is the package's own of that name, as
 // the unpack wrote it (the phrase list compacted): the user has not written
-// it since. Uses the working buffer as scratch.
+// it since. Only a plain file no larger than an entry is read. Uses the
+// working buffer as scratch.
 int IsPackagesOwn(const char *folder, const char *name);

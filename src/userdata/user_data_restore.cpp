@@ -22,6 +22,7 @@ namespace {
 
 const char kPhraseListBackup[] = "vorlcyzk.bak";
 
+
 // The backup `record` describes, read whole into a new block: null unless it
 // is a plain file of exactly the recorded length whose digest matches. A
 // file of another length is not read at all.
@@ -47,16 +48,53 @@ int SelectedForRestore(const char *folder, const char *name) {
   return IsUserDataEntry(name) && UnpackTakes(folder, name);
 }
 
-// Missing, empty, or as the package has it: not the user's since.
-int SelectedForRecovery(const char *folder, const char *name) {
-  if (!IsUserDataEntry(name)) return 0;
+// Files the backup could not carry (empty, too large) stay in the backup's
+// folder; when the run unpacked into another, they come over where the
+// package's own is in their place.
+void BringUncarriedFiles(const BackupRecord &pending) {
+  if (strcmp(pending.folder, pending.target) == 0) return;
+  for (const UserDataFile &row : kUserDataFiles) {
+    char from[MAX_PATH], to[MAX_PATH];
+    JoinPath(from, sizeof from, pending.folder, row.file);
+    JoinPath(to, sizeof to, pending.target, row.file);
+    DWORD size = 0;
+    HANDLE file = OpenPlainFile(from, GENERIC_READ, &size);
+    if (file == INVALID_HANDLE_VALUE) continue;
+    CloseHandle(file);
+    if ((size == 0 || size > kLargestInstallableEntry) && IsPackagesOwn(pending.target, row.file))
+      CopyPlainFile(from, to);
+  }
+}
+
+// The entries a recovery writes back into `folder`, the one the unpack went
+// to: where the unpack left a file as the package has it, and the user has
+// not written it since. (A file the user emptied or deleted there is theirs
+// too; the unpack leaves neither, as it puts each file in place whole.) A
+// ".bak" copy comes back only while its file is left so too: once the user
+// wrote the file, the older copy would go over the newer work when the input
+// method's helper merges it. `left` tells a file left by the unpack.
+int SelectedForRecovery(const char *folder, const char *name, int (*left)(const char *, const char *)) {
+  if (!IsUserDataEntry(name) || !left(folder, name)) return 0;
+  const char *file = FileOfCopy(name);
+  return !file || left(folder, file);
+}
+
+// A backup made in the folder it went back into: the package's own there.
+int LeftHere(const char *folder, const char *name) { return IsPackagesOwn(folder, name); }
+
+// A backup made in another folder: the unpack gave the new one no file of
+// the user's at all, so one missing there counts too.
+int LeftElsewhere(const char *folder, const char *name) {
   char path[MAX_PATH];
-  JoinPath(path, sizeof path, folder, name);
-  DWORD size = 0;
-  HANDLE file = OpenPlainFile(path, GENERIC_READ, &size);
-  if (file == INVALID_HANDLE_VALUE) return 1;
-  CloseHandle(file);
-  return size == 0 || IsPackagesOwn(folder, name);
+  return IsPackagesOwn(folder, name) ||
+         (JoinPath(path, sizeof path, folder, name) && GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES);
+}
+
+int SelectedForRecoveryHere(const char *folder, const char *name) {
+  return SelectedForRecovery(folder, name, LeftHere);
+}
+int SelectedForRecoveryElsewhere(const char *folder, const char *name) {
+  return SelectedForRecovery(folder, name, LeftElsewhere);
 }
 
 // The phrase list comes back compacted; it counts as restored when it is
@@ -85,14 +123,28 @@ int ReportRestore(const BYTE *archive, DWORD length) {
   return 1;
 }
 
-// The backup beside the new installation too, as the record names it from
-// now on.
-void CopyBackupHere() {
-  if (strcmp(installDir, userDataBackup.made.folder) == 0) return;
+void CopyFromEarlierFolder(const char *name) {
   char from[MAX_PATH], to[MAX_PATH];
-  JoinPath(from, sizeof from, userDataBackup.made.folder, kBackupArchiveName);
-  JoinPath(to, sizeof to, installDir, kBackupArchiveName);
+  JoinPath(from, sizeof from, userDataBackup.made.folder, name);
+  JoinPath(to, sizeof to, installDir, name);
   CopyPlainFile(from, to);
+}
+
+// Into a new installation directory come the backup, as the record names
+// that directory from now on, and the files the archive could not carry,
+// as they are, over the new defaults.
+void CopyHereFromEarlierFolder() {
+  if (strcmp(installDir, userDataBackup.made.folder) == 0) return;
+  CopyFromEarlierFolder(kBackupArchiveName);
+  char names[sizeof userDataBackup.made.folder];
+  CopyText(names, sizeof names, KeptInPlaceNames());
+  for (char *name = names; *name;) {
+    char *blank = strchr(name, ' ');
+    if (blank) *blank = '\0';
+    CopyFromEarlierFolder(name);
+    if (!blank) break;
+    name = blank + 1;
+  }
 }
 
 }  // namespace
@@ -105,7 +157,7 @@ void RestoreUserData() {
     ShowFailure(kEarlierDataFailedLine, kProductCaption);
     return;
   }
-  CopyBackupHere();
+  CopyHereFromEarlierFolder();
   const BufferRegion scratch = WorkingBufferRegion(kUnpackScratch);
   ExtractSelectedEntries(archive, userDataBackup.made.size, installDir, SelectedForRestore, scratch.bytes, scratch.size,
                          NULL);
@@ -116,11 +168,18 @@ void RestoreUserData() {
 int RecoverPendingBackup() {
   BackupRecord pending;
   if (!ReadPendingBackup(&pending)) return 1;
+  // A folder moved since is the one the record names now.
+  if (!FolderStillThere(pending.folder)) CopyText(pending.folder, sizeof pending.folder, previousInstallRecord);
+  if (!FolderStillThere(pending.target)) CopyText(pending.target, sizeof pending.target, previousInstallRecord);
   HGLOBAL block;
+  const int reachable = HaveWorkingBuffer() && !FolderIsLink(pending.folder) && !FolderIsLink(pending.target);
+  BYTE *archive = reachable ? ReadCheckedBackup(pending, &block) : NULL;
+  const EntrySelector selected =
+      strcmp(pending.folder, pending.target) == 0 ? SelectedForRecoveryHere : SelectedForRecoveryElsewhere;
   const BufferRegion scratch = WorkingBufferRegion(kUnpackScratch);
-  BYTE *archive = scratch.bytes && !FolderIsLink(pending.folder) ? ReadCheckedBackup(pending, &block) : NULL;
-  const int recovered = !archive || ExtractSelectedEntries(archive, pending.size, pending.folder, SelectedForRecovery,
-                                                           scratch.bytes, scratch.size, NULL);
+  const int recovered =
+      !archive || ExtractSelectedEntries(archive, pending.size, pending.target, selected, scratch.bytes, scratch.size, NULL);
+  if (archive) BringUncarriedFiles(pending);
   if (archive) FreeLockedBlock(block);
   if (recovered) ClearBackupPending();
   return recovered;

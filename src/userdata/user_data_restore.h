@@ -12,10 +12,13 @@
 // run which did not. A backup that came back whole is no longer pending.
 void RestoreUserData();
 
-// A backup still pending from an earlier run is written back into its
-// folder where that run's unpacking left a file of the user's missing,
-// empty or as the package has it; a file the user wrote since is theirs
-// and stays. The pending mark then goes. Returns 0 when a backup that could
+// A backup still pending from an earlier run is written back into the
+// folder that run unpacked into, where a file of the user's is as the
+// package has it: that run's unpack wrote it; a file the user wrote since
+// is theirs and stays. A file the backup could not carry comes over from the
+// backup's folder, if that is another, the same way. Either folder, when
+// gone, is taken to have moved to where the record names now. The pending
+// mark then goes. Returns 0 when a backup that could
 // be read could not be written back (the mark stays); 1 otherwise, also
 // when nothing was pending or the backup no longer checks out.
 int RecoverPendingBackup();

@@ -78,7 +78,7 @@ class Reinstallation : public testing::Test {
     std::unique_ptr<sim::Machine> machine = std::filesystem::exists(root_ / "machine.ini")
                                                 ? sim::Machine::Load(root_)
                                                 : sim::Machine::CreateFromPreset("win10-x64", root_);
-    machine->process.packagePath = VOZ_PACKAGE_FILE;
+    machine->process.packagePath = VOZ_SMALL_PACKAGE_FILE;
     for (const auto &action : actions) machine->script.actions.push_back(action);
     for (bool answer : answers) machine->script.yesNoAnswers.push_back(answer);
     sim::Machine::Install(machine.get());
@@ -490,7 +490,7 @@ TEST_F(Reinstallation, AQuitOrACrashAtStartKeepsTheEarlierRecord) {
   EXPECT_EQ(ReadDriveFile("Windows\\vorlpat8.voh"), "C:\\old\\morvak8\\") << "after a quit";
   AddFilesLines("crash_on_write = C:\\Windows\\vorlpat8.voh\ncrash_on_write = C:\\Windows\\vorlpat8.vo~\n");
   std::string output;
-  EXPECT_EQ(testing_support::RunSetupSim("--root " + root_.string() + " --package " + VOZ_PACKAGE_FILE, &output), 4)
+  EXPECT_EQ(testing_support::RunSetupSim("--root " + root_.string() + " --package " + VOZ_SMALL_PACKAGE_FILE, &output), 4)
       << output;
   EXPECT_EQ(ReadDriveFile("Windows\\vorlpat8.voh"), "C:\\old\\morvak8\\") << "after a crash";
   ProgramRun kept = RunProgram("", Walk(), {true});

@@ -27,14 +27,14 @@ std::vector<std::string> KindsAfter(const sim::EventLog &log, const std::string 
   return kinds;
 }
 
-// The package extraction crashes at a dictionary it writes: the user sees
-// the stage code under the setup caption, and nothing of the installation
-// after that write happens.
+// The package extraction crashes at a dictionary it writes (under the name
+// it has until it is whole): the user sees the stage code under the setup
+// caption, and nothing of the installation after that write happens.
 TEST(CrashGuard, CrashDuringExtractionShowsTheStageCodeAndEndsTheProgramThere) {
   const std::filesystem::path root = testing_support::FreshFolder("crash-during-extraction");
   {
     auto machine = sim::Machine::CreateFromPreset("win10-x64", root);
-    machine->files.SetCrashOnWrite(std::string(kInstallDir) + "vorlcyzk.voh");
+    machine->files.SetCrashOnWrite(std::string(kInstallDir) + "vorlcyzk.vo~");
     machine->Save();
   }
   std::string output;

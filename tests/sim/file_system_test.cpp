@@ -1,7 +1,12 @@
 // The simulated file system as the program meets it through KERNEL32 and the
 // C runtime: Windows path rules, files in use, folders that refuse writes,
 // WOW64 redirection, attributes kept in machine.ini, and write faults.
+#include <fcntl.h>
+#include <stdio.h>
+
 #include <cerrno>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "platform/win32.h"
@@ -50,6 +55,33 @@ TEST(FileSystemPaths, NamesMatchWithoutCaseAcrossSeparatorsAndDots) {
   EXPECT_TRUE(machine->files.HostPath("C:\\users\\USER\\downloads\\MIXED.txt").filename() == "Mixed.Txt");
   Create("c:\\users\\user\\downloads\\MIXED.TXT", "new");  // the same file, not a second one
   EXPECT_EQ(Content(*machine, "C:\\Users\\user\\Downloads\\Mixed.Txt"), "new");
+}
+
+// Renames on the host (the simulation's C runtime takes the name rename).
+void HostRename(const std::filesystem::path &from, const std::filesystem::path &to) {
+  ASSERT_EQ(renameat(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str()), 0) << from;
+}
+
+// A name asked for in another case is looked up among the folder's names,
+// which are kept between calls: what changes on the host in between, even
+// a folder above renamed away and another made in its place, is seen.
+TEST(FileSystemPaths, NamesChangedOnTheHostBetweenCallsAreSeen) {
+  ScopedMachine machine;
+  machine->files.MakeDirectories("C:\\a\\t");
+  Create("C:\\a\\t\\Mixed.txt");
+  EXPECT_NE(GetFileAttributesA("c:\\A\\T\\MIXED.TXT"), INVALID_FILE_ATTRIBUTES);
+  const std::filesystem::path folder = machine->files.HostPath("C:\\a\\t");
+  HostRename(folder / "Mixed.txt", folder / "Other.txt");
+  EXPECT_EQ(GetFileAttributesA("c:\\A\\T\\MIXED.TXT"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(GetFileAttributesA("c:\\A\\T\\OTHER.TXT"), INVALID_FILE_ATTRIBUTES);
+  // C:\a goes elsewhere, and a new C:\a\t takes the place of the folder read.
+  HostRename(folder.parent_path(), folder.parent_path().parent_path() / "moved");
+  std::filesystem::create_directories(folder);
+  std::ofstream(folder / "Fresh.txt") << "new";
+  EXPECT_EQ(GetFileAttributesA("c:\\A\\T\\OTHER.TXT"), INVALID_FILE_ATTRIBUTES);
+  EXPECT_NE(GetFileAttributesA("c:\\A\\T\\FRESH.TXT"), INVALID_FILE_ATTRIBUTES);
+  std::filesystem::remove_all(folder / "Fresh.txt");
+  EXPECT_EQ(GetFileAttributesA("c:\\A\\T\\FRESH.TXT"), INVALID_FILE_ATTRIBUTES);
 }
 
 TEST(FileSystemPaths, RelativePathsStartFromTheSetupFolder) {

@@ -12,6 +12,7 @@
 #include "common/program_state.h"
 #include "common/text_buffer.h"
 #include "package/archive_format.h"
+#include "package/archive_reader.h"
 #include "package/package_data.h"
 #include "package/working_buffer.h"
 #include "support/test_machine.h"
@@ -124,21 +125,26 @@ TEST_F(UserData, FilesTheArchiveCannotCarryStayInPlace) {
 }
 
 // A backup still pending from a run that did not finish comes back where
-// that run left a file missing or empty, but not over what the user wrote
-// since; the new backup then holds the newer work.
+// that run's unpack left the package's files, but not over what the user
+// wrote since (emptying a file too); the new backup then holds that work.
 TEST_F(UserData, APendingBackupComesBackButNotOverNewerWork) {
+  machine_->process.packagePath = VOZ_PACKAGE_FILE;
+  ASSERT_EQ(LoadPackageResource(), 1);
   WriteUserFiles();
   ASSERT_EQ(BackupUserData(), kBackedUp);
   MarkBackupPending();
   ASSERT_TRUE(Pending());
-  machine_->files.Delete(u"C:\\Program Files\\morvak8\\vorldwdw.txt");
+  ASSERT_EQ(ExtractArchive(carriedPackage.data, carriedPackage.size, WorkingBufferRegion(kUnpackScratch).bytes,
+                           kUnpackScratch.size, nullptr),
+            1);
   Write("vorlzdym.voh", "");
   Write("vorlzdfh.voh", "written since");
   ASSERT_EQ(BackupUserData(), kBackedUp);
   EXPECT_FALSE(Pending());
   EXPECT_EQ(Read("vorldwdw.txt"), "user's vorldwdw.txt");
-  EXPECT_EQ(Read("vorlzdym.voh"), "user's vorlzdym.voh");
+  EXPECT_EQ(Read("vorlzdym.voh"), "");
   EXPECT_EQ(Read("vorlzdfh.voh"), "written since");
+  ReleasePackageResource();
 }
 
 TEST_F(UserData, ARestoreThatFailsKeepsTheBackupPending) {

@@ -1,0 +1,270 @@
+#include "fleet/history_steps.h"
+
+#include <algorithm>
+#include <initializer_list>
+
+#include "fleet/fleet_machine.h"
+#include "fleet/user_data.h"
+
+namespace fleet {
+
+namespace {
+
+std::vector<std::string> &PackageNames() {
+  static std::vector<std::string> names;
+  return names;
+}
+
+// Names the installer writes in the folder besides the package's.
+const char *const kBackupNames[] = {"vorlback.voz", "vorlback.pnd"};
+const char *const kCopyNames[] = {"vorlcyzk.bak", "voszsj43.bak", "cfontset.bak", "cwbzlcz1.bak",
+                                  "vowbcmxz.bak", "vodhzcm.bak",  "vorldhz.bak",  "vogbkhz.bak",
+                                  "vorlpyck.bak", "vorlcyzk.dat", "vorlpyck.dat"};
+const char *const kSettingsNames[] = {"install.voh", "vonetsj.dat", "vorldat.dat",
+                                      "voyhgl0.dat", "wbpybz.voh",  "voszsj43.voh"};
+// Where Windows looks first for an unquoted command of the installation
+// folder or the earlier one (their paths hold a blank).
+const char *const kUnquotedCommandNames[] = {"C:\\Program.exe", "C:\\Qelvo.exe"};
+
+template <size_t N>
+std::string Pick(Random &random, const char *const (&names)[N]) {
+  return names[random.Below(N)];
+}
+
+bool Chance(Random &random, uint32_t percent) { return random.Below(100) < percent; }
+
+// Picks the index of a weight.
+size_t Weighted(Random &random, std::initializer_list<uint32_t> weights) {
+  uint32_t total = 0;
+  for (uint32_t weight : weights) total += weight;
+  uint32_t draw = random.Below(total);
+  size_t index = 0;
+  for (uint32_t weight : weights) {
+    if (draw < weight) return index;
+    draw -= weight, ++index;
+  }
+  return index - 1;
+}
+
+// A name in the installation folder the installer writes.
+std::string FolderName(Random &random) {
+  switch (Weighted(random, {30, 30, 15, 25})) {
+    case 0: return Pick(random, kBackupNames);
+    case 1: return Pick(random, kCopyNames);
+    case 2: return Pick(random, kSettingsNames);
+    default: return PackageNames()[random.Below(uint32_t(PackageNames().size()))];
+  }
+}
+
+Edit RandomEdit(Random &random) {
+  const std::vector<std::string> files = DataFiles();
+  Edit edit;
+  edit.file = files[random.Below(uint32_t(files.size()))];
+  edit.seed = random.Next();
+  switch (Weighted(random, {45, 10, 22, 15, 8})) {
+    case 0: edit.content = Edit::Content::kText, edit.size = 1 + random.Below(6000); break;
+    case 1: edit.content = Edit::Content::kEmpty; break;
+    case 2: edit.content = Edit::Content::kIncompressible, edit.size = 100 + random.Below(30000); break;
+    case 3: edit.content = Edit::Content::kLargeText, edit.size = 8193 + random.Below(300000); break;
+    default:
+      edit.content = Edit::Content::kHuge;
+      edit.size = uint32_t(kLargestArchivedFile) + 1 + random.Below(200000);
+      break;
+  }
+  return edit;
+}
+
+Fault RandomFault(Random &random, const Places &places) {
+  Fault fault;
+  const std::vector<std::string> files = DataFiles();
+  auto dataName = [&] {
+    switch (Weighted(random, {40, 25, 35})) {
+      case 0: return Pick(random, kBackupNames);
+      case 1: return Pick(random, kCopyNames);
+      default: return files[random.Below(uint32_t(files.size()))];
+    }
+  };
+  switch (Weighted(random, {45, 20, 10, 25})) {
+    case 0:
+      fault.kind = Fault::Kind::kCrashOnWrite;
+      fault.path = Chance(random, 10) ? places.recordPath : Chance(random, 70) ? dataName() : FolderName(random);
+      break;
+    case 1:
+      fault.kind = Fault::Kind::kShortWrite;
+      fault.path = dataName();
+      fault.bytes = random.Below(4096);
+      break;
+    case 2: fault.kind = Fault::Kind::kReadOnly, fault.path = dataName(); break;
+    default:
+      fault.kind = Fault::Kind::kHeld;
+      fault.path = dataName();
+      fault.how = sim::InUse(random.Below(3));
+      break;
+  }
+  return fault;
+}
+
+RunSpec RandomRun(Random &random, const Places &places) {
+  RunSpec run;
+  run.windowless = Chance(random, 25);
+  WizardWalk &walk = run.walk;
+  walk.pinyin = Chance(random, 30);
+  walk.ime = Chance(random, 40);
+  walk.confirms = Chance(random, 70) ? 3 : int(random.Below(3));
+  const bool installs = walk.confirms == 3;
+  walk.leave = WizardWalk::Leave(Weighted(random, installs ? std::initializer_list<uint32_t>{75, 15, 10}
+                                                           : std::initializer_list<uint32_t>{30, 40, 30}));
+  walk.keep = WizardWalk::Keep(Weighted(random, {55, 25, 20}));
+  walk.skinOk = Chance(random, 90);
+  if (Chance(random, 35)) run.fault = RandomFault(random, places);
+  return run;
+}
+
+Plant RandomPlant(Random &random) {
+  Plant plant;
+  plant.name = Chance(random, 5) ? Pick(random, kUnquotedCommandNames) : FolderName(random);
+  if (plant.name == "vorlback.voz" && Chance(random, 40)) plant.kind = Plant::Kind::kForgedBackup;
+  else plant.kind = Plant::Kind(Weighted(random, {30, 15, 20, 10, 25}));
+  // A hard link is a second name of a file that exists.
+  plant.target = int(random.Below(plant.kind == Plant::Kind::kHardLink ? 3 : 4));
+  return plant;
+}
+
+const char *ContentName(Edit::Content content) {
+  switch (content) {
+    case Edit::Content::kText: return "text";
+    case Edit::Content::kEmpty: return "empty";
+    case Edit::Content::kIncompressible: return "incompressible";
+    case Edit::Content::kLargeText: return "large text";
+    case Edit::Content::kHuge: return "huge text";
+  }
+  return "";
+}
+
+std::string DescribeFault(const Fault &fault) {
+  static const char *const kHolds[] = {"open without delete sharing", "open with delete sharing", "as a loaded module"};
+  switch (fault.kind) {
+    case Fault::Kind::kNone: return "";
+    case Fault::Kind::kCrashOnWrite: return "; crash at the next write of " + fault.path;
+    case Fault::Kind::kShortWrite:
+      return "; disk full after " + std::to_string(fault.bytes) + " bytes of the next write of " + fault.path;
+    case Fault::Kind::kReadOnly: return "; " + fault.path + " read-only";
+    case Fault::Kind::kHeld: return "; " + fault.path + " held " + kHolds[int(fault.how)];
+  }
+  return "";
+}
+
+std::string DescribeRun(const RunSpec &run) {
+  if (run.windowless) return "windowless run" + DescribeFault(run.fault);
+  const WizardWalk &walk = run.walk;
+  static const char *const kLeaves[] = {"", ", then the quit button", ", then the close box"};
+  static const char *const kKeeps[] = {"Yes", "No", "unanswered"};
+  std::string text = std::string("wizard ") + (walk.pinyin ? "Pinyin" : "Wubi") + (walk.ime ? " IME" : " TSF") + ", " +
+                     std::to_string(walk.confirms) + " confirms";
+  if (walk.confirms == 3)
+    text += std::string(", keep ") + kKeeps[int(walk.keep)] + (walk.skinOk ? ", skin OK" : ", skin dialog unanswered");
+  return text + kLeaves[int(walk.leave)] + DescribeFault(run.fault);
+}
+
+std::string DescribePlant(const Plant &plant) {
+  const std::string target = std::string("protected ") + kLinkTargets[plant.target];
+  switch (plant.kind) {
+    case Plant::Kind::kFile: return "plant a file at " + plant.name;
+    case Plant::Kind::kFolder: return "plant a folder at " + plant.name;
+    case Plant::Kind::kFileLink: return "plant a file link at " + plant.name + " to " + target;
+    case Plant::Kind::kJunction: return "plant a junction at " + plant.name + " to the protected folder";
+    case Plant::Kind::kHardLink: return "plant a hard link at " + plant.name + " to " + target;
+    case Plant::Kind::kForgedBackup: return "plant a forged backup of programs and data with a pending marker";
+  }
+  return "";
+}
+
+}  // namespace
+
+void SetPackageNames(std::vector<std::string> names) { PackageNames() = std::move(names); }
+
+Step RandomStep(Random &random, const Places &places, bool first) {
+  Step step;
+  step.kind = first && Chance(random, 75) ? Step::Kind::kRun : Step::Kind(Weighted(random, {30, 30, 16, 2, 7, 3, 6}));
+  switch (step.kind) {
+    case Step::Kind::kEdit:
+      for (uint32_t n = 1 + random.Below(3); n > 0; --n) step.edits.push_back(RandomEdit(random));
+      break;
+    case Step::Kind::kRun: step.run = RandomRun(random, places); break;
+    case Step::Kind::kPlant: step.plant = RandomPlant(random); break;
+    default: break;
+  }
+  return step;
+}
+
+std::string EditContent(const Edit &edit) {
+  Random random(edit.seed);
+  std::string bytes;
+  switch (edit.content) {
+    case Edit::Content::kEmpty: break;
+    case Edit::Content::kIncompressible:
+      while (bytes.size() < edit.size) bytes.push_back(char(random.Byte()));
+      break;
+    case Edit::Content::kText:
+      // GBK phrases and ASCII words, as the input method keeps them.
+      while (bytes.size() < edit.size) {
+        if (random.Below(5) == 0) bytes += "word" + std::to_string(random.Below(1000));
+        for (uint32_t n = 1 + random.Below(4); n > 0; --n)
+          bytes += char(0xB0 + random.Below(0x28)), bytes += char(0xA1 + random.Below(0x5E));
+        bytes += "; ";
+      }
+      bytes.resize(edit.size);
+      break;
+    case Edit::Content::kLargeText:
+    case Edit::Content::kHuge: {
+      const std::string line = "user phrase " + std::to_string(random.Below(100000)) + "\r\n";
+      while (bytes.size() < edit.size) bytes += line + std::to_string(bytes.size() % 977);
+      bytes.resize(edit.size);
+      break;
+    }
+  }
+  return bytes;
+}
+
+const char kPlantedMarker[] = "PLANTED-BY-ANOTHER-USER";
+
+std::string PlantedContent(const std::string &name) {
+  return std::string(kPlantedMarker) + " as " + name + "\r\n";
+}
+
+std::string KindOf(const Step &step) {
+  static const char *const kFaults[] = {"", " with a crash", " with a full disk", " with a read-only file",
+                                        " with a file held"};
+  switch (step.kind) {
+    case Step::Kind::kEdit: return "edit";
+    case Step::Kind::kRun:
+      return std::string(step.run.windowless ? "windowless run" : "wizard run") + kFaults[int(step.run.fault.kind)];
+    case Step::Kind::kPlant: return "plant";
+    case Step::Kind::kJunctionAtFolder: return "junction at the folder";
+    case Step::Kind::kHelperMerge: return "helper merge";
+    case Step::Kind::kMoveToEarlierFolder: return "move to the earlier folder";
+    case Step::Kind::kRemovePlants: return "plants removed";
+  }
+  return "";
+}
+
+std::string Describe(const Step &step) {
+  switch (step.kind) {
+    case Step::Kind::kEdit: {
+      std::string text = "edit";
+      for (const Edit &edit : step.edits)
+        text += std::string(text == "edit" ? " " : ", ") + edit.file + " = " + ContentName(edit.content) + " " +
+                std::to_string(edit.size) + " bytes";
+      return text;
+    }
+    case Step::Kind::kRun: return DescribeRun(step.run);
+    case Step::Kind::kPlant: return DescribePlant(step.plant);
+    case Step::Kind::kJunctionAtFolder: return "move the installation folder aside and put a junction to the protected folder there";
+    case Step::Kind::kHelperMerge: return "the helper puts the .bak copies back";
+    case Step::Kind::kMoveToEarlierFolder: return "the installation moves to the earlier folder, which the record names";
+    case Step::Kind::kRemovePlants: return "the administrator removes planted links and folders";
+  }
+  return "";
+}
+
+}  // namespace fleet

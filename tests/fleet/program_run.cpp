@@ -1,0 +1,124 @@
+#include "fleet/program_run.h"
+
+#include <exception>
+
+#include "fleet/fleet_machine.h"
+#include "shell/program_entry.h"
+#include "simmachine/structured_exception.h"
+#include "support/program_state_reset.h"
+
+namespace fleet {
+
+namespace {
+
+using Kind = sim::UserAction::Kind;
+
+const uint32_t kReadOnly = 0x1;
+const uint32_t kReparsePoint = 0x400;
+
+sim::UserAction Click(int x, int y) {
+  sim::UserAction action;
+  action.kind = Kind::kClick, action.x = x, action.y = y;
+  return action;
+}
+
+sim::UserAction Simple(Kind kind) {
+  sim::UserAction action;
+  action.kind = kind;
+  return action;
+}
+
+// The wizard's buttons and choices, in client coordinates.
+const sim::UserAction kConfirm = Click(90, 257);
+const sim::UserAction kQuit = Click(310, 257);
+const sim::UserAction kPinyin = Click(200, 200);
+const sim::UserAction kIme = Click(300, 225);
+
+void Script(const WizardWalk &walk, sim::UserScript *script) {
+  if (walk.pinyin) script->actions.push_back(kPinyin);
+  if (walk.ime) script->actions.push_back(kIme);
+  for (int i = 0; i < walk.confirms; ++i) script->actions.push_back(kConfirm);
+  if (walk.confirms >= 3 && walk.skinOk) {
+    sim::UserAction ok = Simple(Kind::kDialogClick);
+    ok.controlId = 105;
+    script->actions.push_back(ok);
+  }
+  if (walk.leave == WizardWalk::Leave::kQuitButton) script->actions.push_back(kQuit);
+  if (walk.leave == WizardWalk::Leave::kCloseBox) script->actions.push_back(Simple(Kind::kClose));
+  if (walk.keep != WizardWalk::Keep::kUnanswered) script->yesNoAnswers.push_back(walk.keep == WizardWalk::Keep::kYes);
+}
+
+void PlaceFault(sim::Machine &machine, const Fault &fault) {
+  switch (fault.kind) {
+    case Fault::Kind::kNone: break;
+    case Fault::Kind::kCrashOnWrite: machine.files.SetCrashOnWrite(fault.path); break;
+    case Fault::Kind::kShortWrite: machine.files.SetShortWrite(fault.path, fault.bytes); break;
+    case Fault::Kind::kHeld: machine.files.SetInUse(fault.path, fault.how); break;
+    // A file link planted there stays as it is: the mark is the file's own.
+    case Fault::Kind::kReadOnly:
+      if (machine.files.Exists(fault.path) && !(machine.files.AttributesOf(fault.path) & kReparsePoint))
+        machine.files.SetAttributesOf(fault.path, machine.files.AttributesOf(fault.path) | kReadOnly);
+      break;
+  }
+}
+
+void LiftFault(sim::Machine &machine, const Fault &fault) {
+  switch (fault.kind) {
+    case Fault::Kind::kNone: break;
+    case Fault::Kind::kCrashOnWrite:
+    case Fault::Kind::kShortWrite: DropStateLines(machine, {"crash_on_write", "short_write"}); break;
+    case Fault::Kind::kHeld: machine.files.ClearInUse(fault.path); break;
+    case Fault::Kind::kReadOnly:
+      if (machine.files.Exists(fault.path) && !(machine.files.AttributesOf(fault.path) & kReparsePoint))
+        machine.files.SetAttributesOf(fault.path, machine.files.AttributesOf(fault.path) & ~kReadOnly);
+      break;
+  }
+}
+
+bool CrashStillArmed(const sim::Machine &machine) {
+  return machine.files.StateIni().find("crash_on_write = ") != std::string::npos;
+}
+
+}  // namespace
+
+std::vector<std::string> RunOutcome::Messages() const {
+  std::vector<std::string> texts;
+  for (const sim::Event &event : events)
+    if (event.kind == "messagebox") texts.push_back(event.Field("text"));
+  return texts;
+}
+
+std::string RunOutcome::AnswerTo(const std::string &text) const {
+  for (const sim::Event &event : events)
+    if (event.kind == "messagebox" && event.Field("text").find(text) != std::string::npos)
+      return event.Field("answer");
+  return "";
+}
+
+RunOutcome RunProgram(sim::Machine &machine, const RunSpec &spec, const std::string &package) {
+  machine.process.packagePath = package;
+  if (!spec.windowless) Script(spec.walk, &machine.script);
+  PlaceFault(machine, spec.fault);
+  sim::Machine::Install(&machine);
+  testing_support::ResetProgramState();
+  RunOutcome outcome;
+  char windowless[] = "setvosrf32";
+  char wizard[] = "";
+  try {
+    outcome.exitCode = WinMain(GetModuleHandleA(nullptr), nullptr, spec.windowless ? windowless : wizard, SW_SHOWNORMAL);
+  } catch (const sim::ScriptExhausted &) {
+    outcome.stopped = true;
+  } catch (const sim::StructuredException &) {
+    outcome.crashed = true;
+    outcome.chosenCrash = spec.fault.kind == Fault::Kind::kCrashOnWrite && !CrashStillArmed(machine);
+  } catch (const std::exception &error) {
+    outcome.harnessError = error.what();
+  }
+  testing_support::ResetProgramState();
+  sim::Machine::Install(nullptr);
+  LiftFault(machine, spec.fault);
+  outcome.events = machine.events.events();
+  return outcome;
+}
+
+}  // namespace fleet
