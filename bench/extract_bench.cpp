@@ -28,6 +28,7 @@
 #include "package/archive_format.h"
 #include "package/archive_reader.h"
 #include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "simmachine/machine.h"
 
 namespace {
@@ -88,14 +89,15 @@ int main(int argc, char **argv) {
       std::filesystem::create_directories(folder);
     }
     Clock::time_point start = Clock::now();
-    extracted = ExtractArchive(packageData, packageSize, workingBuffer, kWorkingBufferSize, nullptr);
+    extracted = ExtractArchive(carriedPackage.data, carriedPackage.size, WorkingBufferRegion(kUnpackScratch).bytes,
+                               kUnpackScratch.size, nullptr);
     extraction = std::min(extraction, Seconds(start));
     machine->events.Clear();
     start = Clock::now();
-    written = ExtractDirectly(packageData, packageSize, buffer.get(), floorFolder);
+    written = ExtractDirectly(carriedPackage.data, carriedPackage.size, buffer.get(), floorFolder);
     floor = std::min(floor, Seconds(start));
   }
-  std::printf("package: %s, %u bytes\n", package.c_str(), static_cast<unsigned>(packageSize));
+  std::printf("package: %s, %u bytes\n", package.c_str(), static_cast<unsigned>(carriedPackage.size));
   std::printf("ExtractArchive on the simulated machine: %.3f s (result %d)\n", extraction, extracted);
   std::printf("floor (zlib + MD5 + write, %d entries): %.3f s\n", written, floor);
   std::printf("ratio floor / extraction: %.2f (target >= 0.80), best of %d runs\n", floor / extraction, runs);

@@ -18,11 +18,13 @@
 #include <memory>
 #include <string>
 
+#include "common/install_dir.h"
 #include "common/os_detection.h"
 #include "common/program_state.h"
 #include "common/progress.h"
 #include "package/archive_reader.h"
 #include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "shell/main_window.h"
 #include "simmachine/machine.h"
 #include "ui/progress_bar.h"
@@ -46,7 +48,9 @@ double TimeExtraction(sim::Machine &machine) {
   barsDrawn = 0;
   ResetProgress(110);
   const Clock::time_point start = Clock::now();
-  if (!ExtractArchive(packageData, packageSize, workingBuffer, kWorkingBufferSize, nullptr)) std::exit(1);
+  if (!ExtractArchive(carriedPackage.data, carriedPackage.size, WorkingBufferRegion(kUnpackScratch).bytes,
+                      kUnpackScratch.size, nullptr))
+    std::exit(1);
   const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
   machine.events.Clear();
   return seconds;
@@ -54,7 +58,7 @@ double TimeExtraction(sim::Machine &machine) {
 
 // With the window installing and the bar drawn, or as the windowless run.
 void DrawProgress(bool drawn) {
-  runMode = drawn ? kRunModeWizard : kRunModeWindowless;
+  program.runMode = drawn ? kRunModeWizard : kRunModeWindowless;
   if (drawn) SetProgressHooks(CountAndDraw, RepaintInstallScreen);
   else SetProgressHooks(nullptr, nullptr);
 }
@@ -70,12 +74,13 @@ int main(int argc, char **argv) {
   sim::Machine::Install(machine.get());
   machine->process.packagePath = package;
   DetectWindows();
+  ComputeInstallDir();
   HINSTANCE instance = GetModuleHandleA(nullptr);
-  if (!RegisterMainWindowClass(instance) || !CreateMainWindow(instance, SW_SHOWNORMAL) || !packageData) {
+  if (!RegisterMainWindowClass(instance) || !CreateMainWindow(instance, SW_SHOWNORMAL) || !carriedPackage.data) {
     std::fprintf(stderr, "progress_bench: cannot open the wizard with %s\n", package.c_str());
     return 1;
   }
-  wizardState = 7;
+  program.wizardState = 7;
   // The two kinds of run take turns, so that neither gains from going first.
   double drawn = 1e9, counted = 1e9;
   int bars = 0;
@@ -86,7 +91,7 @@ int main(int argc, char **argv) {
     DrawProgress(false);
     counted = std::min(counted, TimeExtraction(*machine));
   }
-  std::printf("package: %s, %u bytes\n", package.c_str(), static_cast<unsigned>(packageSize));
+  std::printf("package: %s, %u bytes\n", package.c_str(), static_cast<unsigned>(carriedPackage.size));
   std::printf("extraction with the bar drawn: %.3f s (%d bars)\n", drawn, bars);
   std::printf("extraction without a window:   %.3f s\n", counted);
   std::printf("ratio drawn / without: %.2f, best of %d runs\n", drawn / counted, runs);

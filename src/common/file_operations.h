@@ -4,8 +4,9 @@
 
 // Deletes the file at `path` after clearing its read-only, hidden and system
 // attributes. Returns 0 when there was no file to delete (or it cannot be
-// opened for reading) or the deletion worked, -1 when it is there and stays
-// (unlike the 1-or-0 of most of the program: callers test for -1).
+// opened for reading) or the deletion worked, -1 when it is there and stays:
+// an exception to the program's 1 for success, kept as the deletion has
+// always answered (callers test for -1).
 int DeleteIfPresent(const char *path);
 
 // Clears the read-only, hidden and system marks of the file at `path` (not

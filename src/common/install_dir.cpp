@@ -2,7 +2,6 @@
 
 #include "common/os_detection.h"
 #include "common/plain_files.h"
-#include "common/program_state.h"
 #include "common/system_folders.h"
 #include "common/text_buffer.h"
 #include "platform/win32.h"
@@ -12,6 +11,12 @@ namespace {
 const char kRecordName[] = "vorlpat8.voh";
 const int kRecordReadLimit = 512;
 const char kInstallSubdirectory[] = "morvak8\\";
+
+struct InstallDirState {
+  char directory[kInstallDirSize];
+  char previous[kPreviousInstallRecordSize];
+};
+InstallDirState state;
 
 // Opens `path` itself, not what a junction or link there leads to, and keeps
 // the handle only if it is no reparse point; INVALID_HANDLE_VALUE otherwise.
@@ -58,15 +63,15 @@ void RecordFolder(const char *path, char *folder, int size) {
 void WriteRecordFile(const char *path) {
   // Reparse points (junctions and links) exist only on the NT family; Windows
   // 9x opens no folders.
-  if (IsWindows9xFamily()) {
-    ReplacePlainFile(path, installDir, (DWORD)lstrlenA(installDir));
+  if (windowsFacts.windows9xFamily) {
+    ReplacePlainFile(path, state.directory, (DWORD)lstrlenA(state.directory));
     return;
   }
-  char folderPath[kSystemDirSize + 16];
+  char folderPath[MAX_PATH];
   RecordFolder(path, folderPath, sizeof folderPath);
   HANDLE folder = OpenPlainObject(folderPath, GENERIC_READ, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
   if (folder == INVALID_HANDLE_VALUE) return;
-  ReplacePlainFile(path, installDir, (DWORD)lstrlenA(installDir));
+  ReplacePlainFile(path, state.directory, (DWORD)lstrlenA(state.directory));
   CloseHandle(folder);
 }
 
@@ -77,18 +82,15 @@ int ComposeInstallDir(char *programFiles) {
   for (char *c = programFiles; *c; ++c)
     if (*c == '(') *c = '\0';
   for (int n = lstrlenA(programFiles); n > 0 && programFiles[n - 1] == ' '; --n) programFiles[n - 1] = '\0';
-  char directory[MAX_PATH + sizeof kInstallSubdirectory + 1];
-  CopyText(directory, sizeof directory, programFiles);
-  EnsureTrailingBackslash(directory, sizeof directory);
-  AppendText(directory, sizeof directory, kInstallSubdirectory);
-  if (lstrlenA(directory) >= kInstallDirSize) return 0;
-  CopyText(installDir, kInstallDirSize, directory);
-  return 1;
+  return JoinPath(state.directory, kInstallDirSize, programFiles, kInstallSubdirectory);
 }
 
 }  // namespace
 
-char *ComputeInstallDir() {
+const char (&installDir)[kInstallDirSize] = state.directory;
+const char (&previousInstallRecord)[kPreviousInstallRecordSize] = state.previous;
+
+const char *ComputeInstallDir() {
   // Windows may give up to MAX_PATH bytes; a folder too long for the
   // directory is treated as if it could not be had.
   char folder[MAX_PATH] = {0};
@@ -96,8 +98,12 @@ char *ComputeInstallDir() {
     CopyText(folder, sizeof folder, "c:\\Program Files");
     ComposeInstallDir(folder);
   }
-  return installDir;
+  return state.directory;
 }
+
+void ReadPreviousInstallRecord() { ReadInstallDirRecord(state.previous, kPreviousInstallRecordSize); }
+
+void SetPreviousInstallation(const char *folder) { CopyText(state.previous, kPreviousInstallRecordSize, folder); }
 
 void FindDataDrive(char *directory, int size) {
   char root[] = "g:\\";
@@ -105,34 +111,28 @@ void FindDataDrive(char *directory, int size) {
   for (char letter = 'g'; letter >= 'c'; --letter) {
     root[0] = letter;
     if (GetDriveTypeA(root) == DRIVE_FIXED) {
-      char found[16];
-      wsprintfA(found, "%smorvak8\\", root);
-      CopyText(directory, size, found);
+      JoinPath(directory, size, root, kInstallSubdirectory);
       return;
     }
   }
 }
 
+// Without a fixed drive among C to G the data-drive record goes to the
+// current directory, as it always has.
 void WriteInstallDirRecord() {
-  char path[kSystemDirSize + 16];
-  const int windowsFolder = ReadWindowsFolder(systemDirString, kSystemDirSize);
-  wsprintfA(path, "%s\\%s", systemDirString, kRecordName);
-  EnsureTrailingBackslash(installDir, kInstallDirSize);
-  if (windowsFolder) WriteRecordFile(path);
-  ReadSystemFolder(systemDirString, kSystemDirSize);
-  if (osMajorVersion < 6) return;
+  char windows[kSystemDirSize], path[MAX_PATH];
+  if (ReadWindowsFolder(windows, sizeof windows) && JoinPath(path, sizeof path, windows, kRecordName))
+    WriteRecordFile(path);
+  if (windowsFacts.osMajorVersion < 6) return;
   char dataDrive[32];
   FindDataDrive(dataDrive, sizeof dataDrive);
   _mkdir(dataDrive);
-  wsprintfA(path, "%s%s", dataDrive, kRecordName);
-  WriteRecordFile(path);
+  if (JoinPath(path, sizeof path, dataDrive, kRecordName)) WriteRecordFile(path);
 }
 
 void ReadInstallDirRecord(char *target, int size) {
-  char windowsDir[kSystemDirSize];
-  char path[kSystemDirSize + 16];
-  if (!ReadWindowsFolder(windowsDir, sizeof windowsDir)) return;
-  wsprintfA(path, "%s\\%s", windowsDir, kRecordName);
+  char windows[kSystemDirSize], path[MAX_PATH];
+  if (!ReadWindowsFolder(windows, sizeof windows) || !JoinPath(path, sizeof path, windows, kRecordName)) return;
   HFILE file = _lopen(path, OF_READ);
   if (file == HFILE_ERROR || size <= 0) return;
   int limit = size - 1 < kRecordReadLimit ? size - 1 : kRecordReadLimit;
@@ -140,3 +140,5 @@ void ReadInstallDirRecord(char *target, int size) {
   _lclose(file);
   target[n == (UINT)HFILE_ERROR ? 0 : n] = '\0';
 }
+
+void ResetInstallDir() { state = InstallDirState(); }

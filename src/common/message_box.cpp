@@ -22,6 +22,8 @@ int ShowGbkMessage(const char *text, const char *caption, UINT buttons) {
   return MessageBoxA(NULL, text, caption, buttons);
 }
 
+void ResetFailuresShown() { failuresShown = 0; }
+
 void ShowFailure(const char *text, const char *caption) {
   ++failuresShown;
   ShowGbkMessage(text, caption, MB_OK);

@@ -8,6 +8,8 @@
 // How many failure messages the run has shown; the windowless run's exit
 // code tells from it whether everything worked.
 extern int failuresShown;
+// None shown, as at start.
+void ResetFailuresShown();
 
 // Shows a GBK text and caption with no owner window and returns the button
 // pressed. Converted from code page 936 and shown with MessageBoxW; where

@@ -1,9 +1,10 @@
 #include "common/module_copy.h"
 
 #include "common/file_operations.h"
+#include "common/install_dir.h"
 #include "common/message_box.h"
+#include "common/os_detection.h"
 #include "common/plain_files.h"
-#include "common/program_state.h"
 #include "common/system_folders.h"
 #include "common/text_buffer.h"
 #include "common/texts.h"
@@ -20,7 +21,7 @@ typedef int (*TargetWork)(const char *sourcePath, const char *targetPath);
 
 // A directory of at most kSystemDirSize - 1 characters, a backslash and a
 // module name (the installation directory is shorter than that).
-const int kPathSize = kSystemDirSize + 32;
+const int kPathSize = kSyswow64PathSize + 32;
 
 void ShowCopyMessage(const char *format, const char *name) {
   char text[kPathSize + 128];
@@ -28,17 +29,15 @@ void ShowCopyMessage(const char *format, const char *name) {
   ShowFailure(text, kEditionSetupCaption);
 }
 
-// Leaves the target directory of `code` in the system directory string;
-// 0 when Windows could not give it.
-int FillTargetDirectory(int code) {
+// The target directory of `code` into `directory` of kSyswow64PathSize
+// bytes; 0, with the directory empty, when Windows could not give it.
+int ReadTargetDirectory(int code, char *directory) {
   if (code == kTargetSyswow64) {
-    if (!ReadWindowsFolder(win64Path, kWin64PathSize)) return 0;
-    AppendText(win64Path, kWin64PathSize, "\\syswow64");
-    CopyText(systemDirString, kSystemDirSize, win64Path);
-    return 1;
+    CopyText(directory, kSyswow64PathSize, windowsFacts.syswow64Path);
+    return directory[0] != '\0';
   }
-  if (code == kTargetNativeSystem || code == kTargetSystem) return ReadSystemFolder(systemDirString, kSystemDirSize);
-  return ReadWindowsFolder(systemDirString, kSystemDirSize);
+  if (code == kTargetNativeSystem || code == kTargetSystem) return ReadSystemFolder(directory, kSystemDirSize);
+  return ReadWindowsFolder(directory, kSystemDirSize);
 }
 
 // A work on its two paths, as RunWithoutRedirection takes it.
@@ -61,16 +60,17 @@ int WithoutRedirection(TargetWork work, const char *sourcePath, const char *targ
   return RunWithoutRedirection(DoPathWork, &pathWork, &result) ? result : work(sourcePath, targetPath);
 }
 
-// Fills the target directory, forms both paths (the target's into
+// Reads the target directory, forms both paths (the target's into
 // `targetPath` of kPathSize bytes) and does `work` on them; without a target
-// directory nothing is done and the result is `noDirectory`.
+// directory, or when a path does not fit, nothing is done and the result is
+// `noDirectory`.
 int WorkOnTarget(TargetWork work, const char *source, const char *target, int code, char *targetPath,
                  int noDirectory) {
-  char sourcePath[kPathSize];
-  const int directory = FillTargetDirectory(code);
-  wsprintfA(sourcePath, "%s%s", installDir, source);
-  wsprintfA(targetPath, "%s\\%s", systemDirString, target);
-  return directory ? WithoutRedirection(work, sourcePath, targetPath) : noDirectory;
+  char directory[kSyswow64PathSize], sourcePath[kPathSize];
+  const int found = ReadTargetDirectory(code, directory);
+  const int formed = JoinPath(targetPath, kPathSize, directory, target) &&
+                     JoinPath(sourcePath, kPathSize, installDir, source);
+  return found && formed ? WithoutRedirection(work, sourcePath, targetPath) : noDirectory;
 }
 
 // The source in the installation directory is copied only as a plain file:

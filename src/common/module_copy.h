@@ -27,8 +27,7 @@ void CopyModule(const char *source, const char *target, int code);
 // source that is missing is reported at once; a target that cannot be
 // overwritten (typically one a running program holds) is moved aside and the
 // copy tried again, reported if that fails too. Messages name the full
-// target path. The system directory string holds the target directory
-// afterwards.
+// target path.
 void CopyOnce(const char *source, const char *target, int code);
 
 // Compares the lengths of the source and the copy (not their contents):

@@ -1,7 +1,7 @@
 #include "common/os_detection.h"
 
-#include "common/program_state.h"
 #include "common/system_folders.h"
+#include "common/text_buffer.h"
 #include "common/wow64.h"
 #include "platform/system_function.h"
 #include "platform/win32.h"
@@ -11,6 +11,8 @@ namespace {
 typedef void(WINAPI *RtlGetNtVersionNumbersFunction)(DWORD *, DWORD *, DWORD *);
 
 const int kWindows11FirstBuild = 22000;
+
+WindowsFacts facts;
 
 // The build number from the registry, or 0 when it cannot be read (the
 // second key is opened for full access, so this fails without rights).
@@ -30,60 +32,68 @@ int ReadBuildNumber() {
   return build;
 }
 
-}  // namespace
-
-int Is64BitWindows() {
-  osMajorVersion = 0;
+int ReadOsMajorVersion() {
   OSVERSIONINFOEXA info;
   ZeroMemory(&info, sizeof info);
   info.dwOSVersionInfoSize = sizeof info;
   GetVersionExA((OSVERSIONINFOA *)&info);
-  osMajorVersion = (int)info.dwMajorVersion;
-  if (osMajorVersion <= 5) return 0;
-  char windowsDir[100];
-  if (!ReadWindowsFolder(windowsDir, sizeof windowsDir)) return 0;
-  wsprintfA(win64Path, "%s\\syswow64", windowsDir);
-  HANDLE directory = CreateFileA(win64Path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, NULL, OPEN_EXISTING,
-                                 FILE_FLAG_BACKUP_SEMANTICS, NULL);
-  if (directory == NULL || directory == INVALID_HANDLE_VALUE) return 0;
-  CloseHandle(directory);
-  return 1;
+  return (int)info.dwMajorVersion;
 }
 
-int DetectWindowsVersion() {
+// Windows 6 or later with a syswow64 folder; its path is kept either way.
+void FindSyswow64() {
+  if (facts.osMajorVersion <= 5) return;
+  char windows[MAX_PATH];
+  if (!ReadWindowsFolder(windows, sizeof windows)) return;
+  CopyText(facts.syswow64Path, kSyswow64PathSize, windows);
+  AppendText(facts.syswow64Path, kSyswow64PathSize, "\\syswow64");
+  HANDLE directory = CreateFileA(facts.syswow64Path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, NULL,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, NULL);
+  if (directory == NULL || directory == INVALID_HANDLE_VALUE) return;
+  CloseHandle(directory);
+  facts.is64BitWindows = 1;
+}
+
+// The version number, the WOW64 flag and the bitness.
+void DetectWindowsVersion() {
   DWORD version = GetVersion();
-  versionNumber = (WORD)(LOBYTE(LOWORD(version)) * 10 + HIBYTE(LOWORD(version)));
-  if (versionNumber < 60) {
-    bitness = 32;
-    return bitness;
-  }
-  if (RunsUnderWow64()) wow64Flag = 1;
+  facts.versionNumber = (WORD)(LOBYTE(LOWORD(version)) * 10 + HIBYTE(LOWORD(version)));
+  facts.bitness = 32;
+  if (facts.versionNumber < 60) return;
+  facts.wow64 = RunsUnderWow64();
   SYSTEM_INFO info;
   GetNativeSystemInfo(&info);
-  bool wide = info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ||
-              info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_IA64;
-  bitness = wide ? 64 : 32;
-  return bitness;
+  if (info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_AMD64 ||
+      info.wProcessorArchitecture == PROCESSOR_ARCHITECTURE_IA64)
+    facts.bitness = 64;
 }
 
-int DetectWindows10() {
+// Windows 10 and 11 admit to it only through RtlGetNtVersionNumbers: the
+// program declares no supported systems, so GetVersion stops at 6.2.
+void DetectWindows10() {
   HMODULE ntdll = LoadLibraryA("ntdll.dll");
-  if (!ntdll) return 0;
+  if (!ntdll) return;
   RtlGetNtVersionNumbersFunction getVersion;
   DWORD major = 0, minor = 0, build = 0;
   if (FindSystemFunction(ntdll, "RtlGetNtVersionNumbers", &getVersion)) getVersion(&major, &minor, &build);
   FreeLibrary(ntdll);
-  windows11Flag = 0;
-  if (major != 10 || minor != 0) return 0;
-  if (ReadBuildNumber() >= kWindows11FirstBuild) windows11Flag = 1;
-  return 1;
+  if (major != 10 || minor != 0) return;
+  facts.windows10 = 1;
+  facts.windows11 = ReadBuildNumber() >= kWindows11FirstBuild;
 }
+
+}  // namespace
+
+const WindowsFacts &windowsFacts = facts;
 
 void DetectWindows() {
-  codePage = (int)GetOEMCP();
-  Is64BitWindows();
-  bitness = DetectWindowsVersion();
-  windows10Flag = versionNumber > 60 ? DetectWindows10() : 0;
+  facts = WindowsFacts();
+  facts.codePage = (int)GetOEMCP();
+  facts.windows9xFamily = (GetVersion() & 0x80000000) != 0;
+  facts.osMajorVersion = ReadOsMajorVersion();
+  FindSyswow64();
+  DetectWindowsVersion();
+  if (facts.versionNumber > 60) DetectWindows10();
 }
 
-int IsWindows9xFamily() { return (GetVersion() & 0x80000000) != 0; }
+void ResetWindowsFacts() { facts = WindowsFacts(); }

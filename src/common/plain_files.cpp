@@ -9,7 +9,7 @@ const DWORD kCopyBlock = 0x10000;
 
 // The flag that opens a link itself. Windows 9x knows no reparse points and
 // no such flag.
-DWORD NoFollowFlag() { return IsWindows9xFamily() ? 0 : FILE_FLAG_OPEN_REPARSE_POINT; }
+DWORD NoFollowFlag() { return windowsFacts.windows9xFamily ? 0 : FILE_FLAG_OPEN_REPARSE_POINT; }
 
 // 1 when the open handle is a file of one name under 4 GB, not a link or a
 // folder; its length in `size`.
@@ -107,7 +107,7 @@ int ReplacePlainFile(const char *path, const void *bytes, DWORD length) {
 }
 
 int PutFileInPlace(const char *fresh, const char *path) {
-  if (!IsWindows9xFamily()) return MoveFileExA(fresh, path, MOVEFILE_REPLACE_EXISTING) != FALSE;
+  if (!windowsFacts.windows9xFamily) return MoveFileExA(fresh, path, MOVEFILE_REPLACE_EXISTING) != FALSE;
   DeleteFileA(path);
   return MoveFileA(fresh, path) != FALSE;
 }

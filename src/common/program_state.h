@@ -1,59 +1,14 @@
-// Program-wide values that every subsystem reads: the run mode, the code page,
-// the installation directory and the facts about Windows found at start. All
-// live on the one thread for the whole process.
+// Program-wide values of the program's flow that every subsystem reads: the
+// run mode, the user's choices and profile, and the wizard window. All live
+// on the one thread for the whole process, in one record whose reset puts
+// every one of them back to its start.
 #pragma once
 
+#include "common/program_flow.h"
 #include "platform/win32.h"
 
-// 2 = interactive wizard, 3 = windowless run.
-extern int runMode;
 const int kRunModeWizard = 2;
 const int kRunModeWindowless = 3;
-
-// GetOEMCP at start; 950 selects the traditional-Chinese texts and modules.
-extern int codePage;
-const int kTraditionalCodePage = 950;
-
-// The installation directory, always ending in a backslash (ComputeInstallDir).
-const int kInstallDirSize = 200;
-extern char installDir[kInstallDirSize];
-
-// The installation directory an earlier installation recorded; empty if none.
-const int kPreviousInstallRecordSize = 256;
-extern char previousInstallRecord[kPreviousInstallRecordSize];
-
-// Scratch holder of the system (or Windows) directory, filled right before use.
-const int kSystemDirSize = 200;
-extern char systemDirString[kSystemDirSize];
-
-// The Windows directory followed by "\syswow64", set by Is64BitWindows.
-const int kWin64PathSize = 200;
-extern char win64Path[kWin64PathSize];
-
-// Facts about Windows (Is64BitWindows, DetectWindowsVersion, DetectWindows10).
-extern int osMajorVersion;
-extern WORD versionNumber;  // major * 10 + minor as GetVersion reports it, at most 62
-extern int bitness;         // 32 or 64
-extern int wow64Flag;
-extern int windows10Flag;
-extern int windows11Flag;
-
-// 1 = TSF interface, 0 = IME interface (the windowless run's value).
-extern int interfaceChoice;
-// 0 = Wubi edition, 1 = Pinyin edition.
-extern int editionChoice;
-// The wizard's screen: 0 intro, 1 profile, 6 ready, 7 installing, 8 and 9
-// the finish on 64-bit Windows (2 to 5 are passed within one click).
-extern int wizardState;
-
-// The wizard window and its four edit fields, made at window creation:
-// A focus field, B management password, C user name, D phone number.
-extern HINSTANCE programInstance;
-extern HWND mainWindow;
-extern HWND editFieldA, editFieldB, editFieldC, editFieldD;
-
-// 1 once the wizard window exists; stays 0 in the windowless run.
-extern BYTE wizardModeFlag;
 
 // The user profile: filled by the profile screen over the bytes of the
 // earlier installation's file, written by the settings files.
@@ -67,8 +22,25 @@ const int kProfileNameOffset = 0;
 const int kProfilePhoneOffset = 50;
 const int kProfileZeroOffset = 188;
 const int kProfilePasswordOffset = 392;
-extern BYTE profileRecord[kProfileRecordSize];
 
-// The input method's window, as the skin dialog leaves it: 1 double-line,
-// 2 single-line, 3 double window, 4 Windows-like.
-extern int windowModeChoice;
+struct ProgramState {
+  int runMode = kRunModeWizard;  // 2 = interactive wizard, 3 = windowless run
+  int interfaceChoice = 0;       // 1 = TSF interface, 0 = IME interface (the windowless run's value)
+  int editionChoice = 0;         // 0 = Wubi edition, 1 = Pinyin edition
+  // The wizard's screen, one of the states program_flow.h names.
+  int wizardState = kWizardIntro;
+  // The wizard window and its four edit fields, made at window creation:
+  // A focus field, B management password, C user name, D phone number.
+  HINSTANCE programInstance = NULL;
+  HWND mainWindow = NULL;
+  HWND editFieldA = NULL, editFieldB = NULL, editFieldC = NULL, editFieldD = NULL;
+  BYTE wizardModeFlag = 0;  // 1 once the wizard window exists; stays 0 in the windowless run
+  BYTE profileRecord[kProfileRecordSize] = {};
+  // The input method's window, as the skin dialog leaves it: 1 double-line,
+  // 2 single-line, 3 double window, 4 Windows-like.
+  int windowModeChoice = 3;
+};
+extern ProgramState program;
+
+// Every value back to its start.
+void ResetProgramValues();

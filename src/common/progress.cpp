@@ -1,41 +1,39 @@
 #include "common/progress.h"
 
-int progressStep = 0;
-int progressTotal = 0;
+ProgressState progress;
 
 namespace {
 
-ProgressHook progressHook = 0;
-ProgressScreenHook screenHook = 0;
-
 void ShowProgress() {
-  if (progressHook) progressHook(progressStep, progressTotal);
+  if (progress.hook) progress.hook(progress.step, progress.total);
 }
 
 }  // namespace
 
-void SetProgressHooks(ProgressHook progress, ProgressScreenHook screen) {
-  progressHook = progress;
-  screenHook = screen;
+void SetProgressHooks(ProgressHook hook, ProgressScreenHook screen) {
+  progress.hook = hook;
+  progress.screenHook = screen;
 }
 
+void ResetProgressState() { progress = ProgressState(); }
+
 void ShowProgressScreen() {
-  if (screenHook) screenHook();
+  if (progress.screenHook) progress.screenHook();
 }
 
 void ResetProgress(int total) {
-  progressStep = 0;
-  progressTotal = total;
+  progress.step = 0;
+  progress.total = total;
   ShowProgress();
 }
 
 void AdvanceProgress(int steps) {
-  progressStep += steps;
+  progress.step += steps;
   ShowProgress();
 }
 
 void AdvanceProgressOnFreshScreen(int steps) {
-  progressStep += steps;
+  progress.step += steps;
   ShowProgressScreen();
   ShowProgress();
 }

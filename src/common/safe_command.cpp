@@ -1,6 +1,6 @@
 #include "common/safe_command.h"
 
-#include "common/program_state.h"
+#include "common/system_folders.h"
 #include "common/text_buffer.h"
 #include "platform/win32.h"
 
@@ -31,13 +31,10 @@ int FormatProgramCommand(char *out, int size, const char *program, const char *a
 }
 
 int FormatSystemToolCommand(char *out, int size, const char *tool, const char *arguments) {
-  char program[kSystemDirSize + MAX_PATH];
-  const UINT length = GetSystemDirectoryA(program, kSystemDirSize);
-  if (length == 0 || length >= (UINT)kSystemDirSize || lstrlenA(tool) >= MAX_PATH - 1) {
+  char system[kSystemDirSize], program[kSystemDirSize + MAX_PATH];
+  if (!ReadSystemFolder(system, sizeof system) || !JoinPath(program, sizeof program, system, tool)) {
     if (size > 0) out[0] = '\0';
     return 0;
   }
-  EnsureTrailingBackslash(program, sizeof program);
-  AppendText(program, sizeof program, tool);
   return FormatProgramCommand(out, size, program, arguments);
 }

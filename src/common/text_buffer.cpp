@@ -13,9 +13,16 @@ void AppendText(char *target, int size, const char *source) {
   CopyText(target + length, size - length, source);
 }
 
-void EnsureTrailingBackslash(char *target, int size) {
-  int length = lstrlenA(target);
-  if (length > 0 && target[length - 1] != '\\') AppendText(target, size, "\\");
+int JoinPath(char *path, int size, const char *folder, const char *name) {
+  const int folderLength = lstrlenA(folder);
+  const bool separator = folderLength > 0 && folder[folderLength - 1] != '\\';
+  if (size <= 0) return 0;
+  path[0] = '\0';
+  if (folderLength + (separator ? 1 : 0) + lstrlenA(name) >= size) return 0;
+  CopyText(path, size, folder);
+  if (separator) AppendText(path, size, "\\");
+  AppendText(path, size, name);
+  return 1;
 }
 
 int IsAnsiLeadByte(unsigned char byte) { return IsDBCSLeadByte(byte) ? 1 : 0; }

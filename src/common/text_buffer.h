@@ -6,8 +6,11 @@
 void CopyText(char *target, int size, const char *source);
 // Appends `source` to the text in `target` of `size` bytes, cutting it to fit.
 void AppendText(char *target, int size, const char *source);
-// Appends a backslash unless the text is empty or already ends in one.
-void EnsureTrailingBackslash(char *target, int size);
+// Writes into `path` of `size` bytes `folder`, a backslash unless the folder
+// is empty or ends in one, and `name` (a file name, or a deeper path). All or
+// nothing: 1 when the whole path fits; otherwise `path` is empty and 0 is
+// returned, so that a path cut short never names another file.
+int JoinPath(char *path, int size, const char *folder, const char *name);
 // Whether `byte` starts a double-byte character in the ANSI code page, the
 // one through which the file system reads 8-bit names.
 int IsAnsiLeadByte(unsigned char byte);

@@ -4,9 +4,9 @@
 #include <zlib.h>
 
 #include "common/file_operations.h"
+#include "common/install_dir.h"
 #include "common/message_box.h"
 #include "common/plain_files.h"
-#include "common/program_state.h"
 #include "common/progress.h"
 #include "common/text_buffer.h"
 #include "common/texts.h"
@@ -14,8 +14,9 @@
 #include "package/md5_digest.h"
 #include "package/package_data.h"
 #include "package/phrase_list.h"
+#include "package/working_buffer.h"
 
-static_assert(kWorkingBufferSize - kScratchContentOffset - kScratchReserve == kLargestInstallableEntry,
+static_assert(kUnpackScratch.size - kScratchContentOffset - kScratchReserve == kLargestInstallableEntry,
               "the package's entries fit the working buffer");
 
 // The entry that is written compacted: the phrase-list backup.
@@ -60,8 +61,7 @@ static int ExtractEntry(const ArchiveEntry *entry, const char *folder, BYTE *scr
   DWORD length = InflateEntry(entry, content, scratchSize - kScratchContentOffset - kScratchReserve);
   if (length == 0 || !DigestMatches(entry, content, length)) return 0;
   char target[MAX_PATH];
-  CopyText(target, sizeof target, folder);
-  AppendText(target, sizeof target, name);
+  if (!JoinPath(target, sizeof target, folder, name)) return 0;
   if (strcmp(name, kCompactedEntryName) == 0) length = CompactPhraseList(content, length) + kPhraseListTrailerSize;
   char fresh[MAX_PATH];
   if (!FreshNameFor(target, fresh, sizeof fresh)) return 0;
@@ -107,7 +107,7 @@ int ExtractSelectedEntries(const BYTE *archive, DWORD length, const char *folder
   while (NextArchiveEntry(&walk, &entry)) {
     // The name stays at the start of the scratch area for the message.
     CopyEntryName(&entry, (char *)scratch, kScratchContentOffset);
-    if (selected && !selected((const char *)scratch)) ++passedOver;
+    if (selected && !selected(folder, (const char *)scratch)) ++passedOver;
     else if (ExtractEntry(&entry, folder, scratch, scratchSize)) ++written;
     else ReportFailedEntry((const char *)scratch, ++failures);
     AdvanceProgress(1);
@@ -123,20 +123,23 @@ static int IsPackageName(const char *name) { return PackageEntryDigest(name) != 
 // The first package entry named `name`; 0 when there is none.
 static int FindPackageEntry(const char *name, ArchiveEntry *entry) {
   ArchiveWalk walk;
-  BeginArchiveWalk(&walk, packageData, packageSize);
+  BeginArchiveWalk(&walk, carriedPackage.data, carriedPackage.size);
   while (NextArchiveEntry(&walk, entry))
     if (EntryNameIs(entry, name)) return 1;
   return 0;
 }
 
-void LoadPackageEntry(const char *name) {
-  if (!packageData || !workingBuffer) return;
-  BYTE *content = workingBuffer + kScratchContentOffset;
-  content[0] = 0;
-  content[1] = 0;
+BufferRegion LoadPackageEntry(const char *name) {
+  const BufferRegion scratch = WorkingBufferRegion(kUnpackScratch);
+  if (!scratch.bytes) return scratch;
+  const BufferRegion content = {scratch.bytes + kScratchContentOffset, scratch.size - kScratchContentOffset};
+  if (!carriedPackage.data) return content;
+  content.bytes[0] = 0;
+  content.bytes[1] = 0;
   ArchiveEntry entry;
   if (FindPackageEntry(name, &entry) && entry.compressedLength > 0)
-    InflateEntry(&entry, content, kWorkingBufferSize - kScratchContentOffset - kScratchReserve);
+    InflateEntry(&entry, content.bytes, content.size - kScratchReserve);
+  return content;
 }
 
 const char *PackageEntryDigest(const char *name) {

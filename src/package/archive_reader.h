@@ -2,6 +2,7 @@
 // with its integrity checked, and inflating one package entry by name.
 #pragma once
 
+#include "package/working_buffer.h"
 #include "platform/win32.h"
 
 // Where ExtractArchive lays out an entry in its scratch area: the name at 0,
@@ -29,8 +30,8 @@ const DWORD kScratchReserve = 44;
 // stops at a header without "CF" or one whose data would pass `length`.
 int ExtractArchive(const BYTE *archive, DWORD length, BYTE *scratch, DWORD scratchSize, DWORD *writtenCount);
 
-// Which entries to unpack, by name: 1 for those to write.
-typedef int (*EntrySelector)(const char *name);
+// Which entries to unpack into `folder`, by name: 1 for those to write.
+typedef int (*EntrySelector)(const char *folder, const char *name);
 // ExtractArchive into `folder` (ending in a backslash), of the entries
 // `selected` takes (every entry when it is null). An entry passed over is
 // neither written nor a failure, and advances the progress as any other.
@@ -46,8 +47,10 @@ const char *PackageEntryDigest(const char *name);
 // counts at least one entry.
 int ArchiveHasEntries(const BYTE *archive, DWORD length);
 
-// Inflates the package entry named `name` (case-sensitive) into the working
-// buffer at offset 100. Offsets 100 and 101 are cleared first, so a missing
-// entry leaves two zero bytes there. Without package or working buffer it
-// does nothing at all. No integrity check; the inflater's result is not used.
-void LoadPackageEntry(const char *name);
+// Inflates the package entry named `name` (case-sensitive) into the content
+// area of the unpack scratch (kUnpackScratch), and returns that area. Its
+// first two bytes are cleared first, so a missing entry leaves two zero
+// bytes there. Without package it does nothing but return the area; without
+// working buffer the area is null. No integrity check; the inflater's result
+// is not used.
+BufferRegion LoadPackageEntry(const char *name);

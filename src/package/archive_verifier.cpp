@@ -4,7 +4,7 @@
 #include <zlib.h>
 
 #include "common/command_line.h"
-#include "common/program_state.h"
+#include "common/install_dir.h"
 #include "common/text_buffer.h"
 #include "common/texts.h"
 #include "package/archive_format.h"
@@ -17,8 +17,7 @@ static int EntryPasses(const ArchiveEntry *entry, const char *name, const char *
 static int EntryPasses(const ArchiveEntry *entry, const char *name, const char *exemptList) {
   if (!EntryNameIsSafeIn(entry, IsAnsiLeadByte)) return 0;
   char path[MAX_PATH];
-  CopyText(path, sizeof path, installDir);
-  AppendText(path, sizeof path, name);
+  if (!JoinPath(path, sizeof path, installDir, name)) return 0;
   char digest[kDigestFieldSize];
   const DWORD fileLength = FileMd5Hex(path, digest);
   if (!entry->digestText) return fileLength >= entry->compressedLength;
@@ -61,11 +60,9 @@ int CompactedEntryInstalled(const BYTE *archive, DWORD length, const char *folde
     if (inflated == 0 || strncmp(digest, entry.digestText, kDigestFieldSize) != 0) return 0;
     const DWORD compacted = CompactPhraseList(content, (uint32_t)inflated) + kPhraseListTrailerSize;
     Md5Hex(content, compacted, digest);
-    char path[MAX_PATH];
-    CopyText(path, sizeof path, folder);
-    AppendText(path, sizeof path, name);
-    char installed[kDigestFieldSize];
-    return FileMd5Hex(path, installed) == compacted && strncmp(installed, digest, kDigestFieldSize) == 0;
+    char path[MAX_PATH], installed[kDigestFieldSize];
+    return JoinPath(path, sizeof path, folder, name) && FileMd5Hex(path, installed) == compacted &&
+           strncmp(installed, digest, kDigestFieldSize) == 0;
   }
   return 0;
 }

@@ -1,21 +1,24 @@
 #include "package/module_deployment.h"
 
 #include "common/file_operations.h"
+#include "common/install_dir.h"
 #include "common/message_box.h"
 #include "common/module_copy.h"
 #include "common/plain_files.h"
 #include "common/os_detection.h"
 #include "common/program_state.h"
 #include "common/progress.h"
+#include "common/text_buffer.h"
 #include "common/texts.h"
 #include "package/archive_reader.h"
 #include "package/package_data.h"
 #include "package/version_patch.h"
+#include "package/working_buffer.h"
 #include "platform/win32.h"
 
 namespace {
 
-const int kPathSize = kInstallDirSize + 16;
+const int kPathSize = kInstallDirSize + 16;  // the directory and a module's name
 const DWORD kStepPause = 50;
 const int kImeProgressTotal = 64;
 
@@ -27,7 +30,8 @@ const char *const kImeModules[] = {"vorl320.ime", "vorl321.ime",  "vorl640.ime",
 const char *const kOlderTsfBuilds[] = {"csrf732.dll", "csrf764.dll"};
 const char *const kTsfModules[] = {"csrf732.dll", "csrf764.dll", "vorlsrf.dll", "vorlsrf6.dll"};
 
-void InstalledPath(char *path, const char *name) { wsprintfA(path, "%s%s", installDir, name); }
+// A path that does not fit stays empty: nothing is done to any file then.
+void InstalledPath(char *path, const char *name) { JoinPath(path, kPathSize, installDir, name); }
 
 // Deletions in the installation directory report nothing.
 template <int N>
@@ -57,18 +61,23 @@ void RemoveOldHelpers() {
   }
 }
 
-EarlierDataQuestion earlierDataQuestion = 0;
-EntrySelector unpackSelector = 0;
+// What the shell installed (SetEarlierDataQuestion, SetUnpackSelector).
+struct DeploymentHooks {
+  EarlierDataQuestion earlierDataQuestion;
+  EntrySelector unpackSelector;
+};
+DeploymentHooks hooks;
 
 // 0 when not a single entry was unpacked.
 int UnpackPackage() {
   DWORD written = 0;
-  if (!ExtractSelectedEntries(packageData, packageSize, installDir, unpackSelector, workingBuffer, kWorkingBufferSize,
-                              &written)) {
+  const BufferRegion scratch = WorkingBufferRegion(kUnpackScratch);
+  if (!ExtractSelectedEntries(carriedPackage.data, carriedPackage.size, installDir, hooks.unpackSelector,
+                              scratch.bytes, scratch.size, &written)) {
     ShowFailure(kUnpackIncompleteText, kEditionSetupCaption);
     return written > 0;
   }
-  if (earlierDataQuestion) earlierDataQuestion();
+  if (hooks.earlierDataQuestion) hooks.earlierDataQuestion();
   return 1;
 }
 
@@ -88,9 +97,9 @@ void RestorePhraseLists() {
 // Windows 10 the vosrf10 builds, earlier Windows the csrf7 builds.
 void ArrangeTsfModules() {
   RemoveInstalled(kImeModules);
-  if (windows10Flag == 1) {
+  if (windowsFacts.windows10 == 1) {
     RemoveInstalled(kOlderTsfBuilds);
-    if (windows11Flag == 1) return;
+    if (windowsFacts.windows11 == 1) return;
     ReplaceInstalled("vorlsrf.dll", "vosrf10.dll");
     ReplaceInstalled("vorlsrf6.dll", "vosrf610.dll");
     return;
@@ -100,7 +109,7 @@ void ArrangeTsfModules() {
 }
 
 void ArrangeModules() {
-  if (interfaceChoice == 1)
+  if (program.interfaceChoice == 1)
     ArrangeTsfModules();
   else
     RemoveInstalled(kTsfModules);
@@ -108,7 +117,7 @@ void ArrangeModules() {
 
 // The TSF copies go by the bitness of the processor.
 void CopyTsfModules() {
-  if (bitness != 64) {
+  if (windowsFacts.bitness != 64) {
     CopyModule("vorlsrf.dll", "vorlsrf.dll", kTargetSystem);
     return;
   }
@@ -120,7 +129,7 @@ void CopyTsfModules() {
 // The full pass copies the code page's build after patching its version text.
 const char *ImeSource(int pass, const char *simplified, const char *traditional, const char *packaged) {
   if (pass != kFullPass) return packaged;
-  const char *source = codePage == kTraditionalCodePage ? traditional : simplified;
+  const char *source = windowsFacts.codePage == kTraditionalCodePage ? traditional : simplified;
   char path[kPathSize];
   InstalledPath(path, source);
   PatchVersionText(path);
@@ -129,12 +138,14 @@ const char *ImeSource(int pass, const char *simplified, const char *traditional,
 
 }  // namespace
 
-void SetEarlierDataQuestion(EarlierDataQuestion question) { earlierDataQuestion = question; }
+void SetEarlierDataQuestion(EarlierDataQuestion question) { hooks.earlierDataQuestion = question; }
 
-void SetUnpackSelector(EntrySelector selected) { unpackSelector = selected; }
+void SetUnpackSelector(EntrySelector selected) { hooks.unpackSelector = selected; }
+
+void ResetDeploymentHooks() { hooks = DeploymentHooks(); }
 
 int CheckPackageUsable() {
-  if (ArchiveHasEntries(packageData, packageSize)) return 1;
+  if (ArchiveHasEntries(carriedPackage.data, carriedPackage.size)) return 1;
   ShowFailure(kUnpackIncompleteText, kEditionSetupCaption);
   return 0;
 }
@@ -152,7 +163,7 @@ int DeployFiles(int pass) {
   AdvanceProgress(2);
   ArrangeModules();
   AdvanceProgress(1);
-  if (interfaceChoice == 1) {
+  if (program.interfaceChoice == 1) {
     CopyTsfModules();
   } else {
     DeployImeModule(pass);
@@ -170,7 +181,7 @@ void DeployImeModule(int pass) {
   ResetProgress(kImeProgressTotal);
   // On 64-bit Windows the 32-bit build goes to syswow64 and the 64-bit build
   // to the native system directory.
-  const bool wide = Is64BitWindows() == 1;
+  const bool wide = windowsFacts.is64BitWindows;
   CopyModule(ImeSource(pass, "vorl320.ime", "vorl321.ime", "morvak4.ime"), "morvak4.ime",
              wide ? kTargetSyswow64 : kTargetSystem);
   if (wide)

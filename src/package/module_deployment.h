@@ -20,6 +20,8 @@ void SetEarlierDataQuestion(EarlierDataQuestion question);
 // Which package entries the full pass unpacks: the user-data code passes
 // over the user's files it keeps in place. Null (the start): every entry.
 void SetUnpackSelector(EntrySelector selected);
+// Both hooks null, as at start.
+void ResetDeploymentHooks();
 
 // The full pass (kFullPass) removes the old helper executables, unpacks the
 // package (telling the user when that is incomplete, and asking the earlier-

@@ -3,7 +3,9 @@
 #include <string.h>
 
 #include "common/plain_files.h"
-#include "package/package_data.h"
+#include "package/working_buffer.h"
+
+static_assert(kVersionPatchLimit <= kVersionPatchBytes.size, "a module to patch is read whole");
 
 namespace {
 
@@ -31,13 +33,14 @@ void RewriteVersionDigits(BYTE *bytes, DWORD length) {
 // that fails half-way leaves the rest of it instead of a cut file; only a
 // plain file is, never what a link planted under its name leads to.
 void PatchVersionText(const char *path) {
-  if (!workingBuffer) return;
+  const BufferRegion bytes = WorkingBufferRegion(kVersionPatchBytes);
+  if (!bytes.bytes) return;
   DWORD length = 0, done = 0;
   HANDLE file = OpenPlainFile(path, GENERIC_READ | GENERIC_WRITE, &length);
   if (file == INVALID_HANDLE_VALUE) return;
-  if (length <= kVersionPatchLimit && ReadFile(file, workingBuffer, length, &done, NULL) && done == length) {
-    RewriteVersionDigits(workingBuffer, length);
-    if (SetFilePointer(file, 0, NULL, FILE_BEGIN) == 0) WriteFile(file, workingBuffer, length, &done, NULL);
+  if (length <= kVersionPatchLimit && ReadFile(file, bytes.bytes, length, &done, NULL) && done == length) {
+    RewriteVersionDigits(bytes.bytes, length);
+    if (SetFilePointer(file, 0, NULL, FILE_BEGIN) == 0) WriteFile(file, bytes.bytes, length, &done, NULL);
   }
   CloseHandle(file);
 }

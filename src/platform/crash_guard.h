@@ -9,10 +9,10 @@
 #include "platform/win32.h"
 
 // Runs `body(window)` and returns when it returns. When a fault cuts it
-// short, `message` is shown with MessageBoxA under `caption` and the fault
-// goes on to the system's handling of an unhandled exception, which ends the
-// process: the call never returns. `message` is read at the fault, so a
-// buffer the body keeps up to date names the place it reached. A fault guard
+// short, `tellCrash()` shows the message and the fault goes on to the
+// system's handling of an unhandled exception, which ends the process: the
+// call never returns. `tellCrash` runs at the fault, so a text the body
+// keeps up to date names the place it reached. A fault guard
 // (fault_guard.h) inside the body still takes the faults of its own stretch.
 // Guards do not nest.
-void RunCrashGuarded(void (*body)(HWND), HWND window, const char *message, const char *caption);
+void RunCrashGuarded(void (*body)(HWND), HWND window, void (*tellCrash)());

@@ -6,11 +6,11 @@
 
 #include "simmachine/structured_exception.h"
 
-void RunCrashGuarded(void (*body)(HWND), HWND window, const char *message, const char *caption) {
+void RunCrashGuarded(void (*body)(HWND), HWND window, void (*tellCrash)()) {
   try {
     body(window);
   } catch (const sim::StructuredException &) {
-    MessageBoxA(NULL, message, caption, MB_OK);
+    tellCrash();
     throw;
   }
 }

@@ -4,20 +4,18 @@
 
 namespace {
 
-const char *crashMessage = "";
-const char *crashCaption = "";
+void (*tellCrash)() = nullptr;
 
 // Called for a fault that nothing inside the guarded stretch handled.
 LONG WINAPI ShowCrashMessage(EXCEPTION_POINTERS *) {
-  MessageBoxA(NULL, crashMessage, crashCaption, MB_OK);
+  tellCrash();
   return EXCEPTION_CONTINUE_SEARCH;
 }
 
 }  // namespace
 
-void RunCrashGuarded(void (*body)(HWND), HWND window, const char *message, const char *caption) {
-  crashMessage = message;
-  crashCaption = caption;
+void RunCrashGuarded(void (*body)(HWND), HWND window, void (*tell)()) {
+  tellCrash = tell;
   LPTOP_LEVEL_EXCEPTION_FILTER previous = SetUnhandledExceptionFilter(ShowCrashMessage);
   body(window);
   SetUnhandledExceptionFilter(previous);

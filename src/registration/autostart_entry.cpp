@@ -1,8 +1,9 @@
 #include "registration/autostart_entry.h"
 
-#include "common/program_state.h"
+#include "common/install_dir.h"
 #include "common/registry_values.h"
 #include "common/safe_command.h"
+#include "common/text_buffer.h"
 #include "platform/win32.h"
 
 void WriteAutostartEntry(const char *command) {
@@ -23,6 +24,7 @@ void WriteAutostartEntry(const char *command) {
 void WriteHelperAutostartEntry() {
   char helper[kInstallDirSize + 16];
   char command[kInstallDirSize + 32];
-  wsprintfA(helper, "%svorlkelt.exe", installDir);
-  if (FormatProgramCommand(command, sizeof command, helper, "vo")) WriteAutostartEntry(command);
+  if (JoinPath(helper, sizeof helper, installDir, "vorlkelt.exe") &&
+      FormatProgramCommand(command, sizeof command, helper, "vo"))
+    WriteAutostartEntry(command);
 }

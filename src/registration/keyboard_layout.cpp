@@ -2,7 +2,6 @@
 
 #include "common/message_box.h"
 #include "common/os_detection.h"
-#include "common/program_state.h"
 #include "common/registry_values.h"
 #include "common/text_buffer.h"
 #include "common/texts.h"
@@ -22,7 +21,7 @@ const char kDisplayNameBig5[] = "\xB4\xBC\xAF\xE0" "Qelvo" "\xBF\xE9\xA4\x4A\xA5
 // The keyboard-layout key's subkey names, a table's worth at a time.
 const int kNameTableSize = 250;
 const int kNameSize = 200;
-char nameTable[kNameTableSize][kNameSize];
+typedef char NameTable[kNameTableSize][kNameSize];
 
 const int kValueSize = 200;
 
@@ -32,13 +31,13 @@ int BeginsWith(const char *data, DWORD size, const char *prefix) {
   return size >= length && memcmp(data, prefix, length) == 0;
 }
 
-// Fills the name table with the names of the indexes *index, *index - 1, ...
-// down to 0, as many as it holds; *index moves on past them. A name that
-// does not fit its slot still takes it, cut short.
-int CollectNames(HKEY layouts, long long *index) {
+// Fills `names` with the names of the indexes *index, *index - 1, ... down
+// to 0, as many as it holds; *index moves on past them. A name that does not
+// fit its slot still takes it, cut short.
+int CollectNames(HKEY layouts, long long *index, NameTable names) {
   int collected = 0;
   for (; *index >= 0 && collected < kNameTableSize; --*index) {
-    char *name = nameTable[collected];
+    char *name = names[collected];
     ZeroMemory(name, kNameSize);
     DWORD size = kNameSize;
     const LSTATUS result = RegEnumKeyExA(layouts, (DWORD)*index, name, &size, NULL, NULL, NULL, NULL);
@@ -61,7 +60,7 @@ int IsProductEntry(HKEY layouts, const char *name, HKEY *entry, DWORD *largest) 
     RegCloseKey(key);
     return 0;
   }
-  if (BeginsWith(text, size, codePage == kTraditionalCodePage ? kDisplayNameBig5 : kDisplayNameGbk)) {
+  if (BeginsWith(text, size, windowsFacts.codePage == kTraditionalCodePage ? kDisplayNameBig5 : kDisplayNameGbk)) {
     *entry = key;
     return 1;
   }
@@ -80,11 +79,12 @@ int FindEarlierEntry(HKEY layouts, char *id, int idSize, HKEY *entry, DWORD *lar
   DWORD count = 0;
   RegQueryInfoKeyA(layouts, NULL, NULL, NULL, &count, NULL, NULL, NULL, NULL, NULL, NULL, NULL);
   long long index = count;  // index n finds nothing; n - 1 down to 0 are the entries
+  NameTable names;
   while (index >= 0) {
-    const int collected = CollectNames(layouts, &index);
+    const int collected = CollectNames(layouts, &index, names);
     for (int i = 0; i < collected; ++i) {
-      if (IsProductEntry(layouts, nameTable[i], entry, largest)) {
-        CopyText(id, idSize, nameTable[i]);
+      if (IsProductEntry(layouts, names[i], entry, largest)) {
+        CopyText(id, idSize, names[i]);
         return 1;
       }
     }
@@ -110,19 +110,20 @@ EntryCreation CreateFreshEntry(HKEY layouts, char *id, int size, HKEY *entry) {
     *entry = NULL;
     DWORD taken = 0;
     ReadLayoutNumber(id, &taken);
-    if (!MakeNewLayoutId(taken, id, size)) return kNoIdLeft;
+    if (!MakeNewLayoutId(taken, windowsFacts.codePage, id, size)) return kNoIdLeft;
   }
 }
 
 int EndsInLanguagePart(const char *id) {
   const int length = lstrlenA(id);
-  return length >= 3 && lstrcmpA(id + length - 3, LayoutLanguagePart()) == 0;
+  return length >= 3 && lstrcmpA(id + length - 3, LayoutLanguagePart(windowsFacts.codePage)) == 0;
 }
 
 void WriteEntryValues(HKEY entry) {
   SetTextValue(entry, "IME file", "MORVAK4.IME");
-  SetTextValue(entry, "layout file", IsWindows9xFamily() ? "kbdus.kbd" : "kbdus.dll");
-  SetTextValue(entry, "layout text", codePage == kTraditionalCodePage ? kLayoutTextBig5 : kLayoutTextGbk);
+  SetTextValue(entry, "layout file", windowsFacts.windows9xFamily ? "kbdus.kbd" : "kbdus.dll");
+  const int big5 = windowsFacts.codePage == kTraditionalCodePage;
+  SetTextValue(entry, "layout text", big5 ? kLayoutTextBig5 : kLayoutTextGbk);
 }
 
 }  // namespace
@@ -138,7 +139,7 @@ int InstallImeModule() {
 }
 
 int RegisterKeyboardLayout() {
-  const int win9x = IsWindows9xFamily();
+  const int win9x = windowsFacts.windows9xFamily;
   HKEY layouts = NULL;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyboardLayoutsKey, 0, KEY_READ, &layouts) != ERROR_SUCCESS) {
     ShowFailure(win9x ? kLayoutsOpenError9x : kLayoutsAdministratorText, kProductCaption);
@@ -153,10 +154,10 @@ int RegisterKeyboardLayout() {
       RegCloseKey(entry);
       entry = NULL;
       RegDeleteKeyA(layouts, id);
-      ReplaceLanguagePart(id, sizeof id);
+      ReplaceLanguagePart(id, sizeof id, windowsFacts.codePage);
     }
   } else {
-    haveId = MakeNewLayoutId(largest, id, sizeof id);
+    haveId = MakeNewLayoutId(largest, windowsFacts.codePage, id, sizeof id);
   }
   const EntryCreation creation = entry ? kEntryCreated : haveId ? CreateFreshEntry(layouts, id, sizeof id, &entry)
                                                                   : kNoIdLeft;

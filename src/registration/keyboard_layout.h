@@ -14,9 +14,10 @@ int InstallImeModule();
 // (its layout text begins with the product's display name) or makes a new id
 // above every existing one, writes the entry's three values and adds the id
 // to the preload list. A new entry never takes an id that is already a
-// subkey: the id steps up past taken ones. Unlike most of the program, 1
-// means failure here: returns 1 after a failure it
-// showed in a message box (no id left, or the entry could not be made),
-// otherwise what AddLayoutToPreloadList returned. An earlier entry whose id
-// had another language part is deleted first and stays deleted on failure.
+// subkey: the id steps up past taken ones. An earlier entry whose id had
+// another language part is deleted first and stays deleted on failure.
+// Returns 1 after a failure it showed in a message box (no id left, or the
+// entry could not be made), otherwise what AddLayoutToPreloadList returned:
+// an exception to the program's 1 for success, kept as the manual
+// registration has always answered.
 int RegisterKeyboardLayout();

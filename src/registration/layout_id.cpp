@@ -1,6 +1,6 @@
 #include "registration/layout_id.h"
 
-#include "common/program_state.h"
+#include "common/os_detection.h"
 #include "common/text_buffer.h"
 
 const char kKeyboardLayoutsKey[] = "System\\CurrentControlSet\\Control\\Keyboard Layouts";
@@ -13,15 +13,15 @@ const DWORD kLayoutIdStep = 0x10000;
 
 }  // namespace
 
-const char *LayoutLanguagePart() { return codePage == kTraditionalCodePage ? "404" : "804"; }
+const char *LayoutLanguagePart(int codePage) { return codePage == kTraditionalCodePage ? "404" : "804"; }
 
-void ReplaceLanguagePart(char *id, int size) {
+void ReplaceLanguagePart(char *id, int size, int codePage) {
   const int length = lstrlenA(id);
   id[length >= 3 ? length - 3 : 0] = '\0';
-  AppendText(id, size, LayoutLanguagePart());
+  AppendText(id, size, LayoutLanguagePart(codePage));
 }
 
-int MakeNewLayoutId(DWORD largest, char *id, int size) {
+int MakeNewLayoutId(DWORD largest, int codePage, char *id, int size) {
   const DWORD floor = codePage == kTraditionalCodePage ? kLayoutIdFloorBig5 : kLayoutIdFloor;
   const DWORD base = largest < floor ? floor : largest;
   // Past FFFF the sum would wrap to a small id such as 00000804, which
@@ -31,7 +31,7 @@ int MakeNewLayoutId(DWORD largest, char *id, int size) {
   wsprintfA(text, "%lx", base + kLayoutIdStep);
   SetLayoutIdCase(text, 1);
   CopyText(id, size, text);
-  ReplaceLanguagePart(id, size);
+  ReplaceLanguagePart(id, size, codePage);
   return 1;
 }
 

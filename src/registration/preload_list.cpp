@@ -2,7 +2,6 @@
 
 #include "common/message_box.h"
 #include "common/os_detection.h"
-#include "common/program_state.h"
 #include "common/registry_values.h"
 #include "common/text_buffer.h"
 #include "common/texts.h"
@@ -12,11 +11,7 @@ const char kPreloadParentKey[] = "keyboard layout";
 const char kPreloadSubkey[] = "preload";
 const char kPreloadKey9x[] = "keyboard layout\\preload";
 
-char preloadTable[kMaxPreloadPositions][kPreloadIdSize];
-int preloadCount = 0;
-char layoutTextTable[kMaxPreloadPositions][kLayoutTextSize];
-int ownPreloadPosition = 0;
-int ownEntryFoundFlag = 0;
+PreloadList preloadList;
 
 namespace {
 
@@ -56,10 +51,10 @@ int Read9xList() {
     PositionName(name, position);
     HKEY key = NULL;
     if (RegOpenKeyExA(preload, name, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) {
-      preloadCount = position - 1;
+      preloadList.count = position - 1;
       break;
     }
-    ReadId(key, NULL, preloadTable[position - 1]);
+    ReadId(key, NULL, preloadList.table[position - 1]);
     RegCloseKey(key);
   }
   RegCloseKey(preload);
@@ -75,8 +70,8 @@ int ReadNtList() {
     for (int position = 1; position <= kMaxPreloadPositions; ++position) {
       char name[16];
       PositionName(name, position);
-      if (!ReadId(preload, name, preloadTable[position - 1])) {
-        preloadCount = position - 1;
+      if (!ReadId(preload, name, preloadList.table[position - 1])) {
+        preloadList.count = position - 1;
         break;
       }
     }
@@ -91,14 +86,14 @@ int ReadNtList() {
 int ReadLayoutTexts() {
   HKEY layouts = NULL;
   if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kKeyboardLayoutsKey, 0, KEY_READ, &layouts) != ERROR_SUCCESS) return 0;
-  for (int i = 0; i < preloadCount; ++i) {
+  for (int i = 0; i < preloadList.count; ++i) {
     HKEY entry = NULL;
-    if (RegOpenKeyExA(layouts, preloadTable[i], 0, KEY_ALL_ACCESS, &entry) != ERROR_SUCCESS) continue;
+    if (RegOpenKeyExA(layouts, preloadList.table[i], 0, KEY_ALL_ACCESS, &entry) != ERROR_SUCCESS) continue;
     char text[kLayoutTextSize];
     DWORD size = sizeof text - 1;  // the table entry keeps its terminator
     if (RegQueryValueExA(entry, "layout text", NULL, NULL, (LPBYTE)text, &size) == ERROR_SUCCESS) {
-      ZeroMemory(layoutTextTable[i], kLayoutTextSize);
-      memcpy(layoutTextTable[i], text, size);
+      ZeroMemory(preloadList.layoutTexts[i], kLayoutTextSize);
+      memcpy(preloadList.layoutTexts[i], text, size);
     }
     RegCloseKey(entry);
   }
@@ -144,7 +139,7 @@ int WriteNtPositions(HKEY root, const char *parentPath, const PreloadWrite *writ
 
 // On NT the default profile's list receives the same ids as the user's.
 void WritePreloadPositions(const PreloadWrite *writes, int count) {
-  if (IsWindows9xFamily()) {
+  if (windowsFacts.windows9xFamily) {
     Write9xPositions(writes, count);
     return;
   }
@@ -168,12 +163,12 @@ int ThreadUsesProduct() {
 // after offering (not on 64-bit Windows) to make another input method the
 // default for the next attempt.
 int RefuseAsDefault() {
-  if (preloadCount < 2) {
+  if (preloadList.count < 2) {
     Show(kOnlyInputMethodText, MB_OK);
     return 0;
   }
   Show(kDefaultInputMethodText, MB_OK);
-  if (Is64BitWindows() == 1) return 0;
+  if (windowsFacts.is64BitWindows) return 0;
   if (Show(kSetNonDefaultQuestion, MB_YESNO) != IDYES) return 0;
   SwapFirstTwoPreloadEntries();
   Show(kRestartText, MB_OK);
@@ -265,22 +260,24 @@ int AddTo9xPreloadList(const char *id, int length) {
 
 }  // namespace
 
+void ResetPreloadList() { preloadList = PreloadList(); }
+
 int ReadPreloadList() {
-  preloadCount = 0;
-  if (!(IsWindows9xFamily() ? Read9xList() : ReadNtList())) return 0;
+  preloadList.count = 0;
+  if (!(windowsFacts.windows9xFamily ? Read9xList() : ReadNtList())) return 0;
   if (!ReadLayoutTexts()) return 0;
-  return preloadCount;
+  return preloadList.count;
 }
 
 int FindOwnPreloadEntry() {
-  ownEntryFoundFlag = 0;
-  ownPreloadPosition = 0;
-  preloadCount = 0;
+  preloadList.ownEntryFound = 0;
+  preloadList.ownPosition = 0;
+  preloadList.count = 0;
   if (ReadPreloadList() == 0) return 0;
-  for (int i = 0; i < preloadCount; ++i) {
-    if (BeginsWith(layoutTextTable[i], kProductText)) {
-      ownPreloadPosition = i + 1;
-      ownEntryFoundFlag = kOwnEntryFound;
+  for (int i = 0; i < preloadList.count; ++i) {
+    if (BeginsWith(preloadList.layoutTexts[i], kProductText)) {
+      preloadList.ownPosition = i + 1;
+      preloadList.ownEntryFound = kOwnEntryFound;
       return 1;
     }
   }
@@ -288,23 +285,25 @@ int FindOwnPreloadEntry() {
 }
 
 void MoveOwnEntryToSecond() {
-  if (ownEntryFoundFlag != kOwnEntryFound || preloadCount < 3 || ownPreloadPosition < 3 || osMajorVersion > 5)
+  if (preloadList.ownEntryFound != kOwnEntryFound || preloadList.count < 3 || preloadList.ownPosition < 3 ||
+      windowsFacts.osMajorVersion > 5)
     return;
-  MoveEntryToSecond(preloadTable, ownPreloadPosition);
+  MoveEntryToSecond(preloadList.table, preloadList.ownPosition);
   PreloadWrite writes[kMaxPreloadPositions];
   int count = 0;
-  for (int position = 2; position <= preloadCount; ++position) writes[count++] = {position, preloadTable[position - 1]};
+  for (int position = 2; position <= preloadList.count; ++position)
+    writes[count++] = {position, preloadList.table[position - 1]};
   WritePreloadPositions(writes, count);
 }
 
 void SwapFirstTwoPreloadEntries() {
-  const PreloadWrite writes[] = {{1, preloadTable[1]}, {2, preloadTable[0]}};
+  const PreloadWrite writes[] = {{1, preloadList.table[1]}, {2, preloadList.table[0]}};
   WritePreloadPositions(writes, 2);
 }
 
 int CheckDefaultInputMethod() {
   FindOwnPreloadEntry();
-  if (ownEntryFoundFlag == kOwnEntryFound && ownPreloadPosition == 1) return RefuseAsDefault();
+  if (preloadList.ownEntryFound == kOwnEntryFound && preloadList.ownPosition == 1) return RefuseAsDefault();
   if (ThreadUsesProduct()) {
     Show(kEditionDefaultText, MB_OK);
     return 0;
@@ -323,7 +322,7 @@ void MoveEntryToSecond(char table[][kPreloadIdSize], int from) {
 int AddLayoutToPreloadList(const char *layoutId) {
   char id[kValueSize + 1];
   CopyText(id, sizeof id, layoutId);
-  const int win9x = IsWindows9xFamily();
+  const int win9x = windowsFacts.windows9xFamily;
   SetLayoutIdCase(id, win9x);
   const int length = lstrlenA(id);
   return win9x ? AddTo9xPreloadList(id, length) : AddToNtPreloadList(id, length);

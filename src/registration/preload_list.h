@@ -15,20 +15,27 @@ extern const char kPreloadKey9x[];
 // Positions "1" to "49" are all the program handles.
 const int kMaxPreloadPositions = 49;
 
-// The preload list as last read: the ids of positions 1 to 49 (8-bit text
-// with terminator), how many positions were read (0 to 48: a list of 49 or
-// more counts as empty), and the layout text of each position's keyboard-
-// layout entry (kept from an earlier reading where the entry cannot be read).
 const int kPreloadIdSize = 10;
 const int kLayoutTextSize = 200;
-extern char preloadTable[kMaxPreloadPositions][kPreloadIdSize];
-extern int preloadCount;
-extern char layoutTextTable[kMaxPreloadPositions][kLayoutTextSize];
-// The 1-based position of the product's layout in the list, 0 if not found;
-// and 4 when it was found, 0 otherwise.
-extern int ownPreloadPosition;
-extern int ownEntryFoundFlag;
 const int kOwnEntryFound = 4;
+
+// The preload list as last read.
+struct PreloadList {
+  // The ids of positions 1 to 49 (8-bit text with terminator), how many
+  // positions were read (0 to 48: a list of 49 or more counts as empty), and
+  // the layout text of each position's keyboard-layout entry (kept from an
+  // earlier reading where the entry cannot be read).
+  char table[kMaxPreloadPositions][kPreloadIdSize] = {};
+  int count = 0;
+  char layoutTexts[kMaxPreloadPositions][kLayoutTextSize] = {};
+  // The 1-based position of the product's layout in the list, 0 if not
+  // found; and kOwnEntryFound when it was found, 0 otherwise.
+  int ownPosition = 0;
+  int ownEntryFound = 0;
+};
+extern PreloadList preloadList;
+// Nothing read, as at start.
+void ResetPreloadList();
 
 // Reads the list and the layout texts of its positions; returns the preload
 // count, 0 when a key cannot be opened.
@@ -54,8 +61,9 @@ int CheckDefaultInputMethod();
 // Puts `layoutId` into the current user's preload list: nothing when it is
 // there, over a position with the same layout number and another language
 // part, else at the first free position, or over position 49 when all are
-// taken. Returns 1 after a failure it showed in a message box, else 0 (the
-// convention of the manual registration it belongs to).
+// taken. Returns 1 after a failure it showed in a message box, else 0: an
+// exception to the program's 1 for success, kept as the manual registration
+// it belongs to has always answered.
 int AddLayoutToPreloadList(const char *layoutId);
 
 // How many leading characters of `text` agree with `id`, letters regardless

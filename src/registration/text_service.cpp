@@ -2,9 +2,11 @@
 
 #include "common/message_box.h"
 #include "common/module_copy.h"
+#include "common/os_detection.h"
 #include "common/program_state.h"
 #include "common/safe_command.h"
 #include "common/system_folders.h"
+#include "common/text_buffer.h"
 #include "common/texts.h"
 #include "common/wow64.h"
 #include "platform/win32.h"
@@ -41,30 +43,34 @@ const int kCategoryTextSize = 39;  // a GUID with braces and its terminator
 const int kKeyPathSize = 300;
 
 // "...\Category\Category": category to text service.
-void FormCategoryListKey(char *path) { wsprintfA(path, "%s\\Category\\Category", kTextServiceKey); }
+void FormCategoryListKey(char *path) { JoinPath(path, kKeyPathSize, kTextServiceKey, "Category\\Category"); }
 // "...\Category\Item\{class id}": text service to category.
-void FormItemListKey(char *path) { wsprintfA(path, "%s\\Category\\Item\\%s", kTextServiceKey, kTextServiceClassId); }
+void FormItemListKey(char *path) {
+  char list[kKeyPathSize];
+  JoinPath(list, sizeof list, kTextServiceKey, "Category\\Item");
+  JoinPath(path, kKeyPathSize, list, kTextServiceClassId);
+}
 
 // Starts regsvr32 from the system folder for the module in `directory`,
 // then gives it the pause.
 void StartRegistration(const char *directory, const char *module) {
-  char arguments[kSystemDirSize + 32];
-  wsprintfA(arguments, "/s %s\\%s", directory, module);
-  char command[kSystemDirSize + MAX_PATH + 64];
-  if (FormatSystemToolCommand(command, sizeof command, "regsvr32.exe", arguments)) WinExec(command, SW_SHOW);
+  char path[kSyswow64PathSize + 16], arguments[sizeof "/s " + sizeof path];
+  char command[kSystemDirSize + sizeof arguments + 32];
+  if (JoinPath(path, sizeof path, directory, module)) {
+    CopyText(arguments, sizeof arguments, "/s ");
+    AppendText(arguments, sizeof arguments, path);
+    if (FormatSystemToolCommand(command, sizeof command, "regsvr32.exe", arguments)) WinExec(command, SW_SHOW);
+  }
   Sleep(kRegistrationPauseMs);
 }
 
 // Both modules of a 64-bit system: the 32-bit one from syswow64, the 64-bit
-// one from the system directory, the paths formed anew at each call. 0 when
-// the folders could not be had and nothing was started.
+// one from the system directory. 0 when the folders could not be had and
+// nothing was started.
 int StartBothRegistrations(void *) {
-  char windowsDir[kSystemDirSize], wow64Dir[kSystemDirSize + 16], systemDir[kSystemDirSize];
-  ZeroMemory(windowsDir, sizeof windowsDir);
-  ZeroMemory(systemDir, sizeof systemDir);
-  if (!ReadWindowsFolder(windowsDir, kSystemDirSize) || !ReadSystemFolder(systemDir, kSystemDirSize)) return 0;
-  wsprintfA(wow64Dir, "%s\\syswow64", windowsDir);
-  StartRegistration(wow64Dir, "vorlsrf.dll");
+  char systemDir[kSystemDirSize];
+  if (!windowsFacts.syswow64Path[0] || !ReadSystemFolder(systemDir, kSystemDirSize)) return 0;
+  StartRegistration(windowsFacts.syswow64Path, "vorlsrf.dll");
   StartRegistration(systemDir, "vorlsrf6.dll");
   return 1;
 }
@@ -98,7 +104,7 @@ int FirstMissingKey() {
   FormItemListKey(items);
   for (int i = 0; i < 3; ++i) {
     char path[kKeyPathSize + kCategoryTextSize];
-    wsprintfA(path, "%s\\%s", items, kCheckedCategories[i]);
+    JoinPath(path, sizeof path, items, kCheckedCategories[i]);
     if (!TextServiceKeyExists(path)) return i + 1;
   }
   return -1;
@@ -133,9 +139,8 @@ int ReadSortOrderEntry(HKEY entry, int position, int *found) {
 }  // namespace
 
 int RegisterTextService() {
-  if (bitness != 64) {
+  if (windowsFacts.bitness != 64) {
     char systemDir[kSystemDirSize];
-    ZeroMemory(systemDir, sizeof systemDir);
     if (ReadSystemFolder(systemDir, kSystemDirSize)) StartRegistration(systemDir, "vorlsrf.dll");
     return 1;
   }
@@ -145,8 +150,8 @@ int RegisterTextService() {
 }
 
 void CheckTextServiceFiles() {
-  if (interfaceChoice == 1) {
-    if (bitness == 64) {
+  if (program.interfaceChoice == 1) {
+    if (windowsFacts.bitness == 64) {
       if (!CopyMatches("vorlsrf.dll", kTargetSyswow64) || !CopyMatches("vorlsrf6.dll", kTargetNativeSystem)) return;
     } else if (!CopyMatches("vorlsrf.dll", kTargetSystem)) {
       return;
@@ -156,7 +161,7 @@ void CheckTextServiceFiles() {
 }
 
 void VerifyTextServiceRegistration() {
-  if (interfaceChoice != 1 || windows10Flag != 1) {
+  if (program.interfaceChoice != 1 || windowsFacts.windows10 != 1) {
     RunDirectoryHelper();
     return;
   }
@@ -183,7 +188,7 @@ void AddTextServiceCategory(const char *category) {
   char categories[kKeyPathSize], items[kKeyPathSize], categoryKey[kKeyPathSize + kCategoryTextSize];
   FormCategoryListKey(categories);
   FormItemListKey(items);
-  wsprintfA(categoryKey, "%s\\%s", categories, category);
+  JoinPath(categoryKey, sizeof categoryKey, categories, category);
   CreateHklmSubkey(categories, category);
   CreateHklmSubkey(categoryKey, kTextServiceClassId);
   CreateHklmSubkey(items, category);

@@ -10,7 +10,8 @@ extern const char kTextServiceClassId[];
 // Starts regsvr32 for the modules in the system folders, each followed by a
 // 2-second pause: once on 32-bit Windows; on 64-bit Windows each module once
 // with and, from a WOW64 process, once without file-system redirection.
-// Returns 1; what regsvr32 does is not looked at.
+// What regsvr32 does is not looked at: returns 1 whatever happened, as the
+// registration has always answered.
 int RegisterTextService();
 
 // The final check, with either interface: with TSF the modules in the

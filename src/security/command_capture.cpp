@@ -1,9 +1,11 @@
 #include "security/command_capture.h"
 
-#include "common/program_state.h"
+#include "common/install_dir.h"
 #include "common/safe_command.h"
+#include "common/system_folders.h"
 #include "common/text_buffer.h"
 #include "platform/win32.h"
+#include "security/directory_access.h"
 
 namespace {
 
@@ -15,8 +17,6 @@ bool EndsLine(char c) { return (unsigned char)c < 0x20; }
 bool IsBlankOrLineEnd(char c) { return c != '\0' && (unsigned char)c <= 0x20; }
 
 }  // namespace
-
-char capturedOutput[kCapturedOutputSize];
 
 int RunAndCapture(const char *command, char *output, int size) {
   if (size > 0) output[0] = '\0';
@@ -46,7 +46,12 @@ int ListingShowsAppPackagesFullAccess(const char *listing) {
 
 int AppPackagesHaveFullAccess() {
   char command[kSystemDirSize + MAX_PATH];
-  if (!FormatSystemToolCommand(command, sizeof command, "icacls.exe", "C:\\Progra~1\\morvak8")) return 0;
-  if (!RunAndCapture(command, capturedOutput, kCapturedOutputSize)) return 0;
-  return ListingShowsAppPackagesFullAccess(capturedOutput);
+  char folder[kInstallDirSize], arguments[kInstallDirSize + 2];
+  // The directory itself may hold blanks; the short name is named bare, as always.
+  const int shortName = IcaclsFolder(folder, sizeof folder, "C:\\Progra~1\\morvak8");
+  wsprintfA(arguments, shortName ? "%s" : "\"%s\"", folder);
+  if (!FormatSystemToolCommand(command, sizeof command, "icacls.exe", arguments)) return 0;
+  char output[kCapturedOutputSize];
+  if (!RunAndCapture(command, output, sizeof output)) return 0;
+  return ListingShowsAppPackagesFullAccess(output);
 }

@@ -3,9 +3,8 @@
 // installation directory for full access of application packages.
 #pragma once
 
-// The program-wide buffer that receives a command's output.
+// The most of a command's output that is kept.
 const int kCapturedOutputSize = 10000;
-extern char capturedOutput[kCapturedOutputSize];
 
 // Runs `command` through the command interpreter and reads its standard
 // output to the end, in text mode (each line end arrives as one newline) and
@@ -22,7 +21,8 @@ int RunAndCapture(const char *command, char *output, int size);
 // such a line, 0.
 int ListingShowsAppPackagesFullAccess(const char *listing);
 
-// Lists C:\Progra~1\morvak8 with the system's icacls and reads the listing.
+// Lists the installation directory (C:\Progra~1\morvak8 where it is the usual
+// one, IcaclsFolder) with the system's icacls and reads the listing.
 // Returns 1 if application packages have full access there, 0 otherwise, also
 // when icacls cannot be started or prints nothing.
 int AppPackagesHaveFullAccess();

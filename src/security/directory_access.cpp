@@ -1,7 +1,9 @@
 #include "security/directory_access.h"
 
-#include "common/program_state.h"
+#include "common/install_dir.h"
 #include "common/safe_command.h"
+#include "common/system_folders.h"
+#include "common/text_buffer.h"
 #include "platform/win32.h"
 
 namespace {
@@ -9,20 +11,34 @@ namespace {
 // The blanks between the entries are part of the text the program has always
 // used; Windows skips them (Wine stops at the first one).
 const char kDirectorySddl[] = "D: (A;OICI;GA;;;AC) (A;OICI;GRGWGX;;;AU) (A;OICI;GA;;;BA) ";
-// The integrity commands name the directory of the usual Program Files
-// folder by its short name, whatever the computed installation directory.
-const char kFixedDirectory[] = "c:\\Progra~1\\morvak8";
 const int kUserNameSize = 198;
+// The installation directory in the usual Program Files folder, which the
+// commands have always named by its short name.
+const char kUsualDirectory[] = "C:\\Program Files\\morvak8\\";
 
-// Starts icacls with `format` filled with the fixed directory.
+// Starts icacls with `format` filled with the directory.
 void StartIntegrityCommand(const char *format) {
-  char arguments[96];
+  char folder[kInstallDirSize], arguments[kInstallDirSize + 48];
   char command[kSystemDirSize + MAX_PATH];
-  wsprintfA(arguments, format, kFixedDirectory);
+  IcaclsFolder(folder, sizeof folder, "c:\\Progra~1\\morvak8");
+  wsprintfA(arguments, format, folder);
   if (FormatSystemToolCommand(command, sizeof command, "icacls.exe", arguments)) WinExec(command, SW_SHOW);
 }
 
 }  // namespace
+
+// Elsewhere the short name would be another folder's, or none: a Program
+// Files folder of another name, drive or code page names the directory itself.
+int IcaclsFolder(char *out, int size, const char *shortName) {
+  if (lstrcmpA(installDir, kUsualDirectory) == 0) {
+    CopyText(out, size, shortName);
+    return 1;
+  }
+  CopyText(out, size, installDir);
+  const int length = lstrlenA(out);
+  if (length > 3 && out[length - 1] == '\\') out[length - 1] = '\0';
+  return 0;
+}
 
 int CreateInstallDirectory(const char *path) {
   SECURITY_ATTRIBUTES attributes;
@@ -69,6 +85,5 @@ void PrepareInstallDirectory() {
   if (!CreateInstallDirectory(installDir)) _mkdir(installDir);
   GrantUserFullAccess(installDir);
   char filer[kInstallDirSize + 8];
-  wsprintfA(filer, "%sfiler\\", installDir);
-  _mkdir(filer);
+  if (JoinPath(filer, sizeof filer, installDir, "filer\\")) _mkdir(filer);
 }

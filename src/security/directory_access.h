@@ -19,9 +19,16 @@ int CreateInstallDirectory(const char *path);
 int GrantUserFullAccess(const char *path);
 
 // Starts, without waiting or looking at the results, the two icacls commands
-// that mark c:\Progra~1\morvak8 with the low integrity level. icacls is
-// started from the system folder.
+// that mark the installation directory with the low integrity level, named
+// as IcaclsFolder names it. icacls is started from the system folder.
 void SetLowIntegrityLevel();
+
+// The name the icacls commands give the installation directory: `shortName`
+// (c:\Progra~1\morvak8, spelled as the command spells it) when the directory
+// is C:\Program Files\morvak8\, else the directory itself without its last
+// backslash. `out` holds kInstallDirSize bytes. Returns 1 when it gave the
+// short name.
+int IcaclsFolder(char *out, int size, const char *shortName);
 
 // The install driver's step for the directory: creates the installation
 // directory with its DACL, grants the user full access to it and makes its

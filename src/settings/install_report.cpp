@@ -5,6 +5,7 @@
 #include "common/command_line.h"
 #include "common/install_dir.h"
 #include "common/message_box.h"
+#include "common/os_detection.h"
 #include "common/program_state.h"
 #include "common/text_buffer.h"
 #include "common/texts.h"
@@ -36,10 +37,8 @@ struct ReportRegions {
 const char *const kWubiDictionaries[] = {"vorlcyzk.voh", "vorlcyzk.bak", "vorlcyzk.dat"};
 const char *const kPinyinDictionaries[] = {"vorlpyck.voh", "vorlpyck.bak", "vorlpyck.dat"};
 
-void InstallPath(char *path, int size, const char *name) {
-  CopyText(path, size, installDir);
-  AppendText(path, size, name);
-}
+// A path that does not fit stays empty, and names no file.
+void InstallPath(char *path, int size, const char *name) { JoinPath(path, size, installDir, name); }
 
 void CountEntry(const char *name) {
   if (!strcmp(name, ".") || !strcmp(name, "..")) return;
@@ -106,10 +105,10 @@ const char *FirstFailedCheck(const ReportRegions *regions) {
   if (!FilePasses(regions, "FR1--%x;", ProbeAnyOf(kWubiDictionaries, regions->probe))) return kReportNoWubiDictionary;
   if (!FilePasses(regions, "FR2--%x;", ProbeAnyOf(kPinyinDictionaries, regions->probe)))
     return kReportNoPinyinDictionary;
-  const char *module = interfaceChoice == 1 ? "vorlsrf6.dll" : "morvak4.ime";
+  const char *module = program.interfaceChoice == 1 ? "vorlsrf6.dll" : "morvak4.ime";
   if (!FilePasses(regions, "FR3--%x;", ProbeInstalledFile(module, regions->probe))) return kReportModuleMissing;
   // Before Windows 10 the input method works without that access.
-  if (!AppPackagesHaveFullAccess() && windows10Flag == 1) return kReportDirectoryAccess;
+  if (!AppPackagesHaveFullAccess() && windowsFacts.windows10 == 1) return kReportDirectoryAccess;
   return NULL;
 }
 
@@ -143,12 +142,12 @@ int ShowInstallReport() {
   return conclusion != NULL;
 }
 
+void ResetInstallDirScan() { installDirScan = InstallDirScan(); }
+
 void ScanInstallDir() {
   char previous[MAX_PATH];
   const DWORD kept = GetCurrentDirectoryA(sizeof previous, previous);
-  ComputeInstallDir();
-  installDirScan = InstallDirScan{0, 0, 0, 0};
-  EnsureTrailingBackslash(installDir, kInstallDirSize);
+  ResetInstallDirScan();
   installDirScan.directoryFlag = DirectoryFlag(CountEntries());
   if (kept > 0 && kept < sizeof previous) SetCurrentDirectoryA(previous);
 }

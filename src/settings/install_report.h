@@ -16,6 +16,8 @@ struct InstallDirScan {
   BYTE directoryFlag;
 };
 extern InstallDirScan installDirScan;
+// Nothing counted, as at start.
+void ResetInstallDirScan();
 
 // A probed file is present when it opened and gave its first 20 bytes.
 const int kProbeSize = 20;
@@ -30,10 +32,9 @@ const int kProbeFilePresent = kProbeSize * 256;
 // its working memory cannot be had (then nothing is checked).
 int ShowInstallReport();
 
-// Recomputes the installation directory and counts its files into
-// installDirScan; "." and ".." and subdirectories are not counted. The
-// current directory is the same afterwards (the scan enters each entry to
-// tell a subdirectory).
+// Counts the files of the installation directory into installDirScan; "."
+// and ".." and subdirectories are not counted. The current directory is the
+// same afterwards (the scan enters each entry to tell a subdirectory).
 void ScanInstallDir();
 
 // Opens the file `name` in the installation directory and reads up to

@@ -7,26 +7,36 @@
 
 #include "platform/win32.h"
 
-// The network record: 1000 bytes, the update addresses (never filled) and
-// the composed settings text at offset 300.
 const int kNetworkRecordSize = 1000;
 const int kNetworkTextOffset = 300;
-extern BYTE networkRecord[kNetworkRecordSize];
-
-// The input-options record: 200 bytes of defaults, over which an earlier
-// installation's file is read.
 const int kInputOptionsSize = 200;
-extern BYTE inputOptionsRecord[kInputOptionsSize];
+
+struct SettingsRecords {
+  // The network record: the update addresses (never filled) and the
+  // composed settings text at offset 300.
+  BYTE network[kNetworkRecordSize] = {};
+  // The input-options record: 200 bytes of defaults, over which an earlier
+  // installation's file is read. Bytes 8 (54) and 9, 10, 12, 15, 19, 22, 24,
+  // 27, 36, 41, 42, 43, 54, 58 (1).
+  BYTE inputOptions[kInputOptionsSize] = {0, 0, 0, 0, 0, 0, 0, 0, 54, 1, 1, 0, 1, 0, 0, 1, 0, 0, 0, 1,
+                                          0, 0, 1, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0,
+                                          0, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1};
+};
+extern SettingsRecords settingsRecords;
+// Both records back to their start: the network record empty, the options
+// their defaults.
+void ResetSettingsRecords();
 
 // Writes "wbpybz.voh" (the edition), "vorldat.dat" (the network record as it
 // stands, before the text is composed), "vonetsj.dat" (the composed network
 // text, no terminator) and "voyhgl0.dat" (the profile record, its value at
-// 188 cleared), in the freshly computed installation directory.
+// 188 cleared), in the installation directory.
 void WriteSettingsFiles();
 
-// Unless the earlier data is to be restored (backup state 2): reads an
-// earlier "voszsj43.voh" over the defaults, sets the bytes the code page, the
-// edition and the window mode decide, and writes the 200 bytes back.
+// Unless the earlier data is to be restored (backup state 2), or the user's
+// "voszsj43.voh" is kept in place (too large or empty for the backup): reads
+// an earlier "voszsj43.voh" over the defaults, sets the bytes the code page,
+// the edition and the window mode decide, and writes the 200 bytes back.
 void WriteInputOptionsRecord();
 
 // Writes "install.voh": the tick count as signed decimal text.

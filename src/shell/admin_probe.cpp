@@ -3,9 +3,10 @@
 #include <string.h>
 
 #include "common/install_dir.h"
+#include "common/os_detection.h"
 #include "common/plain_files.h"
-#include "common/program_state.h"
 #include "common/system_folders.h"
+#include "common/text_buffer.h"
 #include "platform/win32.h"
 
 namespace {
@@ -17,9 +18,10 @@ const char kRecordName[] = "vorlpat8.voh";
 // under the name the record is written under before it is put in place,
 // and reads back as written; the file goes again.
 int MarkerWritesThrough(const char *windows) {
-  char record[kSystemDirSize + 16], path[kSystemDirSize + 16], readBack[sizeof kMarker] = {0};
-  wsprintfA(record, "%s\\%s", windows, kRecordName);
-  if (!FreshNameFor(record, path, sizeof path) || !WritePlainFile(path, kMarker, sizeof kMarker - 1)) return 0;
+  char record[MAX_PATH], path[MAX_PATH], readBack[sizeof kMarker] = {0};
+  if (!JoinPath(record, sizeof record, windows, kRecordName) || !FreshNameFor(record, path, sizeof path) ||
+      !WritePlainFile(path, kMarker, sizeof kMarker - 1))
+    return 0;
   DWORD read = 0;
   HANDLE file = OpenPlainFile(path, GENERIC_READ, NULL);
   if (file != INVALID_HANDLE_VALUE) {
@@ -32,8 +34,8 @@ int MarkerWritesThrough(const char *windows) {
 
 // 1 unless a record is there that this program could not replace.
 int RecordReplaceable(const char *windows) {
-  char path[kSystemDirSize + 16];
-  wsprintfA(path, "%s\\%s", windows, kRecordName);
+  char path[MAX_PATH];
+  if (!JoinPath(path, sizeof path, windows, kRecordName)) return 0;
   const DWORD attributes = GetFileAttributesA(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return 1;
   if (attributes & FILE_ATTRIBUTE_READONLY) return 0;
@@ -50,8 +52,8 @@ int RecordReplaceable(const char *windows) {
 // or a quit would lose the earlier installation's folder, and with it the
 // user's data there. The install driver writes the record.
 int ProbeAdministrator() {
-  ReadInstallDirRecord(previousInstallRecord, kPreviousInstallRecordSize);
-  if (osMajorVersion < 6) return 0;
+  ReadPreviousInstallRecord();
+  if (windowsFacts.osMajorVersion < 6) return 0;
   char windows[kSystemDirSize];
   if (!ReadWindowsFolder(windows, sizeof windows)) return 1;
   return MarkerWritesThrough(windows) && RecordReplaceable(windows) ? 0 : 1;

@@ -1,14 +1,15 @@
 #include "shell/confirm_sequence.h"
 
+#include "common/install_dir.h"
 #include "common/message_box.h"
 #include "common/module_copy.h"
 #include "common/os_detection.h"
+#include "common/program_flow.h"
 #include "common/program_state.h"
 #include "common/progress.h"
 #include "common/safe_command.h"
-#include "common/system_folders.h"
+#include "common/text_buffer.h"
 #include "common/texts.h"
-#include "package/package_data.h"
 #include "platform/crash_guard.h"
 #include "registration/preload_list.h"
 #include "registration/text_service.h"
@@ -30,13 +31,11 @@ const UINT kFinishTimerPeriod = 1600;
 // method refused, and the program ends.
 int PassesDefaultInputMethodCheck(HWND window, int *skipConflicts) {
   *skipConflicts = 0;
-  if (interfaceChoice == 1) {
-    conflictCount = FindTextServiceInSortOrder();
-    *skipConflicts = conflictCount == 0;
+  if (program.interfaceChoice == 1) {
+    *skipConflicts = FindTextServiceInSortOrder() == 0;
     return 1;
   }
-  conflictCount = CheckDefaultInputMethod();
-  if (conflictCount != 0) return 1;
+  if (CheckDefaultInputMethod() != 0) return 1;
   PostMessageA(window, WM_DESTROY, 0, 0);
   return 0;
 }
@@ -46,40 +45,40 @@ int PassesDefaultInputMethodCheck(HWND window, int *skipConflicts) {
 // again as it shows before the installation, without the empty progress bar
 // the installation's start drew over the path.
 int NoProgramHoldsInputMethod(HWND window) {
-  SetStageCode(1002);
+  SetStageCode(kStageProgramsHoldingIt);
   FindConflictingPrograms();
-  if (conflictCount > 0) {
-    MessageBoxW(NULL, (const WCHAR *)workingBuffer, kProductCaptionW, MB_OK);
-    wizardState = 6;
+  if (conflicts.count > 0) {
+    MessageBoxW(NULL, ConflictMessageText(), kProductCaptionW, MB_OK);
+    program.wizardState = kWizardReady;
     InvalidateRect(window, NULL, FALSE);
     return 0;
   }
-  SetStageCode(1003);
+  SetStageCode(kStageSharedMemory);
   ProbeImeSharedMemory();
-  if (conflictCount != 0) MessageBoxW(NULL, kSharedMemoryText, kProductCaptionW, MB_OK);
+  if (conflicts.count != 0) MessageBoxW(NULL, kSharedMemoryText, kProductCaptionW, MB_OK);
   return 1;
 }
 
 // Its path is quoted: the installation directory holds a blank.
 void StartProductHelper() {
-  ReadWindowsFolder(systemDirString, kSystemDirSize);
   char program[kInstallDirSize + 16];
   char command[kInstallDirSize + 32];
-  wsprintfA(program, "%svorlkelt.exe", installDir);
-  if (FormatProgramCommand(command, sizeof command, program, "vo")) WinExec(command, SW_SHOW);
+  if (JoinPath(program, sizeof program, installDir, "vorlkelt.exe") &&
+      FormatProgramCommand(command, sizeof command, program, "vo"))
+    WinExec(command, SW_SHOW);
 }
 
 void ShowFinishScreen(HWND window) {
-  wizardState = 8;
-  SetWindowTextA(editFieldA, "");
+  program.wizardState = kWizardFinished;
+  SetWindowTextA(program.editFieldA, "");
   InvalidateRect(window, NULL, FALSE);
 }
 
 void FinishInstallation(HWND window) {
-  SetStageCode(1006);
-  if (Is64BitWindows() == 1) {
+  SetStageCode(kStageFinish);
+  if (windowsFacts.is64BitWindows) {
     ShowFinishScreen(window);
-    if (interfaceChoice == 0) {
+    if (program.interfaceChoice == 0) {
       SetTimer(window, kFinishTimer, kFinishTimerPeriod, NULL);
       return;
     }
@@ -91,22 +90,22 @@ void FinishInstallation(HWND window) {
 // ends leaves the guard by returning.
 void InstallUnderCrashGuard(HWND window) {
   ResetProgress(kInstallProgressTotal);
-  SetStageCode(1001);
+  SetStageCode(kStageDefaultInputMethod);
   int skipConflicts = 0;
   if (!PassesDefaultInputMethodCheck(window, &skipConflicts)) return;
   if (!skipConflicts && !NoProgramHoldsInputMethod(window)) return;
-  SetStageCode(1004);
+  SetStageCode(kStageInstallDriver);
   if (RunInstallDriver() == kInstallRefused) {
     PostMessageA(window, WM_DESTROY, 0, 0);
     return;
   }
-  SetStageCode(10141);
+  SetStageCode(kStageSkinAndSettings);
   InstallSkin();
   WriteSettingsFiles();
   WriteInputOptionsRecord();
-  SetStageCode(1005);
+  SetStageCode(kStageRestore);
   WriteInstallStamp();
-  if (backupState == 2) RestoreUserData();
+  if (userDataBackup.state == 2) RestoreUserData();
   StartProductHelper();
   FinishInstallation(window);
 }
@@ -117,13 +116,17 @@ void TellCompletion() {
   if (failuresShown == 0) MessageBoxW(NULL, kInstalledText, kProductCaptionW, MB_OK);
 }
 
+// The stage code is GBK text, as every message: shown through its code page,
+// it reads the same on a machine of another one.
+void TellCrash() { ShowFailure(stageCode.text, kEditionSetupCaption); }
+
 }  // namespace
 
 // A crash anywhere in the installation shows the stage code, so that the
 // user's report names the stage that failed, and the process ends.
 void RunConfirmSequence(HWND window) {
-  wizardState = 7;
-  RunCrashGuarded(InstallUnderCrashGuard, window, stageCode, kEditionSetupCaption);
+  program.wizardState = kWizardInstalling;
+  RunCrashGuarded(InstallUnderCrashGuard, window, TellCrash);
 }
 
 void RunEnding(HWND window) {

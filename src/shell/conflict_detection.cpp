@@ -2,31 +2,27 @@
 
 #include "common/program_state.h"
 #include "common/texts.h"
-#include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "platform/win32.h"
 
-int conflictCount = 0;
+ConflictState conflicts;
 
 namespace {
 
-// Where the working buffer holds the message, one line, and the list.
-const DWORD kMessageOffset = 0;
-const DWORD kLineOffset = 0x40000;
-const DWORD kListOffset = 0x44200;
 const int kClassNameSize = 101;
 const int kTitleLength = 200;
-// The message is composed below the line area from the list; the list is
-// kept short enough that the message, with its heading, the line saying how
-// many were not listed and its closing sentences, never reaches it. Windows
-// past that are counted but not listed (hundreds of lines fit).
-const int kListLimit = (int)(kLineOffset / sizeof(WCHAR)) - 512;
+// The message is composed in its region from the list; the list is kept
+// short enough that the message, with its heading, the line saying how many
+// were not listed and its closing sentences, never passes the region's end.
+// Windows past that are counted but not listed (hundreds of lines fit).
+const int kListLimit = (int)(kConflictMessage.size / sizeof(WCHAR)) - 512;
+static_assert(kListLimit * sizeof(WCHAR) <= kConflictList.size, "the list fits its region");
+// A line: the number, its terminator and the title with its terminator.
+static_assert((16 + kTitleLength + 2) * sizeof(WCHAR) <= kConflictLine.size, "a line fits its region");
 
-// Windows that would have had a line had the list not been full.
-int unlistedCount = 0;
+WCHAR *BufferText(BufferLayout layout) { return (WCHAR *)WorkingBufferRegion(layout).bytes; }
 
-WCHAR *BufferText(DWORD offset) { return (WCHAR *)(workingBuffer + offset); }
-
-const char *WatchedClass() { return interfaceChoice == 1 ? "STATKELT" : "UIKELT"; }
+const char *WatchedClass() { return program.interfaceChoice == 1 ? "STATKELT" : "UIKELT"; }
 
 // The outermost window of the chain above `window`'s parent; null when it
 // has none.
@@ -40,15 +36,15 @@ HWND OutermostParent(HWND window) {
 void AddLine(HWND window) {
   HWND outermost = OutermostParent(window);
   if (!outermost) return;
-  WCHAR *line = BufferText(kLineOffset);
-  WCHAR *list = BufferText(kListOffset);
-  wsprintfW(line, kConflictLineFormat, conflictCount);
+  WCHAR *line = BufferText(kConflictLine);
+  WCHAR *list = BufferText(kConflictList);
+  wsprintfW(line, kConflictLineFormat, conflicts.count);
   const int numberLength = lstrlenW(line);
   WCHAR *title = line + numberLength + 1;
   title[0] = 0;
   GetWindowTextW(outermost, title, kTitleLength + 1);
   if (lstrlenW(list) + numberLength + lstrlenW(title) + 2 >= kListLimit) {
-    ++unlistedCount;
+    ++conflicts.unlisted;
     return;
   }
   lstrcatW(list, line);
@@ -60,17 +56,17 @@ BOOL CALLBACK CheckWindow(HWND window, LPARAM) {
   char className[kClassNameSize] = "";
   GetClassNameA(window, className, kClassNameSize - 1);
   if (lstrcmpA(className, WatchedClass()) == 0) {
-    ++conflictCount;
+    ++conflicts.count;
     AddLine(window);
   }
   return TRUE;
 }
 
 void ComposeMessage() {
-  WCHAR *message = BufferText(kMessageOffset);
-  wsprintfW(message, kConflictHeadingFormat, conflictCount);
-  lstrcatW(message, BufferText(kListOffset));
-  if (unlistedCount > 0) wsprintfW(message + lstrlenW(message), kConflictMoreFormat, unlistedCount);
+  WCHAR *message = BufferText(kConflictMessage);
+  wsprintfW(message, kConflictHeadingFormat, conflicts.count);
+  lstrcatW(message, BufferText(kConflictList));
+  if (conflicts.unlisted > 0) wsprintfW(message + lstrlenW(message), kConflictMoreFormat, conflicts.unlisted);
   lstrcatW(message, L"\r\n");
   lstrcatW(message, L"\r\n");
   lstrcatW(message, kCloseProgramsText);
@@ -80,19 +76,22 @@ void ComposeMessage() {
 
 }  // namespace
 
+void ResetConflicts() { conflicts = ConflictState(); }
+
 void FindConflictingPrograms() {
-  conflictCount = 0;
-  unlistedCount = 0;
-  if (!workingBuffer) return;
-  BufferText(kListOffset)[0] = 0;
+  ResetConflicts();
+  if (!HaveWorkingBuffer()) return;
+  BufferText(kConflictList)[0] = 0;
   EnumWindows(CheckWindow, 0);
-  if (conflictCount > 0) ComposeMessage();
+  if (conflicts.count > 0) ComposeMessage();
 }
 
+const WCHAR *ConflictMessageText() { return BufferText(kConflictMessage); }
+
 void ProbeImeSharedMemory() {
-  conflictCount = 0;
-  HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, TRUE, interfaceChoice == 1 ? "morvakkelt80" : "morvakkelt");
+  conflicts.count = 0;
+  HANDLE mapping = OpenFileMappingA(FILE_MAP_WRITE, TRUE, program.interfaceChoice == 1 ? "morvakkelt80" : "morvakkelt");
   if (!mapping) return;
   CloseHandle(mapping);
-  conflictCount = 1;
+  conflicts.count = 1;
 }

@@ -1,5 +1,7 @@
 #include "shell/deployment_pass.h"
 
+#include "common/install_dir.h"
+#include "common/os_detection.h"
 #include "common/program_state.h"
 #include "common/progress.h"
 #include "package/module_deployment.h"
@@ -11,7 +13,7 @@
 
 int RunDeploymentPass(int pass) {
   _mkdir(installDir);
-  if (osMajorVersion > 5) SetLowIntegrityLevel();
+  if (windowsFacts.osMajorVersion > 5) SetLowIntegrityLevel();
   SetEarlierDataQuestion(AskToKeepEarlierData);
   SetUnpackSelector(UnpackTakes);
   if (!DeployFiles(pass)) return 0;

@@ -1,6 +1,6 @@
 #include "shell/ime_registration.h"
 
-#include "common/program_state.h"
+#include "common/os_detection.h"
 #include "package/module_deployment.h"
 #include "registration/keyboard_layout.h"
 #include "registration/preload_list.h"
@@ -9,7 +9,7 @@
 void RegisterImeInterface() {
   if (!InstallImeModule()) RegisterKeyboardLayout();
   // From Windows Vista on the preload list is not reordered.
-  if (osMajorVersion <= 5) {
+  if (windowsFacts.osMajorVersion <= 5) {
     FindOwnPreloadEntry();
     MoveOwnEntryToSecond();
   }

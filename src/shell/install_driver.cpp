@@ -4,10 +4,11 @@
 #include "common/message_box.h"
 #include "common/plain_files.h"
 #include "common/os_detection.h"
+#include "common/program_flow.h"
 #include "common/program_state.h"
 #include "common/progress.h"
 #include "common/safe_command.h"
-#include "common/system_folders.h"
+#include "common/text_buffer.h"
 #include "common/texts.h"
 #include "package/module_deployment.h"
 #include "platform/win32.h"
@@ -28,7 +29,6 @@ namespace {
 // is a link that would take every write and the folder's access elsewhere,
 // or the user's earlier data cannot be backed up.
 int SafeToInstall() {
-  ComputeInstallDir();
   if (FolderIsLink(installDir)) {
     ShowFailure(kInstallDirectoryIsLinkText, kSetupCaption);
     return 0;
@@ -40,12 +40,6 @@ int SafeToInstall() {
   return 1;
 }
 
-void RecordInstallDirectory() {
-  ComputeInstallDir();
-  ReadSystemFolder(systemDirString, kSystemDirSize);
-  WriteInstallDirRecord();
-}
-
 // The directory is opened again after deployment: files the deployment made
 // must carry the same rights, and the integrity level is set on the whole.
 void OpenDirectoryAccess() {
@@ -55,7 +49,7 @@ void OpenDirectoryAccess() {
 }
 
 void RegisterInputMethod() {
-  if (interfaceChoice == 1)
+  if (program.interfaceChoice == 1)
     RegisterTextService();
   else
     RegisterImeInterface();
@@ -65,11 +59,13 @@ void RegisterInputMethod() {
 // program cannot do itself. Nothing waits for it.
 void StartHelper64() {
   char program[kInstallDirSize + 16];
-  char arguments[kInstallDirSize + 16];
+  char arguments[sizeof "regvo32=" + kInstallDirSize];
   char command[2 * kInstallDirSize + 40];
-  wsprintfA(program, "%ssetupw64.exe", installDir);
-  wsprintfA(arguments, "regvo32=%s", installDir);
-  if (FormatProgramCommand(command, sizeof command, program, arguments)) WinExec(command, SW_SHOW);
+  CopyText(arguments, sizeof arguments, "regvo32=");
+  AppendText(arguments, sizeof arguments, installDir);
+  if (JoinPath(program, sizeof program, installDir, "setupw64.exe") &&
+      FormatProgramCommand(command, sizeof command, program, arguments))
+    WinExec(command, SW_SHOW);
 }
 
 }  // namespace
@@ -81,21 +77,21 @@ InstallOutcome RunInstallDriver() {
   // between leaves the record of the earlier folder or the mark that leads
   // there.
   MarkBackupPending();
-  RecordInstallDirectory();
+  WriteInstallDirRecord();
   PrepareInstallDirectory();
-  SetStageCode(10041);
+  SetStageCode(kStageServerPreparation);
   PrepareRunningServer();
-  SetStageCode(10042);
+  SetStageCode(kStageDeployment);
   if (!RunDeploymentPass(kFullPass)) return kNothingInstalled;
-  SetStageCode(10043);
+  SetStageCode(kStageRegistration);
   OpenDirectoryAccess();
   RegisterInputMethod();
-  SetStageCode(10044);
+  SetStageCode(kStageMarkers);
   AdvanceProgress(1);
   WriteUserAgentMarker();
   AdvanceProgress(1);
-  if (wizardModeFlag == 0) WriteHelperAutostartEntry();
+  if (program.wizardModeFlag == 0) WriteHelperAutostartEntry();
   AdvanceProgress(1);
-  if (interfaceChoice == 0 && Is64BitWindows() == 1) StartHelper64();
+  if (program.interfaceChoice == 0 && windowsFacts.is64BitWindows) StartHelper64();
   return kInstalled;
 }

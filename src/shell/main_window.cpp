@@ -14,13 +14,16 @@ const int kCentringHeight = 300;
 const DWORD kEditStyle = 0x40080000;  // WS_CHILD | WS_SYSMENU, not visible
 
 HWND CreateEditField(int x, int y) {
-  return CreateWindowExA(0, "EDIT", " ", kEditStyle, x, y, 230, 20, mainWindow, NULL, programInstance, NULL);
+  return CreateWindowExA(0, "EDIT", " ", kEditStyle, x, y, 230, 20, program.mainWindow, NULL, program.programInstance,
+                         NULL);
 }
 
 void ComposeTitle(WCHAR *title, int size) {
-  const WCHAR *prefix = Is64BitWindows() == 1 ? kTitlePrefix3264 : kTitlePrefix32;
+  const WCHAR *prefix = windowsFacts.is64BitWindows ? kTitlePrefix3264 : kTitlePrefix32;
   WCHAR suffix[64];
-  wsprintfW(suffix, kTitleSuffixFormat, bitness, wow64Flag, windows11Flag, windows10Flag, (int)versionNumber);
+  const WindowsFacts &facts = windowsFacts;
+  wsprintfW(suffix, kTitleSuffixFormat, facts.bitness, facts.wow64, facts.windows11, facts.windows10,
+            (int)facts.versionNumber);
   if (lstrlenW(prefix) + lstrlenW(suffix) >= size) return;
   lstrcpyW(title, prefix);
   lstrcatW(title, suffix);
@@ -42,21 +45,21 @@ ATOM RegisterMainWindowClass(HINSTANCE instance) {
 }
 
 int CreateMainWindow(HINSTANCE instance, int showCommand) {
-  programInstance = instance;
+  program.programInstance = instance;
   int screenWidth = GetSystemMetrics(SM_CXSCREEN);
   int screenHeight = GetSystemMetrics(SM_CYSCREEN);
   WCHAR title[128] = {0};
   ComposeTitle(title, sizeof title / sizeof title[0]);
-  interfaceChoice = 1;
-  mainWindow = CreateWindowExW(0, L"installWClass", title, WS_SYSMENU, (screenWidth - kWindowWidth) / 2,
-                               (screenHeight - kCentringHeight) / 2, kWindowWidth, kWindowHeight, NULL, NULL,
-                               instance, NULL);
-  if (!mainWindow) return 0;
-  editFieldA = CreateEditField(120, 195);
-  editFieldB = CreateEditField(130, 195);
-  editFieldC = CreateEditField(130, 165);
-  editFieldD = CreateEditField(130, 135);
-  ShowWindow(mainWindow, showCommand);
-  UpdateWindow(mainWindow);
+  program.interfaceChoice = 1;
+  program.mainWindow =
+      CreateWindowExW(0, L"installWClass", title, WS_SYSMENU, (screenWidth - kWindowWidth) / 2,
+                      (screenHeight - kCentringHeight) / 2, kWindowWidth, kWindowHeight, NULL, NULL, instance, NULL);
+  if (!program.mainWindow) return 0;
+  program.editFieldA = CreateEditField(120, 195);
+  program.editFieldB = CreateEditField(130, 195);
+  program.editFieldC = CreateEditField(130, 165);
+  program.editFieldD = CreateEditField(130, 135);
+  ShowWindow(program.mainWindow, showCommand);
+  UpdateWindow(program.mainWindow);
   return 1;
 }

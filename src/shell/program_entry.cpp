@@ -4,6 +4,7 @@
 #include "common/install_dir.h"
 #include "common/message_box.h"
 #include "common/os_detection.h"
+#include "common/program_flow.h"
 #include "common/program_state.h"
 #include "common/texts.h"
 #include "shell/admin_probe.h"
@@ -27,10 +28,10 @@ int RunMessageLoop() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine, int showCommand) {
   RestrictDllSearch();
-  wizardState = 0;
-  failuresShown = 0;
+  program.wizardState = kWizardIntro;
+  ResetFailuresShown();
   DetectWindows();
-  runMode = kRunModeWizard;
+  program.runMode = kRunModeWizard;
   ComputeInstallDir();
   // "regvo32" is tested first: a command line holding both words stays interactive.
   const bool windowless = !ContainsCommandWord(commandLine, "regvo32") && ContainsCommandWord(commandLine, "setvosrf32");
@@ -40,10 +41,10 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
   }
   PreferPendingBackupFolder();
   if (windowless) {
-    runMode = kRunModeWindowless;
+    program.runMode = kRunModeWindowless;
     return RunWindowless();
   }
-  programInstance = instance;
+  program.programInstance = instance;
   if (previousInstance != NULL) return 0;
   if (!RegisterMainWindowClass(instance)) return 0;
   if (!CreateMainWindow(instance, showCommand)) return 0;

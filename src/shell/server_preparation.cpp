@@ -1,7 +1,8 @@
 #include "shell/server_preparation.h"
 
 #include "common/file_operations.h"
-#include "common/program_state.h"
+#include "common/install_dir.h"
+#include "common/program_flow.h"
 #include "common/text_buffer.h"
 #include "platform/fault_guard.h"
 #include "platform/win32.h"
@@ -18,10 +19,10 @@ const char kStopRequestText[] = "VQSRF=2";
 const DWORD kStopRequestWaitMs = 50;
 
 void NotifyRunningServer() {
-  SetStageCode(100411);
+  SetStageCode(kStageServerNotify);
   HWND server = FindWindowA(kServerClass, NULL);
   if (IsWindow(server)) {
-    SetStageCode(100412);
+    SetStageCode(kStageServerFound);
     char block[kStopRequestSize];
     ZeroMemory(block, sizeof block);
     CopyText(block, sizeof block, kStopRequestText);
@@ -32,7 +33,7 @@ void NotifyRunningServer() {
     SendMessageA(server, WM_COPYDATA, 0, (LPARAM)&request);
   }
   Sleep(kStopRequestWaitMs);
-  SetStageCode(100413);
+  SetStageCode(kStageServerNotified);
 }
 
 }  // namespace
@@ -41,8 +42,8 @@ void PrepareRunningServer() {
   // The only place in the installation where a failure is swallowed.
   RunFaultGuarded(NotifyRunningServer);
   char server[kInstallDirSize + 16];
-  wsprintfA(server, "%smorvak88.exe", installDir);
-  SetStageCode(100414);
-  MoveAside(server, NULL);
-  SetStageCode(100415);
+  const int formed = JoinPath(server, sizeof server, installDir, "morvak88.exe");
+  SetStageCode(kStageServerMoveAside);
+  if (formed) MoveAside(server, NULL);
+  SetStageCode(kStageServerPrepared);
 }

@@ -2,6 +2,7 @@
 
 #include "common/message_box.h"
 #include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "shell/install_driver.h"
 #include "userdata/user_data_restore.h"
 

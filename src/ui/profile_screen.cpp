@@ -5,8 +5,6 @@
 #include "common/program_state.h"
 #include "common/text_buffer.h"
 #include "common/texts.h"
-#include "platform/win32.h"
-#include "settings/settings_files.h"
 
 namespace {
 
@@ -15,47 +13,7 @@ const int kNameLimit = 14;
 const int kPasswordLimit = 10;
 const int kPasswordLength = 6;
 
-char *ProfileText(int offset) { return (char *)profileRecord + offset; }
-
-void ProfilePath(char *path) { wsprintfA(path, "%svoyhgl0.dat", ComputeInstallDir()); }
-
-// A failed check keeps the profile screen.
-void RejectProfile(const WCHAR *text) {
-  if (wizardState > 0) MessageBoxW(NULL, text, kSetupCaptionW, MB_OK);
-  wizardState = 1;
-  InvalidateRect(mainWindow, NULL, FALSE);
-}
-
-int ProfilePassesChecks() {
-  if (!ValidatePhoneNumber(ProfileText(kProfilePhoneOffset))) {
-    RejectProfile(kPhoneNumberRequest);
-    return 0;
-  }
-  if (lstrlenA(ProfileText(kProfilePasswordOffset)) != kPasswordLength) {
-    RejectProfile(kPasswordRequest);
-    return 0;
-  }
-  return 1;
-}
-
-void CloseField(HWND field) {
-  ShowWindow(field, SW_HIDE);
-  DestroyWindow(field);
-}
-
-// From the profile screen on to the install screen, through states 2 and 5.
-void LeaveProfileScreen() {
-  CloseField(editFieldB);
-  CloseField(editFieldC);
-  CloseField(editFieldD);
-  wizardState = 5;
-  ShowWindow(editFieldA, SW_HIDE);
-  ShowWindow(editFieldA, SW_SHOW);
-  ComputeInstallDir();
-  InvalidateRect(mainWindow, NULL, FALSE);
-  WriteSettingsFiles();
-  wizardState = 6;
-}
+char *ProfileText(int offset) { return (char *)program.profileRecord + offset; }
 
 // A field's text cut to the limit ends within a character, not inside one.
 void ReadField(HWND field, int offset, int limit) {
@@ -82,31 +40,34 @@ int IsDigits(const char *text) {
 
 void LoadProfile() {
   char path[kInstallDirSize + 16];
-  ProfilePath(path);
   // Read as a plain file only: what a link there leads to would be shown
   // and then written back where every user can read it.
-  HANDLE file = OpenPlainFile(path, GENERIC_READ, NULL);
+  HANDLE file = JoinPath(path, sizeof path, installDir, "voyhgl0.dat") ? OpenPlainFile(path, GENERIC_READ, NULL)
+                                                                       : INVALID_HANDLE_VALUE;
   if (file == INVALID_HANDLE_VALUE) {
-    SetWindowTextA(editFieldC, "");
-    SetWindowTextA(editFieldD, "");
-    SetWindowTextA(editFieldB, "");
+    SetWindowTextA(program.editFieldC, "");
+    SetWindowTextA(program.editFieldD, "");
+    SetWindowTextA(program.editFieldB, "");
     return;
   }
   DWORD read = 0;
-  ReadFile(file, profileRecord, kProfileRecordSize, &read, NULL);
+  ReadFile(file, program.profileRecord, kProfileRecordSize, &read, NULL);
   CloseHandle(file);
-  ShowStoredField(editFieldD, kProfilePhoneOffset, kProfileZeroOffset - kProfilePhoneOffset);
-  ShowStoredField(editFieldC, kProfileNameOffset, kProfilePhoneOffset - kProfileNameOffset);
-  SetWindowTextA(editFieldB, "");
+  ShowStoredField(program.editFieldD, kProfilePhoneOffset, kProfileZeroOffset - kProfilePhoneOffset);
+  ShowStoredField(program.editFieldC, kProfileNameOffset, kProfilePhoneOffset - kProfileNameOffset);
+  SetWindowTextA(program.editFieldB, "");
 }
 
-void ConfirmProfile() {
-  ReadField(editFieldD, kProfilePhoneOffset, kPhoneLimit);
-  ReadField(editFieldC, kProfileNameOffset, kNameLimit);
-  ReadField(editFieldB, kProfilePasswordOffset, kPasswordLimit);
-  if (wizardModeFlag == 0 && !ProfilePassesChecks()) return;
-  ++wizardState;
-  if (wizardState >= 2) LeaveProfileScreen();
+void StoreProfileFields() {
+  ReadField(program.editFieldD, kProfilePhoneOffset, kPhoneLimit);
+  ReadField(program.editFieldC, kProfileNameOffset, kNameLimit);
+  ReadField(program.editFieldB, kProfilePasswordOffset, kPasswordLimit);
+}
+
+const WCHAR *MissingProfileRequest() {
+  if (!ValidatePhoneNumber(ProfileText(kProfilePhoneOffset))) return kPhoneNumberRequest;
+  if (lstrlenA(ProfileText(kProfilePasswordOffset)) != kPasswordLength) return kPasswordRequest;
+  return NULL;
 }
 
 int ValidatePhoneNumber(const char *text) {

@@ -1,7 +1,9 @@
 // The user profile screen: the phone number, user name and management
 // password typed into edit fields D, C and B, loaded from an earlier
-// installation and stored into the profile record when confirmed.
+// installation and stored into the profile record.
 #pragma once
+
+#include "platform/win32.h"
 
 // Fills fields D and C with the phone number and user name of the earlier
 // "voyhgl0.dat" (read over the profile record; a last byte that is half a
@@ -10,14 +12,15 @@
 // left as it is.
 void LoadProfile();
 
-// Stores the fields into the profile record (at most 13, 13 and 9 bytes of
+// Stores the fields into the profile record: at most 13, 13 and 9 bytes of
 // text, each with its terminator only; a double-byte character the limit
-// would cut is left out) and moves the wizard on: from the intro to the
-// profile screen, or from the profile screen, with the fields destroyed and
-// the settings files written, to the install screen (state 6). Without the
-// wizard (flag 0) a phone number or password that fails its check keeps the
-// profile screen, after a message when the state is above 0.
-void ConfirmProfile();
+// would cut is left out.
+void StoreProfileFields();
+
+// What the stored profile still lacks, as the text that asks for it: a phone
+// number ValidatePhoneNumber accepts first, then a password of six
+// characters; null when it lacks nothing.
+const WCHAR *MissingProfileRequest();
 
 // 1 for a phone number the profile accepts, else 0: 8 to 18 characters; an
 // optional first 'w' or 'W' and digits otherwise; without it exactly 11

@@ -12,10 +12,10 @@ const int kBarInset = 3;
 }  // namespace
 
 void DrawProgressBar(HDC dc, int step, int total) {
-  const int x = progressFrame[0];
-  const int width = progressFrame[2];
-  const int top = progressFrame[1] + kBarInset;
-  const int bottom = progressFrame[1] + progressFrame[3];
+  const int x = wizardLayout.progressFrame[0];
+  const int width = wizardLayout.progressFrame[2];
+  const int top = wizardLayout.progressFrame[1] + kBarInset;
+  const int bottom = wizardLayout.progressFrame[1] + wizardLayout.progressFrame[3];
   int fill = 0;
   if (total == 0) fill = 0;
   else if (total < step) fill = width;
@@ -25,21 +25,21 @@ void DrawProgressBar(HDC dc, int step, int total) {
     Rectangle(dc, x, top, x + width, bottom);
     return;
   }
-  SelectObject(dc, progressBrush);
+  SelectObject(dc, wizardLayout.progressBrush);
   Rectangle(dc, x, top, x + fill, bottom);
 }
 
 void UpdateProgress(int step, int total) {
   if (step > total - kHeldBack) step = total - kHeldBack;
-  if (runMode == kRunModeWindowless) return;
-  HDC dc = GetDC(mainWindow);
+  if (program.runMode == kRunModeWindowless) return;
+  HDC dc = GetDC(program.mainWindow);
   DrawProgressBar(dc, step, total);
-  ReleaseDC(mainWindow, dc);
+  ReleaseDC(program.mainWindow, dc);
 }
 
 void RepaintInstallScreen() {
-  if (runMode == kRunModeWindowless) return;
-  HDC dc = GetDC(mainWindow);
+  if (program.runMode == kRunModeWindowless) return;
+  HDC dc = GetDC(program.mainWindow);
   PaintInstallScreen(dc);
-  ReleaseDC(mainWindow, dc);
+  ReleaseDC(program.mainWindow, dc);
 }

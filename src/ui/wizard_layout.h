@@ -6,23 +6,27 @@
 
 #include "platform/win32.h"
 
-extern HFONT bodyFont;
-extern HFONT titleFont;
-extern HBRUSH progressBrush;
-
-// Client coordinates, edges included in a hit.
-extern RECT confirmButtonRect;
-extern RECT quitButtonRect;
-extern RECT passwordRowRect;
-extern RECT userNameRowRect;
-extern RECT phoneRowRect;
-extern RECT pinyinChoiceRect;
-extern RECT wubiChoiceRect;
-extern RECT tsfChoiceRect;
-extern RECT imeChoiceRect;
-
-// x, y, width and height of the progress bar.
-extern int progressFrame[4];
+struct WizardLayout {
+  HFONT bodyFont;
+  HFONT titleFont;
+  HBRUSH progressBrush;
+  // Client coordinates, edges included in a hit.
+  RECT confirmButtonRect;
+  RECT quitButtonRect;
+  RECT passwordRowRect;
+  RECT userNameRowRect;
+  RECT phoneRowRect;
+  RECT pinyinChoiceRect;
+  RECT wubiChoiceRect;
+  RECT tsfChoiceRect;
+  RECT imeChoiceRect;
+  // x, y, width and height of the progress bar.
+  int progressFrame[4];
+};
+extern WizardLayout wizardLayout;
+// No fonts, brush or rectangles, as before window creation; what the window
+// created is not released here.
+void ResetWizardLayout();
 
 // Sets the nine rectangles and the progress-bar frame.
 void SetWizardLayout();

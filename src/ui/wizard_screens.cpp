@@ -1,10 +1,11 @@
 #include "ui/wizard_screens.h"
 
+#include "common/install_dir.h"
+#include "common/program_flow.h"
 #include "common/program_state.h"
 #include "common/progress.h"
 #include "common/texts.h"
 #include "package/archive_reader.h"
-#include "package/package_data.h"
 #include "ui/progress_bar.h"
 #include "ui/wizard_layout.h"
 
@@ -109,8 +110,8 @@ void FrameRectangle(HDC dc, const RECT *rect) { DrawRaisedFrame(dc, rect->left, 
 
 void WriteButtonLabels(HDC dc, const WCHAR *confirmLabel) {
   SetButtonTextColor(dc);
-  WriteWide(dc, confirmButtonRect.left + 5, confirmButtonRect.top + 2, confirmLabel);
-  WriteWide(dc, quitButtonRect.left + 5, quitButtonRect.top + 2, kQuitLabel);
+  WriteWide(dc, wizardLayout.confirmButtonRect.left + 5, wizardLayout.confirmButtonRect.top + 2, confirmLabel);
+  WriteWide(dc, wizardLayout.quitButtonRect.left + 5, wizardLayout.quitButtonRect.top + 2, kQuitLabel);
 }
 
 // ---- Intro screen parts ----
@@ -134,15 +135,15 @@ void WriteChoices(HDC dc) {
   HFONT font = CreateFontA(16, 8, 0, 0, 700, 0, 0, 0, GB2312_CHARSET, 0, 0, 0, 0, "宋体");
   SetTextColor(dc, kChoiceText);
   HGDIOBJ previous = SelectObject(dc, font);
-  WriteWide(dc, 20, pinyinChoiceRect.top, kEditionQuestion);
-  WriteWide(dc, 20, tsfChoiceRect.top, kInterfaceQuestion);
-  WriteChoiceLabel(dc, &pinyinChoiceRect, kPinyinChoiceLabel);
-  WriteChoiceLabel(dc, &wubiChoiceRect, kWubiChoiceLabel);
-  WriteChoiceLabel(dc, &tsfChoiceRect, kTsfChoiceLabel);
-  WriteChoiceLabel(dc, &imeChoiceRect, kImeChoiceLabel);
+  WriteWide(dc, 20, wizardLayout.pinyinChoiceRect.top, kEditionQuestion);
+  WriteWide(dc, 20, wizardLayout.tsfChoiceRect.top, kInterfaceQuestion);
+  WriteChoiceLabel(dc, &wizardLayout.pinyinChoiceRect, kPinyinChoiceLabel);
+  WriteChoiceLabel(dc, &wizardLayout.wubiChoiceRect, kWubiChoiceLabel);
+  WriteChoiceLabel(dc, &wizardLayout.tsfChoiceRect, kTsfChoiceLabel);
+  WriteChoiceLabel(dc, &wizardLayout.imeChoiceRect, kImeChoiceLabel);
   SetTextColor(dc, kCheckMarkRed);
-  WriteCheckMark(dc, editionChoice == 1 ? &pinyinChoiceRect : &wubiChoiceRect);
-  WriteCheckMark(dc, interfaceChoice == 1 ? &tsfChoiceRect : &imeChoiceRect);
+  WriteCheckMark(dc, program.editionChoice == 1 ? &wizardLayout.pinyinChoiceRect : &wizardLayout.wubiChoiceRect);
+  WriteCheckMark(dc, program.interfaceChoice == 1 ? &wizardLayout.tsfChoiceRect : &wizardLayout.imeChoiceRect);
   SelectObject(dc, previous);
   DeleteObject(font);
 }
@@ -158,10 +159,9 @@ DWORD ReadDword(const BYTE *bytes) {
 int Smaller(int a, int b) { return a < b ? a : b; }
 
 // The picture Windows is given (its header's full width and height) must lie
-// inside the inflated entry within the working buffer, or its pixels would
-// be read from beyond it.
-int BitmapFitsBuffer(const BYTE *bitmap) {
-  const DWORD available = kWorkingBufferSize - kScratchContentOffset;
+// inside the `available` bytes the entry was inflated into, or its pixels
+// would be read from beyond them.
+int BitmapFitsBuffer(const BYTE *bitmap, DWORD available) {
   const DWORD bitsOffset = ReadDword(bitmap + 10);
   const DWORD infoSize = ReadDword(bitmap + kBmpHeaderSize);
   const LONG width = (LONG)ReadDword(bitmap + 18);
@@ -193,11 +193,10 @@ void SetButtonTextColor(HDC dc) { SetTextColor(dc, kButtonText); }
 
 void DrawPackageBitmap(int clipRight, int clipBottom, HDC dc, const char *name, int xDest, int yDest, int wDest,
                        int hDest, int xSrc, int ySrc, int wSrc, int hSrc) {
-  LoadPackageEntry(name);
-  if (!workingBuffer) return;
-  const BYTE *bitmap = workingBuffer + kScratchContentOffset;
-  if (bitmap[0] != 'B' || bitmap[1] != 'M') return;
-  if (!BitmapFitsBuffer(bitmap)) return;
+  const BufferRegion content = LoadPackageEntry(name);
+  const BYTE *bitmap = content.bytes;
+  if (!bitmap || bitmap[0] != 'B' || bitmap[1] != 'M') return;
+  if (!BitmapFitsBuffer(bitmap, content.size)) return;
   // The low halves of the width and height, as the picture's size.
   const int width = ReadWord(bitmap + 18);
   const int height = ReadWord(bitmap + 22);
@@ -225,23 +224,22 @@ void DrawPackageBitmap(int clipRight, int clipBottom, HDC dc, const char *name, 
 // ---- Screens ----
 
 void PaintIntroScreen(HDC dc) {
-  codePage = (int)GetOEMCP();
   PaintIntroBackground(dc);
   WriteWide(dc, 50, 150, kLoadingText);
   SetBkMode(dc, TRANSPARENT);
   DrawPackageBitmap(kScreenWidth, kBannerHeight, dc, kBannerEntry, 0, 0, 400, kBannerHeight, 0, 0, 400,
                     kBannerHeight);
-  if (editionChoice == 1) {
+  if (program.editionChoice == 1) {
     DrawPackageBitmap(kScreenWidth, kBannerHeight, dc, kBannerEntry, 73, 90, 128, 35, 73, 90, 128, 2);
     WriteEditionName(dc);
   }
-  SelectObject(dc, bodyFont);
+  SelectObject(dc, wizardLayout.bodyFont);
   WriteWideIn(dc, kSloganRed, 10, 135, kWubiSlogan);
   WriteWide(dc, 50, 160, kPhraseSlogan);
   WriteWideIn(dc, kVersionBlue, 220, 100, kVersionText);
   SetTextColor(dc, kBlack);
-  FrameRectangle(dc, &confirmButtonRect);
-  FrameRectangle(dc, &quitButtonRect);
+  FrameRectangle(dc, &wizardLayout.confirmButtonRect);
+  FrameRectangle(dc, &wizardLayout.quitButtonRect);
   WriteButtonLabels(dc, kConfirmInstallLabel);
   WriteChoices(dc);
 }
@@ -250,51 +248,51 @@ void PaintProfileScreen(HDC dc) {
   PaintStandardBackground(dc);
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, kBlack);
-  SelectObject(dc, bodyFont);
+  SelectObject(dc, wizardLayout.bodyFont);
   WriteWide(dc, 30, 10, kProfileTitle);
   WriteWideIn(dc, kWhite, 39, 19, kProfileTitle);
-  WriteWideIn(dc, kEditionTeal, 250, 19, editionChoice == 1 ? kPinyinEditionLabel : kWubiEditionLabel);
+  WriteWideIn(dc, kEditionTeal, 250, 19, program.editionChoice == 1 ? kPinyinEditionLabel : kWubiEditionLabel);
   SetTextColor(dc, kWhite);
   WriteWide(dc, 40, 50, kProfileInstructions1);
   WriteWide(dc, 20, 70, kProfileInstructions2);
   WriteWide(dc, 20, 90, kProfileInstructions3);
-  FrameRectangle(dc, &confirmButtonRect);
-  FrameRectangle(dc, &quitButtonRect);
-  FrameRectangle(dc, &passwordRowRect);
-  FrameRectangle(dc, &userNameRowRect);
-  FrameRectangle(dc, &phoneRowRect);
+  FrameRectangle(dc, &wizardLayout.confirmButtonRect);
+  FrameRectangle(dc, &wizardLayout.quitButtonRect);
+  FrameRectangle(dc, &wizardLayout.passwordRowRect);
+  FrameRectangle(dc, &wizardLayout.userNameRowRect);
+  FrameRectangle(dc, &wizardLayout.phoneRowRect);
   SetTextColor(dc, kWhite);
-  WriteWide(dc, phoneRowRect.left + 5, phoneRowRect.top + 4, kPhoneRowLabel);
-  WriteWide(dc, userNameRowRect.left + 5, userNameRowRect.top + 4, kUserNameRowLabel);
-  WriteWide(dc, passwordRowRect.left + 5, passwordRowRect.top + 4, kPasswordRowLabel);
+  WriteWide(dc, wizardLayout.phoneRowRect.left + 5, wizardLayout.phoneRowRect.top + 4, kPhoneRowLabel);
+  WriteWide(dc, wizardLayout.userNameRowRect.left + 5, wizardLayout.userNameRowRect.top + 4, kUserNameRowLabel);
+  WriteWide(dc, wizardLayout.passwordRowRect.left + 5, wizardLayout.passwordRowRect.top + 4, kPasswordRowLabel);
   WriteButtonLabels(dc, kConfirmInstallLabel);
 }
 
 void PaintInstallScreen(HDC dc) {
   PaintStandardBackground(dc);
   SetBkMode(dc, TRANSPARENT);
-  SelectObject(dc, titleFont);
+  SelectObject(dc, wizardLayout.titleFont);
   WriteTitleStyleA(dc, 30, 20, kInstallTitle, NULL);
-  SelectObject(dc, bodyFont);
+  SelectObject(dc, wizardLayout.bodyFont);
   WriteTitleStyleA(dc, 100, 80, kInstallSubtitle, NULL);
   SetTextColor(dc, kWhite);
   WriteWide(dc, 50, 130, kDurationNote);
-  WriteWide(dc, 30, 155, wizardState == 7 ? kCopyingNote : kHandsOffNote);
-  FrameRectangle(dc, &confirmButtonRect);
-  FrameRectangle(dc, &quitButtonRect);
-  FrameRectangle(dc, &passwordRowRect);
-  ShowWindow(editFieldA, SW_HIDE);
-  WriteInstallPath(dc, passwordRowRect.left + 5, passwordRowRect.top + 4);
+  WriteWide(dc, 30, 155, program.wizardState == kWizardInstalling ? kCopyingNote : kHandsOffNote);
+  FrameRectangle(dc, &wizardLayout.confirmButtonRect);
+  FrameRectangle(dc, &wizardLayout.quitButtonRect);
+  FrameRectangle(dc, &wizardLayout.passwordRowRect);
+  ShowWindow(program.editFieldA, SW_HIDE);
+  WriteInstallPath(dc, wizardLayout.passwordRowRect.left + 5, wizardLayout.passwordRowRect.top + 4);
   WriteButtonLabels(dc, kConfirmInstallLabel);
-  if (progressStep > 0 && progressTotal > 0) DrawProgressBar(dc, 0, progressTotal);
+  if (progress.step > 0 && progress.total > 0) DrawProgressBar(dc, 0, progress.total);
 }
 
 void PaintWorkingScreen(HDC dc) {
   PaintStandardBackground(dc);
   SetBkMode(dc, TRANSPARENT);
-  SelectObject(dc, titleFont);
+  SelectObject(dc, wizardLayout.titleFont);
   WriteTitleStyleA(dc, 30, 20, NULL, kWorkingTitle);
-  SelectObject(dc, bodyFont);
+  SelectObject(dc, wizardLayout.bodyFont);
   SetTextColor(dc, kBlack);
   WriteGbk(dc, 80, 80, kWorkingSubtitle);
   WriteGbkTitleStyleB(dc, 80, 80, kWorkingSubtitle);
@@ -304,15 +302,15 @@ void PaintWorkingScreen(HDC dc) {
 void PaintFinishScreen(HDC dc) {
   PaintStandardBackground(dc);
   SetBkMode(dc, TRANSPARENT);
-  SelectObject(dc, titleFont);
+  SelectObject(dc, wizardLayout.titleFont);
   WriteTitleStyleA(dc, 30, 20, NULL, kFinishTitle);
-  SelectObject(dc, bodyFont);
+  SelectObject(dc, wizardLayout.bodyFont);
   WriteGbkTitleStyleB(dc, 80, 80, kFinishSubtitle);
   SetTextColor(dc, kWhite);
   WriteGbk(dc, 50, 130, kFinishLine1);
   WriteGbk(dc, 50, 155, kFinishLine2);
   WriteGbk(dc, 10, 190, kFinishLine3);
-  FrameRectangle(dc, &confirmButtonRect);
-  FrameRectangle(dc, &quitButtonRect);
+  FrameRectangle(dc, &wizardLayout.confirmButtonRect);
+  FrameRectangle(dc, &wizardLayout.quitButtonRect);
   WriteButtonLabels(dc, kConfirmQuitLabel);
 }

@@ -3,14 +3,14 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "common/install_dir.h"
 #include "common/plain_files.h"
 #include "common/program_state.h"
 #include "common/system_folders.h"
 #include "common/text_buffer.h"
 #include "common/texts.h"
 
-int backupState = 0;
-BackupRecord madeBackup;
+UserDataBackup userDataBackup;
 
 namespace {
 
@@ -19,10 +19,8 @@ const int kDigestLength = 32;
 
 // The pending record's path in the Windows directory; 0 when Windows does not give it.
 int PendingPath(char *path, int size) {
-  if (!ReadWindowsFolder(path, size)) return 0;
-  AppendText(path, size, "\\");
-  AppendText(path, size, kPendingName);
-  return 1;
+  char windows[kSystemDirSize];
+  return ReadWindowsFolder(windows, sizeof windows) && JoinPath(path, size, windows, kPendingName);
 }
 
 int IsDigestText(const char *text) {
@@ -59,23 +57,25 @@ int ParsePendingRecord(char *text, BackupRecord *record) {
 
 }  // namespace
 
+void ResetUserDataBackup() { userDataBackup = UserDataBackup(); }
+
 void AskToKeepEarlierData() {
-  if (backupState != 1) return;
-  if (runMode == kRunModeWindowless) {
-    backupState = 2;
+  if (userDataBackup.state != 1) return;
+  if (program.runMode == kRunModeWindowless) {
+    userDataBackup.state = 2;
     return;
   }
   const WCHAR *question = strcmp(installDir, previousInstallRecord) != 0 ? kKeepEarlierDataText : kKeepDataHereText;
-  if (MessageBoxW(NULL, question, kSetupCaptionW, MB_YESNO) == IDYES) backupState = 2;
+  if (MessageBoxW(NULL, question, kSetupCaptionW, MB_YESNO) == IDYES) userDataBackup.state = 2;
   else ClearBackupPending();
 }
 
 void MarkBackupPending() {
-  char path[MAX_PATH], text[sizeof madeBackup.folder + sizeof madeBackup.target + 64];
-  if (backupState < 1 || !PendingPath(path, sizeof path)) return;
-  CopyText(madeBackup.target, sizeof madeBackup.target, installDir);
-  wsprintfA(text, "%s %lu %s|%s", madeBackup.digest, (unsigned long)madeBackup.size, madeBackup.folder,
-            madeBackup.target);
+  char path[MAX_PATH], text[sizeof userDataBackup.made.folder + sizeof userDataBackup.made.target + 64];
+  if (userDataBackup.state < 1 || !PendingPath(path, sizeof path)) return;
+  CopyText(userDataBackup.made.target, sizeof userDataBackup.made.target, installDir);
+  wsprintfA(text, "%s %lu %s|%s", userDataBackup.made.digest, (unsigned long)userDataBackup.made.size, userDataBackup.made.folder,
+            userDataBackup.made.target);
   ReplacePlainFile(path, text, (DWORD)lstrlenA(text));
 }
 
@@ -99,7 +99,10 @@ int ReadPendingBackup(BackupRecord *record) {
 void PreferPendingBackupFolder() {
   BackupRecord pending;
   if (!ReadPendingBackup(&pending)) return;
-  const char *folder = GetFileAttributesA(pending.target) != INVALID_FILE_ATTRIBUTES ? pending.target : pending.folder;
-  if (GetFileAttributesA(folder) != INVALID_FILE_ATTRIBUTES)
-    CopyText(previousInstallRecord, kPreviousInstallRecordSize, folder);
+  const char *folder = FolderStillThere(pending.target) ? pending.target : pending.folder;
+  if (FolderStillThere(folder)) SetPreviousInstallation(folder);
+}
+
+int FolderStillThere(const char *folder) {
+  return GetFileAttributesA(folder) != INVALID_FILE_ATTRIBUTES && !FolderIsLink(folder);
 }

@@ -4,21 +4,26 @@
 
 #include "platform/win32.h"
 
-// 0 no backup, 1 backed up before unpacking, 2 backed up and to be kept (the
-// user's Yes, or the windowless run, which keeps it without asking).
-extern int backupState;
-
-// The backup this run made (BackupUserData): the folder it lies in, ending
-// in a backslash, its length and the 32 hex digits of its MD5. A restore
-// takes only a backup that still has them. Once pending, also the folder the
-// package is unpacked into, where the data is to come back.
+// A backup: the folder it lies in, ending in a backslash, its length and the
+// 32 hex digits of its MD5. A restore takes only a backup that still has
+// them. Once pending, also the folder the package is unpacked into, where
+// the data is to come back.
 struct BackupRecord {
   char folder[256];
   DWORD size;
   char digest[33];
   char target[256];
 };
-extern BackupRecord madeBackup;
+
+struct UserDataBackup {
+  // 0 no backup, 1 backed up before unpacking, 2 backed up and to be kept
+  // (the user's Yes, or the windowless run, which keeps it without asking).
+  int state = 0;
+  BackupRecord made = {};  // the backup this run made (BackupUserData)
+};
+extern UserDataBackup userDataBackup;
+// No backup made, as at start.
+void ResetUserDataBackup();
 
 // After the package unpacked completely, when a backup was made (state 1):
 // asks whether to keep the earlier data, naming the installation directory
@@ -47,3 +52,7 @@ int ReadPendingBackup(BackupRecord *record);
 // A run that died before it made that folder unpacked nothing: then the
 // backup's own folder is the earlier installation's.
 void PreferPendingBackupFolder();
+
+// 1 when the folder a pending backup names is there as itself: not gone,
+// and not replaced by a link to somewhere else.
+int FolderStillThere(const char *folder);

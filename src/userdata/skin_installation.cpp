@@ -1,6 +1,8 @@
 #include "userdata/skin_installation.h"
 
+#include "common/install_dir.h"
 #include "common/message_box.h"
+#include "common/os_detection.h"
 #include "common/plain_files.h"
 #include "common/program_state.h"
 #include "common/text_buffer.h"
@@ -8,10 +10,11 @@
 #include "package/archive_reader.h"
 #include "package/archive_verifier.h"
 #include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "userdata/backup_state.h"
 #include "userdata/user_data_backup.h"
 
-int skinChoice = 1;
+SkinDialogState skinDialog;
 
 namespace {
 
@@ -24,14 +27,6 @@ const char kExemptFiles[] =
     "vorlsrf.dll vorlsrf6.dll vorl320.ime vorl321.ime vorl640.ime vorl641.ime morvak4.ime morvak64.ime  "
     "setupw64.exe morvak32.ime";
 
-const DWORD kFailureTextOffset = 0x1000;
-const DWORD kSkinArchiveLimit = 0x20000;
-const DWORD kSkinScratchOffset = 0x20000;
-// Where the skin check puts its exempt list and failure text behind the
-// skin archive's bytes.
-const DWORD kSkinExemptGap = 6;
-const DWORD kSkinFailureGap = 20;
-
 // The skins' archives, named in GBK on every code page as in the package.
 const char *const kSkinArchives[] = {"冷色瓷面.voz", "粉色瓷面.voz", "小天使.voz"};
 
@@ -39,53 +34,58 @@ const int kModeButtons[] = {101, 102, 106, 107};  // double-line, single-line, d
 const int kSkinButtons[] = {110, 111, 112};
 const int kOkButton = 105;
 
-// The dialog's choices while it is open, one flag per radio button.
-int modeFlags[4];
-int skinFlags[3];
+// A path that does not fit stays empty, and names no file.
+void InstalledPath(char *path, int size, const char *name) { JoinPath(path, size, installDir, name); }
 
-void InstalledPath(char *path, int size, const char *name) {
-  CopyText(path, size, installDir);
-  AppendText(path, size, name);
+char *Text(BufferRegion region) { return (char *)region.bytes; }
+
+void ShowFailures(BufferRegion text, const char *closing) {
+  AppendText(Text(text), (int)text.size, "\r\n\r\n");
+  AppendText(Text(text), (int)text.size, closing);
+  ShowFailure(Text(text), kProductCaption);
 }
 
-void ShowFailures(char *text, int size, const char *closing) {
-  AppendText(text, size, "\r\n\r\n");
-  AppendText(text, size, closing);
-  ShowFailure(text, kProductCaption);
+// The package's files against their digests; the failure text stays in its
+// region (empty when all passed).
+void CheckPackageFiles() {
+  const BufferRegion exempt = WorkingBufferRegion(kPackageCheckExempt);
+  const BufferRegion failures = WorkingBufferRegion(kPackageCheckFailures);
+  CopyText(Text(exempt), (int)exempt.size, kExemptFiles);
+  AppendText(Text(exempt), (int)exempt.size, " ");
+  AppendText(Text(exempt), (int)exempt.size, KeptInPlaceNames());
+  VerifyArchive(carriedPackage.data, carriedPackage.size, Text(failures), (int)failures.size, Text(exempt));
+  if (Text(failures)[0] != '\0') ShowFailures(failures, kPackageFilesFailedLine);
 }
 
-// The package's files against their digests; returns the failure text (in
-// the working buffer, empty when all passed).
-char *CheckPackageFiles() {
-  char *exempt = (char *)workingBuffer;
-  char *failures = (char *)workingBuffer + kFailureTextOffset;
-  const int failureSize = (int)(kSkinArchiveLimit - kFailureTextOffset);
-  CopyText(exempt, (int)kFailureTextOffset, kExemptFiles);
-  AppendText(exempt, (int)kFailureTextOffset, " ");
-  AppendText(exempt, (int)kFailureTextOffset, KeptInPlaceNames());
-  VerifyArchive(packageData, packageSize, failures, failureSize, exempt);
-  if (failures[0] != '\0') ShowFailures(failures, failureSize, kPackageFilesFailedLine);
-  return failures;
+// The package check's failure text, if any, and the line that the skin's
+// files did not come, in one message.
+void ShowSkinMissing() {
+  const BufferRegion failures = WorkingBufferRegion(kPackageCheckFailures);
+  AppendText(Text(failures), (int)failures.size, kSkinFilesFailedLine);
+  ShowFailure(Text(failures), kProductCaption);
 }
 
-// Reads at most the skin archive limit into the working buffer; -1 when the
-// file does not open.
-int ReadSkinArchive(const char *path) {
-  HANDLE file = OpenPlainFile(path, GENERIC_READ, NULL);
-  if (file == INVALID_HANDLE_VALUE) return -1;
+// Reads the open skin archive into its region, at most the region's size,
+// and closes it; the number of bytes read (0 when the read fails).
+DWORD ReadSkinArchive(HANDLE file) {
+  const BufferRegion archive = WorkingBufferRegion(kSkinArchive);
   DWORD read = 0;
-  if (!ReadFile(file, workingBuffer, kSkinArchiveLimit, &read, NULL)) read = 0;
+  if (!ReadFile(file, archive.bytes, archive.size, &read, NULL)) read = 0;
   CloseHandle(file);
-  return (int)read;
+  return read;
+}
+
+void UnpackSkinArchive(DWORD length) {
+  const BufferRegion scratch = WorkingBufferRegion(kSkinUnpackScratch);
+  ExtractArchive(WorkingBufferRegion(kSkinArchive).bytes, length, scratch.bytes, scratch.size, NULL);
 }
 
 void CheckSkinFiles(DWORD length) {
-  char *exempt = (char *)workingBuffer + length + kSkinExemptGap;
-  char *failures = (char *)workingBuffer + length + kSkinFailureGap;
-  const int failureSize = (int)(kWorkingBufferSize - length - kSkinFailureGap);
-  exempt[0] = '\0';
-  VerifyArchive(workingBuffer, length, failures, failureSize, exempt);
-  if (failures[0] != '\0') ShowFailures(failures, failureSize, kSkinFilesFailedLine);
+  const BufferRegion exempt = SkinCheckExempt(length);
+  const BufferRegion failures = SkinCheckFailures(length);
+  Text(exempt)[0] = '\0';
+  VerifyArchive(WorkingBufferRegion(kSkinArchive).bytes, length, Text(failures), (int)failures.size, Text(exempt));
+  if (Text(failures)[0] != '\0') ShowFailures(failures, kSkinFilesFailedLine);
 }
 
 int FirstSet(const int *flags, int count) {
@@ -95,8 +95,8 @@ int FirstSet(const int *flags, int count) {
 }
 
 void ShowDialogChoices(HWND dialog) {
-  for (int i = 0; i < 4; ++i) SendDlgItemMessageA(dialog, kModeButtons[i], BM_SETCHECK, modeFlags[i], 0);
-  for (int i = 0; i < 3; ++i) SendDlgItemMessageA(dialog, kSkinButtons[i], BM_SETCHECK, skinFlags[i], 0);
+  for (int i = 0; i < 4; ++i) SendDlgItemMessageA(dialog, kModeButtons[i], BM_SETCHECK, skinDialog.modeFlags[i], 0);
+  for (int i = 0; i < 3; ++i) SendDlgItemMessageA(dialog, kSkinButtons[i], BM_SETCHECK, skinDialog.skinFlags[i], 0);
 }
 
 // Sets the flag of the button `id` among `buttons` and clears the others;
@@ -111,27 +111,31 @@ int ChooseAmong(int *flags, const int *buttons, int count, int id) {
 
 void PlaceOverWizard(HWND dialog) {
   RECT wizard;
-  GetWindowRect(mainWindow, &wizard);
+  GetWindowRect(program.mainWindow, &wizard);
   SetWindowPos(dialog, NULL, wizard.left, wizard.top, 0, 0, SWP_NOSIZE);
 }
 
 }  // namespace
 
+void ResetSkinDialog() { skinDialog = SkinDialogState(); }
+
 INT_PTR CALLBACK SkinDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
   if (message == WM_INITDIALOG) {
     PlaceOverWizard(dialog);
-    ChooseAmong(modeFlags, kModeButtons, 4, 106);
-    ChooseAmong(skinFlags, kSkinButtons, 3, 110);
+    ChooseAmong(skinDialog.modeFlags, kModeButtons, 4, 106);
+    ChooseAmong(skinDialog.skinFlags, kSkinButtons, 3, 110);
   } else if (message == WM_COMMAND) {
     const int id = LOWORD(wParam);
     if (id == kOkButton) {
       // Window modes are numbered in the order of their buttons.
-      windowModeChoice = FirstSet(modeFlags, 4);
-      skinChoice = FirstSet(skinFlags, 3);
+      program.windowModeChoice = FirstSet(skinDialog.modeFlags, 4);
+      skinDialog.skinChoice = FirstSet(skinDialog.skinFlags, 3);
       EndDialog(dialog, 0);
       return TRUE;
     }
-    if (!ChooseAmong(modeFlags, kModeButtons, 4, id) && !ChooseAmong(skinFlags, kSkinButtons, 3, id)) return FALSE;
+    if (!ChooseAmong(skinDialog.modeFlags, kModeButtons, 4, id) &&
+        !ChooseAmong(skinDialog.skinFlags, kSkinButtons, 3, id))
+      return FALSE;
   } else {
     return FALSE;
   }
@@ -140,17 +144,16 @@ INT_PTR CALLBACK SkinDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM
 }
 
 void ExtractSkinArchive(const char *path) {
-  const int length = ReadSkinArchive(path);
-  if (length < 0) return;
-  ExtractArchive(workingBuffer, (DWORD)length, workingBuffer + kSkinScratchOffset,
-                 kWorkingBufferSize - kSkinScratchOffset, NULL);
+  HANDLE file = OpenPlainFile(path, GENERIC_READ, NULL);
+  if (file != INVALID_HANDLE_VALUE) UnpackSkinArchive(ReadSkinArchive(file));
 }
 
 int SkinFilesPresent() {
-  char path[MAX_PATH];
-  InstalledPath(path, sizeof path, "vobmp8.voh");
   for (int number = 0; number <= 7; ++number) {
-    if (number > 0) wsprintfA(path, "%svobmpsx%d.bmp", installDir, number);
+    char name[16], path[MAX_PATH];
+    if (number == 0) CopyText(name, sizeof name, "vobmp8.voh");
+    else wsprintfA(name, "vobmpsx%d.bmp", number);
+    InstalledPath(path, sizeof path, name);
     HFILE file = _lopen(path, OF_READ);
     if (file == HFILE_ERROR) return 0;
     _lclose(file);
@@ -159,24 +162,27 @@ int SkinFilesPresent() {
 }
 
 void InstallSkin() {
-  if (!workingBuffer) return;
-  char *failures = CheckPackageFiles();
-  if (backupState == 2 && SkinFilesPresent()) return;
-  windowModeChoice = 1;
-  skinChoice = 1;
-  DialogBoxParamA(programInstance, codePage == kTraditionalCodePage ? "PYKEYB" : "PYKEY", mainWindow,
-                  SkinDialogProc, 0);
+  if (!HaveWorkingBuffer()) return;
+  CheckPackageFiles();
+  if (userDataBackup.state == 2 && SkinFilesPresent()) return;
+  program.windowModeChoice = 1;
+  skinDialog.skinChoice = 1;
+  const char *dialog = windowsFacts.codePage == kTraditionalCodePage ? "PYKEYB" : "PYKEY";
+  DialogBoxParamA(program.programInstance, dialog, program.mainWindow, SkinDialogProc, 0);
   char path[MAX_PATH];
-  InstalledPath(path, sizeof path, kSkinArchives[skinChoice >= 2 && skinChoice <= 3 ? skinChoice - 1 : 0]);
-  ExtractSkinArchive(path);
-  const int length = ReadSkinArchive(path);
-  if (length < 0) {
-    const int failureSize = (int)(kSkinArchiveLimit - kFailureTextOffset);
-    AppendText(failures, failureSize, kSkinFilesFailedLine);
-    ShowFailure(failures, kProductCaption);
+  const int skin = skinDialog.skinChoice;
+  InstalledPath(path, sizeof path, kSkinArchives[skin >= 2 && skin <= 3 ? skin - 1 : 0]);
+  // Nothing is read into the archive's region before the archive has opened:
+  // until then the region holds the package check's failure text, which the
+  // message of a missing archive goes on.
+  HANDLE file = OpenPlainFile(path, GENERIC_READ, NULL);
+  if (file == INVALID_HANDLE_VALUE) {
+    ShowSkinMissing();
     return;
   }
-  CheckSkinFiles((DWORD)length);
+  const DWORD length = ReadSkinArchive(file);
+  UnpackSkinArchive(length);
+  CheckSkinFiles(length);
   char from[MAX_PATH], to[MAX_PATH];
   InstalledPath(from, sizeof from, "vobmps44.bmp");
   InstalledPath(to, sizeof to, "vobmpsx4.bmp");

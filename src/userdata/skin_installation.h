@@ -5,8 +5,15 @@
 
 #include "platform/win32.h"
 
-// 1 "冷色瓷面", 2 "粉色瓷面", 3 "小天使"; set by the skin dialog.
-extern int skinChoice;
+struct SkinDialogState {
+  // The dialog's choices while it is open, one flag per radio button.
+  int modeFlags[4] = {};
+  int skinFlags[3] = {};
+  int skinChoice = 1;  // 1 "冷色瓷面", 2 "粉色瓷面", 3 "小天使"; set by the skin dialog
+};
+extern SkinDialogState skinDialog;
+// No choice made, as at start.
+void ResetSkinDialog();
 
 // Checks the unpacked package (one message naming the files that differ),
 // then, unless the kept earlier data brings a complete skin of its own, asks

@@ -2,8 +2,8 @@
 
 #include <string.h>
 
+#include "common/install_dir.h"
 #include "common/plain_files.h"
-#include "common/program_state.h"
 #include "common/text_buffer.h"
 #include "package/archive_format.h"
 #include "package/archive_writer.h"
@@ -18,11 +18,6 @@ namespace {
 
 // The names the unpack passes over, each followed by a blank.
 char keptNames[kUserDataFileCount * 16];
-
-void FolderPath(char *path, int size, const char *folder, const char *name) {
-  CopyText(path, size, folder);
-  AppendText(path, size, name);
-}
 
 void KeepInPlace(const char *name) {
   AppendText(keptNames, sizeof keptNames, name);
@@ -50,8 +45,8 @@ FileStanding StandingOf(const char *path) {
 // the row's data cannot be put in the archive.
 int BackUpCopiedRow(HANDLE archive, const char *folder, const UserDataFile &row) {
   char file[MAX_PATH], copy[MAX_PATH];
-  FolderPath(file, sizeof file, folder, row.file);
-  FolderPath(copy, sizeof copy, folder, row.entry);
+  JoinPath(file, sizeof file, folder, row.file);
+  JoinPath(copy, sizeof copy, folder, row.entry);
   const FileStanding copyStanding = StandingOf(copy);
   if (copyStanding == kNotCarried) {
     KeepInPlace(row.entry);
@@ -67,7 +62,7 @@ int BackUpCopiedRow(HANDLE archive, const char *folder, const UserDataFile &row)
 int BackUpRow(HANDLE archive, const char *folder, const UserDataFile &row) {
   if (IsCopiedRow(row)) return BackUpCopiedRow(archive, folder, row);
   char file[MAX_PATH];
-  FolderPath(file, sizeof file, folder, row.file);
+  JoinPath(file, sizeof file, folder, row.file);
   const FileStanding standing = StandingOf(file);
   if (standing == kNotCarried) KeepInPlace(row.file);
   return standing != kCarried || AppendToArchive(archive, file);
@@ -84,7 +79,7 @@ int WriteBackup(const char *path, const char *folder) {
   return written;
 }
 
-// The finished archive's length and digest into madeBackup.
+// The finished archive's length and digest into userDataBackup.made.
 int RecordBackup(const char *path, const char *folder) {
   DWORD size = 0, read = 0;
   HANDLE file = OpenPlainFile(path, GENERIC_READ, &size);
@@ -97,9 +92,9 @@ int RecordBackup(const char *path, const char *folder) {
   if (whole) Md5Hex(bytes, size, digest);
   FreeLockedBlock(block);
   if (!whole) return 0;
-  CopyText(madeBackup.folder, sizeof madeBackup.folder, folder);
-  madeBackup.size = size;
-  lstrcpynA(madeBackup.digest, digest, sizeof madeBackup.digest);
+  CopyText(userDataBackup.made.folder, sizeof userDataBackup.made.folder, folder);
+  userDataBackup.made.size = size;
+  lstrcpynA(userDataBackup.made.digest, digest, sizeof userDataBackup.made.digest);
   return 1;
 }
 
@@ -127,9 +122,9 @@ int FolderExists(const char *folder) {
 int HoldsUserData(const char *folder) {
   for (const UserDataFile &row : kUserDataFiles) {
     char path[MAX_PATH];
-    FolderPath(path, sizeof path, folder, row.entry);
+    JoinPath(path, sizeof path, folder, row.entry);
     if (StandingOf(path) != kGone) return 1;
-    FolderPath(path, sizeof path, folder, row.file);
+    JoinPath(path, sizeof path, folder, row.file);
     if (StandingOf(path) != kGone) return 1;
   }
   return 0;
@@ -147,27 +142,29 @@ const char *EarlierDataFolder() {
 }  // namespace
 
 BackupResult BackupUserData() {
-  backupState = 0;
-  keptNames[0] = '\0';
+  userDataBackup.state = 0;
+  ResetKeptNames();
   const char *folder = EarlierDataFolder();
   if (folder[0] == '\0' || FolderIsLink(folder)) return kNothingToBackUp;
   if (!RecoverPendingBackup()) return kBackupImpossible;
   // Built under a name of its own and put in place whole, in one step.
   char archive[MAX_PATH], fresh[MAX_PATH];
-  FolderPath(archive, sizeof archive, folder, kBackupArchiveName);
+  JoinPath(archive, sizeof archive, folder, kBackupArchiveName);
   if (!FreshNameFor(archive, fresh, sizeof fresh)) return kBackupImpossible;
   if (!WriteBackup(fresh, folder) || !PutFileInPlace(fresh, archive) || !RecordBackup(archive, folder)) {
     DeleteFileA(fresh);
     return kBackupImpossible;
   }
-  backupState = 1;
+  userDataBackup.state = 1;
   return kBackedUp;
 }
 
 // The unpack into another folder takes every entry: the files kept in place
 // there come over at the restore.
-int UnpackTakes(const char *name) {
-  return strcmp(installDir, madeBackup.folder) != 0 || !NameInList(keptNames, name);
+int UnpackTakes(const char *folder, const char *name) {
+  return strcmp(folder, userDataBackup.made.folder) != 0 || !NameInList(keptNames, name);
 }
 
 const char *KeptInPlaceNames() { return keptNames; }
+
+void ResetKeptNames() { keptNames[0] = '\0'; }

@@ -25,8 +25,10 @@ BackupResult BackupUserData();
 
 // 0 for an entry the unpack and the restore must pass over, as the user's
 // file of that name is kept in place (see BackupUserData); 1 otherwise, and
-// always when the installation goes into another folder than the earlier
-// one. An EntrySelector.
-int UnpackTakes(const char *name);
+// always when `folder`, where the entry goes, is another than the earlier
+// installation's. An EntrySelector.
+int UnpackTakes(const char *folder, const char *name);
 // The names kept in place, blank-separated, for the package check; "" for none.
 const char *KeptInPlaceNames();
+// None kept, as at start.
+void ResetKeptNames();

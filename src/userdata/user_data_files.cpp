@@ -9,6 +9,7 @@
 #include "package/archive_verifier.h"
 #include "package/md5_digest.h"
 #include "package/package_data.h"
+#include "package/working_buffer.h"
 
 const char kBackupArchiveName[] = "vorlback.voz";
 
@@ -44,8 +45,7 @@ int IsPackagesOwn(const char *folder, const char *name) {
   const char *stored = PackageEntryDigest(name);
   if (!stored) return 0;
   char path[MAX_PATH], digest[kDigestFieldSize];
-  CopyText(path, sizeof path, folder);
-  AppendText(path, sizeof path, name);
+  if (!JoinPath(path, sizeof path, folder, name)) return 0;
   // Only a plain file that an entry could hold is read at all.
   DWORD size = 0;
   HANDLE file = OpenPlainFile(path, GENERIC_READ, &size);
@@ -53,5 +53,6 @@ int IsPackagesOwn(const char *folder, const char *name) {
   CloseHandle(file);
   if (size == 0 || size > kLargestInstallableEntry) return 0;
   if (FileMd5Hex(path, digest) > 0 && strncmp(digest, stored, kDigestTextLength) == 0) return 1;
-  return CompactedEntryInstalled(packageData, packageSize, folder, name, workingBuffer, kWorkingBufferSize);
+  const BufferRegion scratch = WorkingBufferRegion(kUnpackScratch);
+  return CompactedEntryInstalled(carriedPackage.data, carriedPackage.size, folder, name, scratch.bytes, scratch.size);
 }

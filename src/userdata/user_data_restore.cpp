@@ -2,6 +2,7 @@
 
 #include <string.h>
 
+#include "common/install_dir.h"
 #include "common/message_box.h"
 #include "common/plain_files.h"
 #include "common/program_state.h"
@@ -12,7 +13,7 @@
 #include "package/archive_verifier.h"
 #include "package/md5_digest.h"
 #include "package/memory_block.h"
-#include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "userdata/backup_state.h"
 #include "userdata/user_data_backup.h"
 #include "userdata/user_data_files.h"
@@ -20,15 +21,7 @@
 namespace {
 
 const char kPhraseListBackup[] = "vorlcyzk.bak";
-const DWORD kExemptListOffset = 0x1000;
 
-// The backup a recovery writes back, for its entry selector.
-const BackupRecord *recovering = NULL;
-
-void FolderPath(char *path, int size, const char *folder, const char *name) {
-  CopyText(path, size, folder);
-  AppendText(path, size, name);
-}
 
 // The backup `record` describes, read whole into a new block: null unless it
 // is a plain file of exactly the recorded length whose digest matches. A
@@ -36,7 +29,7 @@ void FolderPath(char *path, int size, const char *folder, const char *name) {
 BYTE *ReadCheckedBackup(const BackupRecord &record, HGLOBAL *block) {
   *block = NULL;
   char path[MAX_PATH];
-  FolderPath(path, sizeof path, record.folder, kBackupArchiveName);
+  JoinPath(path, sizeof path, record.folder, kBackupArchiveName);
   DWORD size = 0, read = 0;
   HANDLE file = OpenPlainFile(path, GENERIC_READ, &size);
   if (file == INVALID_HANDLE_VALUE) return NULL;
@@ -51,7 +44,9 @@ BYTE *ReadCheckedBackup(const BackupRecord &record, HGLOBAL *block) {
   return NULL;
 }
 
-int SelectedForRestore(const char *name) { return IsUserDataEntry(name) && UnpackTakes(name); }
+int SelectedForRestore(const char *folder, const char *name) {
+  return IsUserDataEntry(name) && UnpackTakes(folder, name);
+}
 
 // Files the backup could not carry (empty, too large) stay in the backup's
 // folder; when the run unpacked into another, they come over where the
@@ -60,8 +55,8 @@ void BringUncarriedFiles(const BackupRecord &pending) {
   if (strcmp(pending.folder, pending.target) == 0) return;
   for (const UserDataFile &row : kUserDataFiles) {
     char from[MAX_PATH], to[MAX_PATH];
-    FolderPath(from, sizeof from, pending.folder, row.file);
-    FolderPath(to, sizeof to, pending.target, row.file);
+    JoinPath(from, sizeof from, pending.folder, row.file);
+    JoinPath(to, sizeof to, pending.target, row.file);
     DWORD size = 0;
     HANDLE file = OpenPlainFile(from, GENERIC_READ, &size);
     if (file == INVALID_HANDLE_VALUE) continue;
@@ -71,27 +66,35 @@ void BringUncarriedFiles(const BackupRecord &pending) {
   }
 }
 
-// 1 when the unpack left `name` in the folder it went to as the package has
-// it, and the user has not written it since: the package's own there, or,
-// when the backup lies in another folder, not there at all. (A file the user
-// emptied or deleted in the folder unpacked into is theirs too; the unpack
-// leaves neither, as it puts each file in place whole.)
-int LeftByTheUnpack(const char *name) {
-  if (IsPackagesOwn(recovering->target, name)) return 1;
-  if (strcmp(recovering->folder, recovering->target) == 0) return 0;
-  char path[MAX_PATH];
-  FolderPath(path, sizeof path, recovering->target, name);
-  return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES;
+// The entries a recovery writes back into `folder`, the one the unpack went
+// to: where the unpack left a file as the package has it, and the user has
+// not written it since. (A file the user emptied or deleted there is theirs
+// too; the unpack leaves neither, as it puts each file in place whole.) A
+// ".bak" copy comes back only while its file is left so too: once the user
+// wrote the file, the older copy would go over the newer work when the input
+// method's helper merges it. `left` tells a file left by the unpack.
+int SelectedForRecovery(const char *folder, const char *name, int (*left)(const char *, const char *)) {
+  if (!IsUserDataEntry(name) || !left(folder, name)) return 0;
+  const char *file = FileOfCopy(name);
+  return !file || left(folder, file);
 }
 
-// An entry comes back where the unpack left its file. A ".bak" copy comes
-// back only while its file is left so too: once the user wrote the file,
-// the older copy would go over the newer work when the input method's
-// helper merges it.
-int SelectedForRecovery(const char *name) {
-  if (!IsUserDataEntry(name) || !LeftByTheUnpack(name)) return 0;
-  const char *file = FileOfCopy(name);
-  return !file || LeftByTheUnpack(file);
+// A backup made in the folder it went back into: the package's own there.
+int LeftHere(const char *folder, const char *name) { return IsPackagesOwn(folder, name); }
+
+// A backup made in another folder: the unpack gave the new one no file of
+// the user's at all, so one missing there counts too.
+int LeftElsewhere(const char *folder, const char *name) {
+  char path[MAX_PATH];
+  return IsPackagesOwn(folder, name) ||
+         (JoinPath(path, sizeof path, folder, name) && GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES);
+}
+
+int SelectedForRecoveryHere(const char *folder, const char *name) {
+  return SelectedForRecovery(folder, name, LeftHere);
+}
+int SelectedForRecoveryElsewhere(const char *folder, const char *name) {
+  return SelectedForRecovery(folder, name, LeftElsewhere);
 }
 
 // The phrase list comes back compacted; it counts as restored when it is
@@ -99,20 +102,21 @@ int SelectedForRecovery(const char *name) {
 // checked out; tells the user either way (the windowless run only of a
 // failure).
 int ReportRestore(const BYTE *archive, DWORD length) {
-  char *failures = (char *)workingBuffer;
-  char *exempt = (char *)workingBuffer + kExemptListOffset;
-  CopyText(exempt, 32, "");
-  if (CompactedEntryInstalled(archive, length, installDir, kPhraseListBackup, workingBuffer + kExemptListOffset + 32,
-                              kWorkingBufferSize - kExemptListOffset - 32))
-    CopyText(exempt, 32, kPhraseListBackup);
-  const int passed = VerifyArchive(archive, length, failures, (int)kExemptListOffset, exempt);
+  const BufferRegion failureRegion = WorkingBufferRegion(kRestoreFailures);
+  const BufferRegion exemptRegion = WorkingBufferRegion(kRestoreExempt);
+  const BufferRegion scratch = WorkingBufferRegion(kRestoreScratch);
+  char *failures = (char *)failureRegion.bytes, *exempt = (char *)exemptRegion.bytes;
+  CopyText(exempt, (int)exemptRegion.size, "");
+  if (CompactedEntryInstalled(archive, length, installDir, kPhraseListBackup, scratch.bytes, scratch.size))
+    CopyText(exempt, (int)exemptRegion.size, kPhraseListBackup);
+  const int passed = VerifyArchive(archive, length, failures, (int)failureRegion.size, exempt);
   if (failures[0] != '\0') {
-    AppendText(failures, (int)kExemptListOffset, "\r\n\r\n");
-    AppendText(failures, (int)kExemptListOffset, kEarlierDataFailedLine);
+    AppendText(failures, (int)failureRegion.size, "\r\n\r\n");
+    AppendText(failures, (int)failureRegion.size, kEarlierDataFailedLine);
     ShowFailure(failures, kProductCaption);
     return 0;
   }
-  if (runMode == kRunModeWindowless) return 1;
+  if (program.runMode == kRunModeWindowless) return 1;
   WCHAR text[64];
   wsprintfW(text, kEarlierDataRestoredFormat, passed);
   MessageBoxW(NULL, text, kProductCaptionW, MB_OK);
@@ -121,8 +125,8 @@ int ReportRestore(const BYTE *archive, DWORD length) {
 
 void CopyFromEarlierFolder(const char *name) {
   char from[MAX_PATH], to[MAX_PATH];
-  FolderPath(from, sizeof from, madeBackup.folder, name);
-  FolderPath(to, sizeof to, installDir, name);
+  JoinPath(from, sizeof from, userDataBackup.made.folder, name);
+  JoinPath(to, sizeof to, installDir, name);
   CopyPlainFile(from, to);
 }
 
@@ -130,9 +134,9 @@ void CopyFromEarlierFolder(const char *name) {
 // that directory from now on, and the files the archive could not carry,
 // as they are, over the new defaults.
 void CopyHereFromEarlierFolder() {
-  if (strcmp(installDir, madeBackup.folder) == 0) return;
+  if (strcmp(installDir, userDataBackup.made.folder) == 0) return;
   CopyFromEarlierFolder(kBackupArchiveName);
-  char names[sizeof madeBackup.folder];
+  char names[sizeof userDataBackup.made.folder];
   CopyText(names, sizeof names, KeptInPlaceNames());
   for (char *name = names; *name;) {
     char *blank = strchr(name, ' ');
@@ -146,17 +150,18 @@ void CopyHereFromEarlierFolder() {
 }  // namespace
 
 void RestoreUserData() {
-  if (backupState != 2 || !workingBuffer) return;
+  if (userDataBackup.state != 2 || !HaveWorkingBuffer()) return;
   HGLOBAL block;
-  BYTE *archive = ReadCheckedBackup(madeBackup, &block);
+  BYTE *archive = ReadCheckedBackup(userDataBackup.made, &block);
   if (!archive) {
     ShowFailure(kEarlierDataFailedLine, kProductCaption);
     return;
   }
   CopyHereFromEarlierFolder();
-  ExtractSelectedEntries(archive, madeBackup.size, installDir, SelectedForRestore, workingBuffer, kWorkingBufferSize,
+  const BufferRegion scratch = WorkingBufferRegion(kUnpackScratch);
+  ExtractSelectedEntries(archive, userDataBackup.made.size, installDir, SelectedForRestore, scratch.bytes, scratch.size,
                          NULL);
-  if (ReportRestore(archive, madeBackup.size)) ClearBackupPending();
+  if (ReportRestore(archive, userDataBackup.made.size)) ClearBackupPending();
   FreeLockedBlock(block);
 }
 
@@ -164,18 +169,17 @@ int RecoverPendingBackup() {
   BackupRecord pending;
   if (!ReadPendingBackup(&pending)) return 1;
   // A folder moved since is the one the record names now.
-  if (GetFileAttributesA(pending.folder) == INVALID_FILE_ATTRIBUTES)
-    CopyText(pending.folder, sizeof pending.folder, previousInstallRecord);
-  if (GetFileAttributesA(pending.target) == INVALID_FILE_ATTRIBUTES)
-    CopyText(pending.target, sizeof pending.target, previousInstallRecord);
+  if (!FolderStillThere(pending.folder)) CopyText(pending.folder, sizeof pending.folder, previousInstallRecord);
+  if (!FolderStillThere(pending.target)) CopyText(pending.target, sizeof pending.target, previousInstallRecord);
   HGLOBAL block;
-  const int reachable = workingBuffer && !FolderIsLink(pending.folder) && !FolderIsLink(pending.target);
+  const int reachable = HaveWorkingBuffer() && !FolderIsLink(pending.folder) && !FolderIsLink(pending.target);
   BYTE *archive = reachable ? ReadCheckedBackup(pending, &block) : NULL;
-  recovering = &pending;
-  const int recovered = !archive || ExtractSelectedEntries(archive, pending.size, pending.target, SelectedForRecovery,
-                                                           workingBuffer, kWorkingBufferSize, NULL);
+  const EntrySelector selected =
+      strcmp(pending.folder, pending.target) == 0 ? SelectedForRecoveryHere : SelectedForRecoveryElsewhere;
+  const BufferRegion scratch = WorkingBufferRegion(kUnpackScratch);
+  const int recovered =
+      !archive || ExtractSelectedEntries(archive, pending.size, pending.target, selected, scratch.bytes, scratch.size, NULL);
   if (archive) BringUncarriedFiles(pending);
-  recovering = NULL;
   if (archive) FreeLockedBlock(block);
   if (recovered) ClearBackupPending();
   return recovered;

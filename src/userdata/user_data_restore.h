@@ -3,14 +3,13 @@
 // that did not finish left the package's defaults over it.
 #pragma once
 
-// Restores the backup this run made (madeBackup) into the installation
-// directory, copying the backup there too when it lies in another folder.
-// Only a backup that still has the length and digest it was made with is
-// read, and of it only the entries named as the user's files
+// Restores the backup this run made (userDataBackup.made) into the
+// installation directory, copying the backup there too when it lies in
+// another folder. Only a backup that still has the length and digest it was
+// made with is read, and of it only the entries named as the user's files
 // (user_data_files.h), never a file kept in place. Each file written is
-// checked against the archive; the wizard tells how many came back, or
-// every run which did not. A backup that came back whole is no longer
-// pending.
+// checked against the archive; the wizard tells how many came back, or every
+// run which did not. A backup that came back whole is no longer pending.
 void RestoreUserData();
 
 // A backup still pending from an earlier run is written back into the

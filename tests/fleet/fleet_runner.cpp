@@ -80,11 +80,10 @@ struct Shrunk {
 
 Shrunk ShrinkMachine(HistoryRunner &runner, const FleetMachine &machine, const HistoryResult &failure,
                      const std::string &package) {
-  const std::string invariant = failure.violations.front().invariant;
   Shrunk shrunk{machine.spec, Chosen(machine.steps, runner.Shrink(machine.steps, failure, 60))};
   auto stillFails = [&](const MachineSpec &spec, const std::vector<Step> &steps) {
     const HistoryResult result = runner.Run(spec, steps, package);
-    return result.Failed() && result.violations.front().invariant == invariant;
+    return result.Failed() && SameBreak(result.violations.front(), failure.violations.front());
   };
   for (const Axis &axis : MachineAxes()) {
     MachineSpec plain = shrunk.spec;

@@ -32,13 +32,17 @@ std::map<std::string, uint64_t> DataSizes(const sim::Machine &machine, const std
 // The reinstallation that keeps the earlier data, made once the other
 // programs have let go of the machine's files and folders: what it cannot
 // bring back is lost.
+// The next installation that keeps the data, once the administrator has
+// removed what others planted and what held files: a junction at the folder
+// stops every installation, as it must, without the data being lost.
 std::vector<std::string> LostOnReinstall(const fs::path &root, const fs::path &trial, const Places &places,
-                                         const UserDataModel &model, const std::string &package) {
+                                         HistoryState state, const std::string &package) {
   CopyMachine(root, trial);
   std::unique_ptr<sim::Machine> copy = sim::Machine::Load(trial);
   DropStateLines(*copy, {"in_use", "read_only_folder", "attributes"});
+  RemovePlants(*copy, &state);
   RunProgram(*copy, KeepingReinstallation(false), package);
-  return FilesNotInPlace(*copy, DataFolder(*copy, places), model);
+  return FilesNotInPlace(*copy, DataFolder(*copy, places), state.model);
 }
 
 }  // namespace
@@ -89,7 +93,7 @@ HistoryResult HistoryRunner::Run(const MachineSpec &spec, const std::vector<Step
     ++result.stepsRun;
     if (options_.verbose)
       std::printf("  %zu: %s%s\n", i, Describe(steps[i]).c_str(), note.empty() ? "" : (" (" + note + ")").c_str());
-    auto lostOnReinstall = [&] { return LostOnReinstall(root, trial, places_, state.model, package); };
+    auto lostOnReinstall = [&] { return LostOnReinstall(root, trial, places_, state, package); };
     const StepContext context{*machine,       places_,         steps[i],       run ? &*run : nullptr,
                               state.model,    protectedFiles_, sizesBefore,    lostOnReinstall,
                               before ? &*before : nullptr,     earlier,        whyNoReinstallation, package};
@@ -103,7 +107,6 @@ HistoryResult HistoryRunner::Run(const MachineSpec &spec, const std::vector<Step
 }
 
 std::vector<size_t> HistoryRunner::Shrink(const std::vector<Step> &steps, const HistoryResult &failure, int budget) {
-  const std::string invariant = failure.violations.front().invariant;
   std::vector<size_t> kept;
   for (size_t i = 0; i <= size_t(failure.failedStep); ++i) kept.push_back(i);
   // Still fails the same way: then the steps after the failing one go too.
@@ -111,7 +114,7 @@ std::vector<size_t> HistoryRunner::Shrink(const std::vector<Step> &steps, const 
     std::vector<Step> chosen;
     for (size_t index : *candidate) chosen.push_back(steps[index]);
     const HistoryResult result = Run(spec_, chosen, package_);
-    if (!result.Failed() || result.violations.front().invariant != invariant) return false;
+    if (!result.Failed() || !SameBreak(result.violations.front(), failure.violations.front())) return false;
     candidate->resize(size_t(result.failedStep) + 1);
     return true;
   };

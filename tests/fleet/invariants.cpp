@@ -210,4 +210,8 @@ const std::vector<Invariant> &Invariants() {
   return invariants;
 }
 
+bool SameBreak(const Violation &a, const Violation &b) {
+  return a.invariant == b.invariant && a.detail.substr(0, a.detail.find(':')) == b.detail.substr(0, b.detail.find(':'));
+}
+
 }  // namespace fleet

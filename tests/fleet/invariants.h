@@ -22,6 +22,13 @@ struct Violation {
   std::string detail;     // what was wrong, in one line
 };
 
+// Whether two violations are the same break: the same invariant, and the
+// same detail up to its first colon (what follows names files and messages,
+// which a smaller history changes). A shrunk history that breaks the
+// invariant another way, a run that waits for clicks it no longer has, say,
+// is not the same failure.
+bool SameBreak(const Violation &a, const Violation &b);
+
 // What one step left, as the checks see it.
 struct StepContext {
   const sim::Machine &machine;  // after the step

@@ -145,7 +145,8 @@ std::string ApplyMoveToEarlierFolder(sim::Machine &machine, const Places &places
   if (!SameFolder(DataFolder(machine, places), places.installDir)) return "already elsewhere";
   if (!machine.files.IsDirectory(folder) || IsLink(machine, folder)) return "no installation folder";
   const std::string earlier = WithoutBackslash(places.earlierDir);
-  RemoveEntry(machine, earlier);
+  // A folder of that name holds the user's earlier data, or their backup.
+  if (machine.files.Exists(earlier)) return "the earlier folder is there";
   machine.files.MakeDirectories(earlier.substr(0, earlier.rfind('\\')));
   if (machine.files.Move(sim::Utf8ToUtf16(folder), sim::Utf8ToUtf16(earlier)) != 0) return "the folder cannot move";
   machine.files.WriteFile(places.recordPath, places.earlierDir);
@@ -168,12 +169,6 @@ bool StillPlanted(const sim::Machine &machine, const Planted &planted) {
   }
 }
 
-void RemovePlants(sim::Machine &machine, HistoryState *state) {
-  for (const Planted &planted : state->planted)
-    if (StillPlanted(machine, planted)) RemoveEntry(machine, planted.path);
-  state->planted.clear();
-}
-
 
 // An older version's files under every name of the package, its record,
 // its module in the system folder and its uninstaller: what the user had
@@ -181,11 +176,17 @@ void RemovePlants(sim::Machine &machine, HistoryState *state) {
 std::string ApplyOlderInstallation(sim::Machine &machine, const Places &places, UserDataModel *model) {
   const std::string folder = WithoutBackslash(places.installDir);
   if (IsLink(machine, folder)) return "the folder is a junction";
+  const bool made = !machine.files.IsDirectory(folder);
   for (const std::string &name : PackageNames()) {
     const std::string path = places.installDir + name;
     if (machine.files.IsDirectory(path) || IsLink(machine, path)) continue;
     machine.files.WriteFile(path, "version 8.50 of " + name + "\r\n");
   }
+  // The older setup made its folder as this one does, open to application
+  // packages where Windows can say so: a later installation finds it so.
+  const sim::Profile &profile = machine.profile;
+  if (made && (profile.major > 6 || (profile.major == 6 && profile.minor >= 2)))
+    machine.files.SetSecurityOf(folder, "D:(A;OICI;FA;;;S-1-15-2-1)(A;OICI;0x1201bf;;;AU)(A;OICI;FA;;;BA)");
   machine.files.WriteFile(places.recordPath, places.installDir);
   machine.files.WriteFile(places.systemDirs[1] + "\\morvak4.ime", "MZ version 8.50 of morvak4.ime\r\n");
   machine.files.WriteFile(places.systemDirs[0] + "\\vorldel8.exe", "MZ version 8.50 of vorldel8.exe\r\n");
@@ -268,6 +269,12 @@ std::string ApplyDeleteFolder(sim::Machine &machine, const Places &places, UserD
 
 }  // namespace
 
+void RemovePlants(sim::Machine &machine, HistoryState *state) {
+  for (const Planted &planted : state->planted)
+    if (StillPlanted(machine, planted)) RemoveEntry(machine, planted.path);
+  state->planted.clear();
+}
+
 Fault PlacedFault(const Fault &fault, const sim::Machine &machine, const Places &places) {
   Fault placed = fault;
   placed.path = InFolder(fault.path, DataFolder(machine, places));
@@ -279,7 +286,7 @@ void MergeCopies(sim::Machine &machine, const std::string &folder, UserDataModel
   for (const std::string &file : DataFiles()) {
     const std::string copy = folder + BakName(file), original = folder + file;
     if (!IsCopiedFile(file) || !IsPlainFile(machine, copy)) continue;
-    if (machine.files.Exists(original) && !IsPlainFile(machine, original)) continue;
+    if (IsLink(machine, original) || (machine.files.Exists(original) && !IsPlainFile(machine, original))) continue;
     std::string content;
     machine.files.ReadFile(copy, &content);
     if (IsPackageCopy(BakName(file), content)) continue;

@@ -25,6 +25,10 @@ struct HistoryState {
   std::vector<Planted> planted;
 };
 
+// The administrator removes what others planted (links, folders) and is
+// still there.
+void RemovePlants(sim::Machine &machine, HistoryState *state);
+
 // Does `step` on `machine` (loaded, not saved); a run's outcome goes to
 // `run`. The model changes as the step means: an edit is what the user
 // last wrote; letting the earlier data go, or another user replacing a file

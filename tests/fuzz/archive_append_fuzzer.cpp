@@ -15,9 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   const std::string archivePath = std::string(fuzz_machine::kInstallDir) + "vorlback.voz";
   const std::string before(reinterpret_cast<const char *>(data), size);
   machine.files.WriteFile(archivePath, before);
-  machine.files.WriteFile(std::string(fuzz_machine::kInstallDir) + "userck.txt", "user words\r\n");
+  const std::string userFile = std::string(fuzz_machine::kInstallDir) + "userck.txt";
+  machine.files.WriteFile(userFile, "user words\r\n");
   HANDLE archive = OpenPlainFile(archivePath.c_str(), GENERIC_READ | GENERIC_WRITE, nullptr);
-  const int added = archive != INVALID_HANDLE_VALUE && AppendToArchive(archive, "C:\\fuzz\\userck.txt");
+  const int added = archive != INVALID_HANDLE_VALUE && AppendToArchive(archive, userFile.c_str());
   if (archive != INVALID_HANDLE_VALUE) CloseHandle(archive);
   std::string after;
   machine.files.ReadFile(archivePath, &after);

@@ -9,19 +9,20 @@
 #include "package/archive_reader.h"
 #include "package/archive_verifier.h"
 #include "package/package_data.h"
+#include "package/working_buffer.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   sim::Machine &machine = fuzz_machine::Ready();
   const DWORD length = static_cast<DWORD>(size);
-  ExtractArchive(data, length, workingBuffer, kWorkingBufferSize, nullptr);
+  ExtractArchive(data, length, WorkingBufferRegion(kUnpackScratch).bytes, kUnpackScratch.size, nullptr);
   // The skin archives' scratch area, further into the buffer.
-  ExtractArchive(data, length, workingBuffer + 0x20000, kWorkingBufferSize - 0x20000, nullptr);
+  ExtractArchive(data, length, WorkingBufferRegion(kSkinUnpackScratch).bytes, kSkinUnpackScratch.size, nullptr);
   char failure[4096];
   VerifyArchive(data, length, failure, sizeof failure, "vorl320.ime setupw64.exe");
-  packageData = data;
-  packageSize = length;
+  carriedPackage.data = data;
+  carriedPackage.size = length;
   LoadPackageEntry("kelt1.bmp");
-  packageData = nullptr;
+  carriedPackage.data = nullptr;
   fuzz_machine::Finish(machine);
   return 0;
 }

@@ -12,9 +12,10 @@
 
 #include <unistd.h>
 
-#include "common/program_state.h"
+#include "common/install_dir.h"
 #include "common/text_buffer.h"
 #include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "platform/win32.h"
 #include "tree_watch.h"
 
@@ -38,17 +39,18 @@ const struct {
 };
 
 // Where a mark put on the folder's name or on the separator lands: moving
-// "C:\fuzz\abc" aside that way clears and replaces "C:\fuz2\abc", and
-// "C:\fuzz\abcd" becomes "C:\fuzz2abcd". The read-only and hidden ones show
-// a change of attributes as well.
+// "C:\fuzz\morvak8\abc" aside that way clears and replaces
+// "C:\fuzz\morvak2\abc", and "C:\fuzz\morvak8\abcd" becomes
+// "C:\fuzz\morvak82abcd". The read-only and hidden ones show a change of
+// attributes as well.
 const struct {
   const char *path;
   uint32_t attributes;  // 0: as written
 } kFilesBeside[] = {
-    {"C:\\fuz2\\abc", 0},
-    {"C:\\fuz1\\abc", FILE_ATTRIBUTE_HIDDEN},
-    {"C:\\fuzz2abcd", 0},
-    {"C:\\fuzz1abcd", FILE_ATTRIBUTE_READONLY},
+    {"C:\\fuzz\\morvak2\\abc", 0},
+    {"C:\\fuzz\\morvak1\\abc", FILE_ATTRIBUTE_HIDDEN},
+    {"C:\\fuzz\\morvak82abcd", 0},
+    {"C:\\fuzz\\morvak81abcd", FILE_ATTRIBUTE_READONLY},
 };
 
 struct State {
@@ -81,7 +83,8 @@ void LayOut(State &state) {
   state.machine = sim::Machine::CreateFromPreset("win10-x64", Root());
   sim::Machine &machine = *state.machine;
   sim::Machine::Install(&machine);
-  CopyText(installDir, kInstallDirSize, kInstallDir);
+  machine.profile.programFilesDir = machine.profile.programFilesX86Dir = kProgramFiles;
+  ComputeInstallDir();
   AllocateWorkingBuffer();
   // A fixed drive's folder is made when a path first reaches it; made now,
   // a read there later is no change.

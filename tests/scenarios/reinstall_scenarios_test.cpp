@@ -17,26 +17,23 @@
 #include "common/program_state.h"
 #include "package/phrase_list.h"
 #include "shell/program_entry.h"
+#include "shell/stage_code.h"
 #include "support/program_state_reset.h"
 #include "sim/archive_fixtures.h"
 #include "support/test_machine.h"
 
-// A run that ends at a stage: the program stops there as if its process were
-// killed, leaving the machine as it was at that moment.
 namespace {
+
+// A run that ends at a stage: the program stops there as if its process were
+// killed, leaving the machine as it was at that moment. The stage hook ends
+// it once the stage code is set.
 int endAtStage = 0;
 struct RunEnded : std::runtime_error {
   RunEnded() : std::runtime_error("the run ended at a stage") {}
 };
-}  // namespace
-
-extern "C" void __real__Z12SetStageCodei(int code);
-extern "C" void __wrap__Z12SetStageCodei(int code) {
-  __real__Z12SetStageCodei(code);
+void EndAtTheChosenStage(int code) {
   if (code == endAtStage) throw RunEnded();
 }
-
-namespace {
 
 const char kDir[] = "C:\\Program Files\\morvak8\\";
 const char kProductCaption[] = u8"智能Qelvo";
@@ -87,6 +84,7 @@ class Reinstallation : public testing::Test {
     sim::Machine::Install(machine.get());
     testing_support::ResetProgramState();
     endAtStage = endAt;
+    SetStageHook(EndAtTheChosenStage);
     ProgramRun run;
     std::vector<char> line(commandLine, commandLine + strlen(commandLine) + 1);
     try {

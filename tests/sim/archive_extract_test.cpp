@@ -5,6 +5,7 @@
 
 #include "archive_fixtures.h"
 #include "package/archive_reader.h"
+#include "package/working_buffer.h"
 
 namespace {
 
@@ -20,18 +21,19 @@ std::string FailureFor(const std::string &name) {
 class ExtractArchiveTest : public ArchiveMachineTest {
  protected:
   int Extract(const std::string &archive) {
-    return ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()), workingBuffer, kWorkingBufferSize, nullptr);
+    return ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()),
+                          WorkingBufferRegion(kUnpackScratch).bytes, kUnpackScratch.size, nullptr);
   }
   // Every file on the machine: no entry may write outside its target.
   size_t FilesAround() { return machine_->files.ListAllFiles().size(); }
 };
 
 TEST_F(ExtractArchiveTest, WritesEveryEntryAndCountsProgress) {
-  progressStep = 5;
+  progress.step = 5;
   EXPECT_EQ(Extract(LongArchive({{"a.txt", "alpha"}, {"b.dat", std::string(5000, 'b')}})), 1);
   EXPECT_EQ(InstalledFile("a.txt"), "alpha");
   EXPECT_EQ(InstalledFile("b.dat"), std::string(5000, 'b'));
-  EXPECT_EQ(progressStep, 7);
+  EXPECT_EQ(progress.step, 7);
   EXPECT_TRUE(MessageTexts().empty());
 }
 
@@ -64,7 +66,7 @@ TEST_F(ExtractArchiveTest, FailedEntryShowsItsNameAndLeavesTheOldFile) {
   EXPECT_EQ(MessageTexts(), (std::vector<std::string>{FailureFor("lower.txt"), FailureFor("bad.txt"),
                                                       FailureFor("empty.txt")}));
   EXPECT_EQ(machine_->events.OfKind("messagebox")[0].Field("caption"), u8"智能Qelvo安装");
-  EXPECT_EQ(progressStep, 4);
+  EXPECT_EQ(progress.step, 4);
 }
 
 struct UnsafeName {
@@ -111,7 +113,7 @@ TEST_F(ExtractArchiveTest, WalkEndsSilentlyAtMissingMarkOrTruncatedData) {
   EXPECT_EQ(Extract(Archive("C0", 1000, {LongEntry("five.txt", "5")})), 0);
   EXPECT_EQ(InstalledFile("five.txt"), "5");
   EXPECT_TRUE(MessageTexts().empty());
-  EXPECT_EQ(progressStep, 3);
+  EXPECT_EQ(progress.step, 3);
 }
 
 // 乗 is 81 5C in GBK: on code page 936 the file system reads one character;
@@ -130,9 +132,10 @@ TEST_F(ExtractArchiveTest, GbkNameIsJudgedByTheMachinesCodePage) {
 
 TEST_F(ExtractArchiveTest, ContentBeyondTheScratchAreaFails) {
   const DWORD scratchSize = 4096;
-  const std::string archive = LongArchive({{"fits.bin", std::string(scratchSize - 144, 'f')},
-                                           {"big.bin", std::string(scratchSize - 143, 'b')}});
-  EXPECT_EQ(ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()), workingBuffer + 0x20000, scratchSize, nullptr),
+  const std::string archive = LongArchive(
+      {{"fits.bin", std::string(scratchSize - 144, 'f')}, {"big.bin", std::string(scratchSize - 143, 'b')}});
+  EXPECT_EQ(ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()),
+                           WorkingBufferRegion(kSkinUnpackScratch).bytes, scratchSize, nullptr),
             0);
   EXPECT_TRUE(Installed("fits.bin"));
   EXPECT_FALSE(Installed("big.bin"));
@@ -141,10 +144,11 @@ TEST_F(ExtractArchiveTest, ContentBeyondTheScratchAreaFails) {
 
 TEST_F(ExtractArchiveTest, NothingHappensWithoutArchiveOrScratch) {
   const std::string archive = LongArchive({{"a.txt", "a"}});
-  EXPECT_EQ(ExtractArchive(nullptr, 0, workingBuffer, kWorkingBufferSize, nullptr), 0);
-  EXPECT_EQ(ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()), nullptr, kWorkingBufferSize, nullptr), 0);
+  EXPECT_EQ(ExtractArchive(nullptr, 0, WorkingBufferRegion(kUnpackScratch).bytes, kUnpackScratch.size, nullptr), 0);
+  EXPECT_EQ(ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()), nullptr, kUnpackScratch.size, nullptr),
+            0);
   EXPECT_FALSE(Installed("a.txt"));
-  EXPECT_EQ(progressStep, 0);
+  EXPECT_EQ(progress.step, 0);
 }
 
 TEST_F(ExtractArchiveTest, FileInUseIsMovedAsideAndReplaced) {
@@ -199,31 +203,33 @@ class LoadPackageEntryTest : public ArchiveMachineTest {
   void SetUp() override {
     ArchiveMachineTest::SetUp();
     package_ = LongArchive({{"kelt1.bmp", "BM banner"}, {"other.bmp", "BM other"}});
-    packageData = BytesOf(package_);
-    packageSize = static_cast<DWORD>(package_.size());
+    carriedPackage.data = BytesOf(package_);
+    carriedPackage.size = static_cast<DWORD>(package_.size());
   }
   std::string package_;
 };
 
 TEST_F(LoadPackageEntryTest, InflatesTheNamedEntryAtOffset100) {
-  LoadPackageEntry("other.bmp");
-  EXPECT_EQ(std::string(reinterpret_cast<char *>(workingBuffer) + 100, 8), "BM other");
+  const BufferRegion content = LoadPackageEntry("other.bmp");
+  EXPECT_EQ(content.bytes - WorkingBufferRegion(kUnpackScratch).bytes, 100);
+  EXPECT_EQ(content.size, kUnpackScratch.size - 100);
+  EXPECT_EQ(std::string(reinterpret_cast<char *>(content.bytes), 8), "BM other");
 }
 
 TEST_F(LoadPackageEntryTest, MissingOrDifferentlyCasedNameLeavesTwoZeroBytes) {
   LoadPackageEntry("kelt1.bmp");
-  LoadPackageEntry("KELT1.BMP");
-  EXPECT_EQ(workingBuffer[100], 0);
-  EXPECT_EQ(workingBuffer[101], 0);
-  EXPECT_EQ(workingBuffer[102], ' ');
+  const BYTE *content = LoadPackageEntry("KELT1.BMP").bytes;
+  EXPECT_EQ(content[0], 0);
+  EXPECT_EQ(content[1], 0);
+  EXPECT_EQ(content[2], ' ');
 }
 
 TEST_F(LoadPackageEntryTest, WithoutPackageTheBufferIsUntouched) {
   LoadPackageEntry("kelt1.bmp");
-  packageData = nullptr;
-  LoadPackageEntry("other.bmp");
-  EXPECT_EQ(workingBuffer[100], 'B');
-  EXPECT_EQ(workingBuffer[101], 'M');
+  carriedPackage.data = nullptr;
+  const BYTE *content = LoadPackageEntry("other.bmp").bytes;
+  EXPECT_EQ(content[0], 'B');
+  EXPECT_EQ(content[1], 'M');
 }
 
 }  // namespace

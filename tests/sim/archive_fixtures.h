@@ -15,6 +15,7 @@
 #include "common/program_state.h"
 #include "common/progress.h"
 #include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "support/test_machine.h"
 
 namespace archive_fixtures {
@@ -92,13 +93,13 @@ class ArchiveMachineTest : public ::testing::Test {
     ComputeInstallDir();
     machine_->files.MakeDirectories(kInstallDir);
     ASSERT_EQ(AllocateWorkingBuffer(), 1);
-    progressStep = 0;
-    progressTotal = 0;
+    progress.step = 0;
+    progress.total = 0;
   }
   void TearDown() override {
     FreeWorkingBuffer();
-    packageData = nullptr;
-    packageSize = 0;
+    carriedPackage.data = nullptr;
+    carriedPackage.size = 0;
   }
 
   std::string InstalledFile(const std::string &name) {

@@ -5,6 +5,7 @@
 
 #include "archive_fixtures.h"
 #include "package/archive_reader.h"
+#include "package/working_buffer.h"
 
 namespace {
 
@@ -31,7 +32,9 @@ class PackageTest : public ArchiveMachineTest {
 };
 
 TEST_F(PackageTest, UnpacksEveryPayloadFileUnchangedButThePhraseListBackup) {
-  EXPECT_EQ(ExtractArchive(packageData, packageSize, workingBuffer, kWorkingBufferSize, nullptr), 1);
+  EXPECT_EQ(ExtractArchive(carriedPackage.data, carriedPackage.size, WorkingBufferRegion(kUnpackScratch).bytes,
+                           kUnpackScratch.size, nullptr),
+            1);
   EXPECT_TRUE(MessageTexts().empty());
   int files = 0;
   for (const auto &item : std::filesystem::directory_iterator(VOZ_PAYLOAD_FILES)) {
@@ -46,11 +49,13 @@ TEST_F(PackageTest, UnpacksEveryPayloadFileUnchangedButThePhraseListBackup) {
     }
   }
   EXPECT_EQ(files, 188);
-  EXPECT_EQ(progressStep, 188);
+  EXPECT_EQ(progress.step, 188);
 }
 
 TEST_F(PackageTest, HelperProgramsLogHowTheyWereStarted) {
-  ASSERT_EQ(ExtractArchive(packageData, packageSize, workingBuffer, kWorkingBufferSize, nullptr), 1);
+  ASSERT_EQ(ExtractArchive(carriedPackage.data, carriedPackage.size, WorkingBufferRegion(kUnpackScratch).bytes,
+                           kUnpackScratch.size, nullptr),
+            1);
   EXPECT_GT(WinExec("C:\\Program Files\\morvak8\\setupw64.exe regvo32=C:\\Program Files\\morvak8\\", SW_SHOW), 31u);
   EXPECT_GT(WinExec("\"C:\\Program Files\\morvak8\\VORLKELT.EXE\"  vo", SW_SHOW), 31u);
   EXPECT_GT(WinExec("c:\\Progra~1\\morvak8\\vqjcdir", SW_SHOW), 31u);

@@ -6,6 +6,7 @@
 #include "archive_fixtures.h"
 #include "common/plain_files.h"
 #include "package/archive_reader.h"
+#include "package/working_buffer.h"
 #include "package/archive_verifier.h"
 #include "package/archive_writer.h"
 #include "package/md5_digest.h"
@@ -103,7 +104,9 @@ TEST_F(AppendToArchiveTest, BuildsALongArchiveThatExtractsBack) {
   EXPECT_EQ(archive.size(), total);
   EXPECT_EQ(archive.substr(10, 56), LongEntry("one.voh", "1111").substr(0, 56));
   for (const auto &file : files) machine_->files.WriteFile(kInstallDir + file[0], "overwritten");
-  EXPECT_EQ(ExtractArchive(BytesOf(archive), total, workingBuffer, kWorkingBufferSize, nullptr), 1);
+  EXPECT_EQ(
+      ExtractArchive(BytesOf(archive), total, WorkingBufferRegion(kUnpackScratch).bytes, kUnpackScratch.size, nullptr),
+      1);
   for (const auto &file : files) EXPECT_EQ(InstalledFile(file[0]), file[1]);
 }
 
@@ -139,7 +142,9 @@ TEST_F(AppendToArchiveTest, IncompressibleFilesGoInLinkedOnesDoNot) {
   EXPECT_EQ(Append("link.txt"), 0);
   EXPECT_EQ(Append("hard.txt"), 0);
   const std::string archive = ArchiveBytes();
-  EXPECT_EQ(ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()), workingBuffer, kWorkingBufferSize, nullptr), 1);
+  EXPECT_EQ(ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()),
+                           WorkingBufferRegion(kUnpackScratch).bytes, kUnpackScratch.size, nullptr),
+            1);
   EXPECT_EQ(InstalledFile("noise.dat"), noise);
 }
 
@@ -148,7 +153,9 @@ TEST_F(AppendToArchiveTest, EmptyFileIsAddedButDoesNotExtract) {
   EXPECT_EQ(Append("empty.txt"), 1);
   const std::string archive = ArchiveBytes();
   EXPECT_EQ(archive.substr(62, 4), Le32(static_cast<uint32_t>(Compress("").size())));
-  EXPECT_EQ(ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()), workingBuffer, kWorkingBufferSize, nullptr), 0);
+  EXPECT_EQ(ExtractArchive(BytesOf(archive), static_cast<DWORD>(archive.size()),
+                           WorkingBufferRegion(kUnpackScratch).bytes, kUnpackScratch.size, nullptr),
+            0);
 }
 
 struct CorruptArchive {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "common/program_state.h"
-#include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "shell/conflict_detection.h"
 #include "simmachine/code_page.h"
 #include "support/test_machine.h"
@@ -15,8 +15,8 @@ namespace {
 
 using testing_support::ScopedMachine;
 
-std::string BufferText(DWORD offset) {
-  return sim::Utf16ToUtf8(sim::FromWide(reinterpret_cast<const wchar_t *>(workingBuffer + offset)));
+std::string BufferText(BufferLayout region) {
+  return sim::Utf16ToUtf8(sim::FromWide(reinterpret_cast<const wchar_t *>(WorkingBufferRegion(region).bytes)));
 }
 
 class ConflictDetection : public ::testing::Test {
@@ -42,24 +42,24 @@ TEST_F(ConflictDetection, ListsEachWindowOfTheClassUnderItsOutermostTitle) {
           "window = UIKELT | nested | owner 2\n"
           "window = uikelt | other case | owner 1\n"
           "window = STATKELT | status | owner 1\n");
-  interfaceChoice = 0;
+  program.interfaceChoice = 0;
   FindConflictingPrograms();
-  EXPECT_EQ(conflictCount, 3);
-  EXPECT_EQ(BufferText(0), u8"智能Qelvo安装软件检测到有下列 3 个软件在使用智能Qelvo输入法:\r\n\r\n"
+  EXPECT_EQ(conflicts.count, 3);
+  EXPECT_EQ(BufferText(kConflictMessage), u8"智能Qelvo安装软件检测到有下列 3 个软件在使用智能Qelvo输入法:\r\n\r\n"
                            u8"　　1：记事本\r\n　　3：记事本\r\n\r\n\r\n请关闭上述软件后再继续安装！\r\n"
                            u8"如无法关闭，则请将智能Qelvo设置为非默认输入法后，重新启动机器进行安装！");
-  interfaceChoice = 1;
+  program.interfaceChoice = 1;
   FindConflictingPrograms();
-  EXPECT_EQ(conflictCount, 1);
-  EXPECT_EQ(BufferText(0x44200), u8"　　1：记事本\r\n");
+  EXPECT_EQ(conflicts.count, 1);
+  EXPECT_EQ(BufferText(kConflictList), u8"　　1：记事本\r\n");
 }
 
 TEST_F(ConflictDetection, NoWindowOfTheClassComposesNothing) {
   Windows("window = Notepad | notes\n");
   FindConflictingPrograms();
-  EXPECT_EQ(conflictCount, 0);
-  EXPECT_EQ(BufferText(0), "");
-  EXPECT_EQ(BufferText(0x44200), "");
+  EXPECT_EQ(conflicts.count, 0);
+  EXPECT_EQ(BufferText(kConflictMessage), "");
+  EXPECT_EQ(BufferText(kConflictList), "");
 }
 
 // However many windows there are, the message stays below the line area it
@@ -69,10 +69,10 @@ TEST_F(ConflictDetection, ManyWindowsNeverRunTheMessageIntoItsScratch) {
   std::string lines = "window = Owner | " + std::string(250, 't') + "\n";
   for (int i = 0; i < 700; ++i) lines += "window = UIKELT | x | owner 1\n";
   Windows(lines);
-  interfaceChoice = 0;
+  program.interfaceChoice = 0;
   FindConflictingPrograms();
-  EXPECT_EQ(conflictCount, 700);
-  const std::string message = BufferText(0);
+  EXPECT_EQ(conflicts.count, 700);
+  const std::string message = BufferText(kConflictMessage);
   EXPECT_LT(sim::Utf8ToUtf16(message).size() * 2, 0x40000u);
   const std::string line = std::string(200, 't') + "\r\n";
   EXPECT_NE(message.find(u8"　　1：" + line), std::string::npos);
@@ -89,15 +89,15 @@ TEST_F(ConflictDetection, ManyWindowsNeverRunTheMessageIntoItsScratch) {
 
 TEST_F(ConflictDetection, SharedMemoryIsLookedForUnderTheInterfacesName) {
   Windows("file_mapping = morvakkelt\n");
-  interfaceChoice = 0;
+  program.interfaceChoice = 0;
   ProbeImeSharedMemory();
-  EXPECT_EQ(conflictCount, 1);
-  interfaceChoice = 1;
+  EXPECT_EQ(conflicts.count, 1);
+  program.interfaceChoice = 1;
   ProbeImeSharedMemory();
-  EXPECT_EQ(conflictCount, 0);
+  EXPECT_EQ(conflicts.count, 0);
   machine_->profile.fileMappings = {"morvakkelt80"};
   ProbeImeSharedMemory();
-  EXPECT_EQ(conflictCount, 1);
+  EXPECT_EQ(conflicts.count, 1);
   EXPECT_TRUE(machine_->process.mappingHandles.empty());
 }
 

@@ -64,7 +64,7 @@ TEST(CrashGuard, FinishTimerWorkCrashesWithoutTheGuard) {
   machine->files.WriteFile(std::string(kInstallDir) + "morvak4.ime", "module");
   machine->files.SetCrashOnWrite("C:\\Windows\\SysWOW64\\morvak4.ime");
   machine->events.Clear();
-  EXPECT_THROW(SendMessageA(mainWindow, WM_TIMER, 2, 0), sim::StructuredException);
+  EXPECT_THROW(SendMessageA(program.mainWindow, WM_TIMER, 2, 0), sim::StructuredException);
   EXPECT_EQ(KindsAfter(machine->events, "exception"), std::vector<std::string>{});
   EXPECT_TRUE(machine->events.OfKind("messagebox").empty());
   for (const MSG &msg : machine->user.queue) EXPECT_NE(msg.message, static_cast<UINT>(WM_DESTROY));

@@ -16,6 +16,7 @@
 #include "common/progress.h"
 #include "package/module_deployment.h"
 #include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "shell/deployment_pass.h"
 #include "support/test_machine.h"
 #include "userdata/backup_state.h"
@@ -51,20 +52,18 @@ class DeploymentMachine {
   DeploymentMachine(const std::string &preset, int interface) : machine_(preset) {
     DetectWindows();
     ComputeInstallDir();
-    interfaceChoice = interface;
-    backupState = 0;
-    progressStep = 0;
-    progressTotal = 110;
-    previousInstallRecord[0] = '\0';
+    program.interfaceChoice = interface;
+    userDataBackup.state = 0;
+    progress.step = 0;
+    progress.total = 110;
     machine_->process.packagePath = VOZ_PACKAGE_FILE;
     EXPECT_EQ(LoadPackageResource(), 1);
     EXPECT_EQ(AllocateWorkingBuffer(), 1);
   }
   ~DeploymentMachine() {
     FreeWorkingBuffer();
-    packageData = nullptr;
-    packageSize = 0;
-    windows10Flag = windows11Flag = wow64Flag = 0;
+    carriedPackage.data = nullptr;
+    carriedPackage.size = 0;
   }
 
   sim::Machine *operator->() { return machine_.get(); }

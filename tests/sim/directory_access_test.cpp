@@ -145,8 +145,9 @@ TEST(AppPackagesHaveFullAccess, NoneWhenIcaclsIsMissingOrCannotBeStarted) {
     ASSERT_EQ(std::filesystem::remove_all(machine->files.HostPath(icacls)), 1u);
   EXPECT_EQ(AppPackagesHaveFullAccess(), 0);
   ASSERT_TRUE(DeleteFileA("C:\\Windows\\system32\\cmd.exe"));
-  EXPECT_EQ(RunAndCapture("C:\\Windows\\system32\\icacls.exe C:\\", capturedOutput, kCapturedOutputSize), 0);
-  EXPECT_STREQ(capturedOutput, "");
+  char output[kCapturedOutputSize] = "earlier output";
+  EXPECT_EQ(RunAndCapture("C:\\Windows\\system32\\icacls.exe C:\\", output, sizeof output), 0);
+  EXPECT_STREQ(output, "");
 }
 
 // A listing of more than the buffer holds is cut, terminated, and never
@@ -161,10 +162,10 @@ TEST(RunAndCapture, OutputBeyondTheBufferIsCut) {
   std::memset(output, 'x', sizeof output);
   EXPECT_EQ(RunAndCapture("C:\\Windows\\system32\\icacls.exe C:\\Progra~1\\morvak8", output, sizeof output), 1);
   EXPECT_EQ(std::strlen(output), sizeof output - 1);
-  EXPECT_EQ(
-      RunAndCapture("C:\\Windows\\system32\\icacls.exe C:\\Progra~1\\morvak8", capturedOutput, kCapturedOutputSize), 1);
-  EXPECT_EQ(std::strlen(capturedOutput), static_cast<size_t>(kCapturedOutputSize - 1));
-  EXPECT_EQ(std::string(capturedOutput).rfind("C:\\Progra~1\\morvak8 S-1-5-21-1-2-3-1000:(OI)(CI)(F)\n", 0), 0u);
+  char whole[kCapturedOutputSize];
+  EXPECT_EQ(RunAndCapture("C:\\Windows\\system32\\icacls.exe C:\\Progra~1\\morvak8", whole, sizeof whole), 1);
+  EXPECT_EQ(std::strlen(whole), static_cast<size_t>(kCapturedOutputSize - 1));
+  EXPECT_EQ(std::string(whole).rfind("C:\\Progra~1\\morvak8 S-1-5-21-1-2-3-1000:(OI)(CI)(F)\n", 0), 0u);
 }
 
 }  // namespace

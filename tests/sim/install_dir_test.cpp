@@ -86,8 +86,8 @@ TEST(InstallDirRecord, IsWrittenToWindowsDirectoryAndDataDriveOnWindows6) {
   ScopedMachine machine("win10-x64");
   machine->profile.fixedDrives = "CE";
   machine->files.WriteFile("E:\\morvak8\\vorlpat8.voh", "D:\\A longer earlier installation directory\\");
-  osMajorVersion = 6;
-  strcpy(installDir, "C:\\Program Files\\morvak8");
+  DetectWindows();
+  ComputeInstallDir();
   WriteInstallDirRecord();
   EXPECT_EQ(FileText(*machine, "C:\\Windows\\vorlpat8.voh"), "C:\\Program Files\\morvak8\\");
   EXPECT_EQ(FileText(*machine, "E:\\morvak8\\vorlpat8.voh"), "C:\\Program Files\\morvak8\\");
@@ -95,8 +95,8 @@ TEST(InstallDirRecord, IsWrittenToWindowsDirectoryAndDataDriveOnWindows6) {
 
 TEST(InstallDirRecord, OnWindows5OnlyTheWindowsDirectoryGetsIt) {
   ScopedMachine machine("winxp-x86");
-  osMajorVersion = 5;
-  strcpy(installDir, "C:\\Program Files\\morvak8\\");
+  DetectWindows();
+  ComputeInstallDir();
   WriteInstallDirRecord();
   EXPECT_EQ(FileText(*machine, "C:\\WINDOWS\\vorlpat8.voh"), "C:\\Program Files\\morvak8\\");
   EXPECT_FALSE(machine->files.Exists("C:\\morvak8\\vorlpat8.voh"));
@@ -105,8 +105,8 @@ TEST(InstallDirRecord, OnWindows5OnlyTheWindowsDirectoryGetsIt) {
 TEST(InstallDirRecord, OnWindows9xIsWrittenWithoutOpeningTheFolder) {
   ScopedMachine machine("win98");
   machine->files.WriteFile("C:\\WINDOWS\\vorlpat8.voh", "C:\\A longer earlier installation directory\\");
-  osMajorVersion = 4;
-  strcpy(installDir, "C:\\Program Files\\morvak8\\");
+  DetectWindows();
+  ComputeInstallDir();
   WriteInstallDirRecord();
   EXPECT_EQ(FileText(*machine, "C:\\WINDOWS\\vorlpat8.voh"), "C:\\Program Files\\morvak8\\");
 }
@@ -129,8 +129,8 @@ TEST_P(RecordLinkTest, IsNotWrittenThroughAReparsePoint) {
   ScopedMachine machine("win10-x64");
   machine->files.SetLink(row.link, row.target, row.folder);
   if (row.victimText) machine->files.WriteFile(row.victim, row.victimText);
-  osMajorVersion = 6;
-  strcpy(installDir, "C:\\Program Files\\morvak8\\");
+  DetectWindows();
+  ComputeInstallDir();
   WriteInstallDirRecord();
   if (row.victimText)
     EXPECT_EQ(FileText(*machine, row.victim), row.victimText);
@@ -156,8 +156,8 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(InstallDirRecord, WithoutFixedDataDriveGoesToCurrentDirectory) {
   ScopedMachine machine("win7-x86");
   machine->profile.fixedDrives = "H";
-  osMajorVersion = 6;
-  strcpy(installDir, "C:\\Program Files\\morvak8\\");
+  DetectWindows();
+  ComputeInstallDir();
   WriteInstallDirRecord();
   EXPECT_EQ(FileText(*machine, machine->profile.appDir + "\\vorlpat8.voh"), "C:\\Program Files\\morvak8\\");
 }

@@ -11,17 +11,13 @@
 #include "sim/deployment_fixtures.h"
 #include "common/progress.h"
 
-// Every stage code the program sets passes through here first: sim_tests is
-// linked with --wrap for SetStageCode, so the order of the codes is seen even
-// where one overwrites the other with nothing in between.
-std::vector<int> stageCodesSet;
-extern "C" void __real__Z12SetStageCodei(int code);
-extern "C" void __wrap__Z12SetStageCodei(int code) {
-  stageCodesSet.push_back(code);
-  __real__Z12SetStageCodei(code);
-}
-
 namespace {
+
+// Every stage code the program sets, through the stage hook: the order of
+// the codes is seen even where one overwrites the other with nothing in
+// between.
+std::vector<int> stageCodesSet;
+void RecordStage(int code) { stageCodesSet.push_back(code); }
 
 using deployment_fixtures::DeploymentMachine;
 using deployment_fixtures::PayloadFile;
@@ -56,11 +52,12 @@ TEST_P(InstallDriverStages, SetsTheCodesInOrderAndLeavesTheProgress) {
   DeploymentMachine machine("win10-x64", row.interface);
   if (row.serverRunning) StartServerWindow(machine);
   stageCodesSet.clear();
+  SetStageHook(RecordStage);
   EXPECT_EQ(RunInstallDriver(), 1);
   EXPECT_EQ(stageCodesSet, row.stageCodes);
-  EXPECT_STREQ(stageCode, "智能Qelvo安装错误Err=10044");
-  EXPECT_EQ(progressStep, row.progressStep);
-  EXPECT_EQ(progressTotal, row.progressTotal);
+  EXPECT_STREQ(stageCode.text, "智能Qelvo安装错误Err=10044");
+  EXPECT_EQ(progress.step, row.progressStep);
+  EXPECT_EQ(progress.total, row.progressTotal);
   EXPECT_TRUE(machine.MessageTexts().empty());
 }
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "common/install_dir.h"
+#include "common/os_detection.h"
 #include "common/program_state.h"
 #include "security/directory_access.h"
 #include "support/test_machine.h"
@@ -102,8 +103,8 @@ class InstallReport : public ::testing::TestWithParam<Case> {};
 TEST_P(InstallReport, ShowsTheFirstFailedCheckOnly) {
   const Case &row = GetParam();
   ScopedMachine machine(row.preset);
-  interfaceChoice = row.interface;
-  windows10Flag = std::string(row.preset) == "win10-x64";
+  program.interfaceChoice = row.interface;
+  DetectWindows();
   MakeInstallDir(*machine, row.layout);
   EXPECT_EQ(ShowInstallReport(), row.conclusion ? 1 : 0);
   const auto boxes = machine->events.OfKind("messagebox");
@@ -121,7 +122,7 @@ INSTANTIATE_TEST_SUITE_P(Checks, InstallReport, ::testing::ValuesIn(kCases),
 // probe value, 19 bytes read being 0x1300.
 TEST(InstallReportMessage, EndsWithTheCheckCodes) {
   ScopedMachine machine;
-  interfaceChoice = 1;
+  program.interfaceChoice = 1;
   MakeInstallDir(*machine, {70, "f%03d.dat", {{"vorlpyck.voh", -1}, {"vorlpyck.dat", 19}}});
   ASSERT_EQ(ShowInstallReport(), 1);
   EXPECT_EQ(machine->events.OfKind("messagebox").at(0).Field("text"),

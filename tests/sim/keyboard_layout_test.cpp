@@ -55,7 +55,7 @@ TEST_P(NewLayoutEntry, IsNumberedAboveTheOthersAndJoinsThePreloadList) {
   if (GetParam().withoutImes) machine.RemoveImeLayouts();
   EXPECT_EQ(RegisterKeyboardLayout(), 0);
   const std::string entry = kLayouts + GetParam().id;
-  const bool traditional = codePage == 950;
+  const bool traditional = machine->profile.oemCodePage == 950;
   EXPECT_EQ(machine.Text(entry, "IME file"), "MORVAK4.IME");
   EXPECT_EQ(machine.Text(entry, "layout file"), "kbdus.dll");
   EXPECT_EQ(machine.Text(entry, "layout text"), traditional ? u8"智能Qelvo輸入平台I" : u8"智能Qelvo输入平台I");

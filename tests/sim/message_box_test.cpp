@@ -19,7 +19,7 @@ const char kCaption[] = "智能Qelvo安装";
 TEST(GbkMessage, ReadsTheSameWhereverCodePage936CanBeConverted) {
   for (const char *preset : {"win10-x64", "win10-x64-cp950", "winxp-x86-cp950", "win98", "win98-cp950"}) {
     ScopedMachine machine(preset);
-    failuresShown = 0;
+    ResetFailuresShown();
     ShowFailure(kText, kCaption);
     EXPECT_EQ(failuresShown, 1);
     const auto boxes = machine->events.OfKind("messagebox");

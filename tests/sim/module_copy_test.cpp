@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/install_dir.h"
+#include "common/os_detection.h"
 #include "common/program_state.h"
 #include "support/test_machine.h"
 
@@ -20,6 +21,7 @@ const char kInstallDir[] = "C:\\Program Files\\morvak8\\";
 class ModuleCopyTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    DetectWindows();
     ComputeInstallDir();
     machine_->files.WriteFile(std::string(kInstallDir) + "vorlsrf6.dll", "64-bit module");
     machine_->files.WriteFile(std::string(kInstallDir) + "vorlsrf.dll", "32-bit module");

@@ -7,6 +7,7 @@
 
 #include "deployment_fixtures.h"
 #include "package/version_patch.h"
+#include "package/working_buffer.h"
 
 namespace {
 
@@ -76,8 +77,8 @@ TEST(ImeDeployment, TraditionalBuildsThroughBothPasses) {
   EXPECT_NE(PatchedPayloadFile("vorl321.ime"), PayloadFile("vorl321.ime"));
   for (const char *name : {"csrf732.dll", "csrf764.dll", "vorlsrf.dll", "vorlsrf6.dll"})
     EXPECT_FALSE(machine.IsInstalled(name)) << name;
-  EXPECT_EQ(progressTotal, 64);
-  EXPECT_EQ(progressStep, 3);
+  EXPECT_EQ(progress.total, 64);
+  EXPECT_EQ(progress.step, 3);
 
   RunDeploymentPass(kModulesOnlyPass);
   EXPECT_TRUE(machine.MessageTexts().empty());
@@ -131,13 +132,13 @@ TEST(Deployment, WritesTheUninstallEntryAndRestoresPhraseLists) {
 TEST(Deployment, IncompleteUnpackingIsReportedAndTheStepGoesOn) {
   DeploymentMachine machine("win10-x64", 1);
   FreeWorkingBuffer();
-  backupState = 1;
+  userDataBackup.state = 1;
   RunDeploymentPass(kFullPass);
   const std::vector<std::string> texts = machine.MessageTexts();
   ASSERT_FALSE(texts.empty());
   EXPECT_EQ(texts[0], u8"文件解压不完整，请到智能Qelvo网站www.qelvo.com重新下载安装。");
   EXPECT_EQ(machine->events.OfKind("messagebox")[0].Field("caption"), deployment_fixtures::kCopyCaption);
-  EXPECT_EQ(backupState, 1);  // not asked
+  EXPECT_EQ(userDataBackup.state, 1);  // not asked
   EXPECT_TRUE(machine->files.Exists("C:\\Windows\\vorldel8.exe") == false);
 }
 
@@ -152,15 +153,15 @@ class KeepEarlierDataTest : public ::testing::TestWithParam<KeepDataCase> {};
 
 TEST_P(KeepEarlierDataTest, AskedOnlyAfterABackup) {
   DeploymentMachine machine("win10-x64", 1);
-  lstrcpyA(previousInstallRecord, GetParam().previous);
-  backupState = 1;
+  SetPreviousInstallation(GetParam().previous);
+  userDataBackup.state = 1;
   machine->script.yesNoAnswers.push_back(GetParam().answer);
   RunDeploymentPass(kFullPass);
   const auto boxes = machine->events.OfKind("messagebox");
   ASSERT_EQ(boxes.size(), 1u);
   EXPECT_EQ(boxes[0].Field("text"), GetParam().question);
   EXPECT_EQ(boxes[0].Field("caption"), u8"智能Qelvo安装");
-  EXPECT_EQ(backupState, GetParam().backupState);
+  EXPECT_EQ(userDataBackup.state, GetParam().backupState);
 }
 
 INSTANTIATE_TEST_SUITE_P(

@@ -40,27 +40,27 @@ TEST(FindOwnPreloadEntry, FindsTheFirstPositionWhoseLayoutTextIsTheProducts) {
   RegistrationMachine machine("win10-x64");
   SetNtLists(machine, {"00000804", "E0010804", "e0010804"});
   EXPECT_EQ(FindOwnPreloadEntry(), 1);
-  EXPECT_EQ(ownPreloadPosition, 2);
-  EXPECT_EQ(ownEntryFoundFlag, 4);
-  EXPECT_EQ(preloadCount, 3);
-  EXPECT_STREQ(preloadTable[2], "e0010804");
+  EXPECT_EQ(preloadList.ownPosition, 2);
+  EXPECT_EQ(preloadList.ownEntryFound, 4);
+  EXPECT_EQ(preloadList.count, 3);
+  EXPECT_STREQ(preloadList.table[2], "e0010804");
 }
 
 TEST(FindOwnPreloadEntry, CountsAListOf49PositionsAsEmpty) {
   RegistrationMachine machine("win10-x64");
   SetNtLists(machine, std::vector<std::string>(49, "E0010804"));
   EXPECT_EQ(FindOwnPreloadEntry(), 0);
-  EXPECT_EQ(preloadCount, 0);
+  EXPECT_EQ(preloadList.count, 0);
   SetNtLists(machine, std::vector<std::string>(48, "E0010804"));
   EXPECT_EQ(FindOwnPreloadEntry(), 1);
-  EXPECT_EQ(preloadCount, 48);
+  EXPECT_EQ(preloadList.count, 48);
 }
 
 TEST(FindOwnPreloadEntry, StopsAtAnIdTooLongForItsTableEntry) {
   RegistrationMachine machine("win10-x64");
   SetNtLists(machine, {"00000804", "0000000000000804", "E0010804"});
   EXPECT_EQ(FindOwnPreloadEntry(), 0);
-  EXPECT_EQ(preloadCount, 1);
+  EXPECT_EQ(preloadList.count, 1);
 }
 
 TEST(FindOwnPreloadEntry, NeverFindsTheBig5LayoutText) {

@@ -9,6 +9,7 @@
 #include "common/install_dir.h"
 #include "common/program_state.h"
 #include "shell/main_window.h"
+#include "shell/profile_step.h"
 #include "simmachine/code_page.h"
 #include "support/test_machine.h"
 #include "ui/profile_screen.h"
@@ -22,19 +23,22 @@ const std::string kProfileFile = "C:\\Program Files\\morvak8\\voyhgl0.dat";
 class ProfileScreen : public ::testing::Test {
  protected:
   ProfileScreen() {
-    std::memset(profileRecord, 0, sizeof profileRecord);
-    wizardState = 0;
-    wizardModeFlag = 1;
+    std::memset(program.profileRecord, 0, sizeof program.profileRecord);
+    program.wizardState = 0;
+    program.wizardModeFlag = 1;
+    ComputeInstallDir();
     RegisterMainWindowClass(GetModuleHandleA(nullptr));
     CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
   }
-  ~ProfileScreen() override { wizardModeFlag = 0; }
+  ~ProfileScreen() override { program.wizardModeFlag = 0; }
   std::string Text(HWND field) {
     char text[64] = "";
     GetWindowTextA(field, text, sizeof text);
     return text;
   }
-  std::string Record(int offset, int length) { return std::string(reinterpret_cast<char *>(profileRecord) + offset, length); }
+  std::string Record(int offset, int length) {
+    return std::string(reinterpret_cast<char *>(program.profileRecord) + offset, length);
+  }
   ScopedMachine machine_{"win10-x64"};
 };
 
@@ -59,16 +63,16 @@ TEST_F(ProfileScreen, ReinstallationShowsTheEarlierProfileAndKeepsItsOtherBytes)
   earlier.replace(392, 7, std::string("secret\0", 7));
   machine_->files.WriteFile(kProfileFile, earlier);
   LoadProfile();
-  EXPECT_EQ(Text(editFieldC), "Li");
-  EXPECT_EQ(Text(editFieldD), "13912345678");
-  EXPECT_EQ(Text(editFieldB), "");
+  EXPECT_EQ(Text(program.editFieldC), "Li");
+  EXPECT_EQ(Text(program.editFieldD), "13912345678");
+  EXPECT_EQ(Text(program.editFieldB), "");
   ConfirmProfile();
-  EXPECT_EQ(wizardState, 1);
-  SetWindowTextA(editFieldC, "A name of twenty ch.");
-  SetWindowTextA(editFieldB, "twelve chars");
+  EXPECT_EQ(program.wizardState, 1);
+  SetWindowTextA(program.editFieldC, "A name of twenty ch.");
+  SetWindowTextA(program.editFieldB, "twelve chars");
   ConfirmProfile();
-  EXPECT_EQ(wizardState, 6);
-  EXPECT_FALSE(IsWindow(editFieldB) || IsWindow(editFieldC) || IsWindow(editFieldD));
+  EXPECT_EQ(program.wizardState, 6);
+  EXPECT_FALSE(IsWindow(program.editFieldB) || IsWindow(program.editFieldC) || IsWindow(program.editFieldD));
   std::string stored;
   ASSERT_TRUE(machine_->files.ReadFile(kProfileFile, &stored));
   std::string expected = earlier;
@@ -81,13 +85,13 @@ TEST_F(ProfileScreen, ReinstallationShowsTheEarlierProfileAndKeepsItsOtherBytes)
 // The installation directory does not exist before the first installation:
 // the profile is kept in the record and written by the install sequence.
 TEST_F(ProfileScreen, FirstInstallationEmptiesTheFieldsAndWritesNoFileYet) {
-  SetWindowTextA(editFieldC, "old text");
+  SetWindowTextA(program.editFieldC, "old text");
   LoadProfile();
-  EXPECT_EQ(Text(editFieldC) + Text(editFieldD) + Text(editFieldB), "");
+  EXPECT_EQ(Text(program.editFieldC) + Text(program.editFieldD) + Text(program.editFieldB), "");
   ConfirmProfile();
-  SetWindowTextA(editFieldD, "12345678901");
+  SetWindowTextA(program.editFieldD, "12345678901");
   ConfirmProfile();
-  EXPECT_EQ(wizardState, 6);
+  EXPECT_EQ(program.wizardState, 6);
   EXPECT_FALSE(machine_->files.Exists(kProfileFile));
   EXPECT_EQ(Record(50, 12), std::string("12345678901\0", 12));
 }
@@ -108,45 +112,47 @@ TEST(ProfileLimits, FieldsCutAtTheirLimitKeepWholeCharactersOnly) {
     auto bytes = [codePage](const char *utf8) { return sim::Utf8ToCodePage(codePage, utf8); };
     for (const Row &row : rows) {
       ScopedMachine machine(preset);
-      std::memset(profileRecord, 0, sizeof profileRecord);
-      wizardModeFlag = 1;
+      std::memset(program.profileRecord, 0, sizeof program.profileRecord);
+      program.wizardModeFlag = 1;
       RegisterMainWindowClass(GetModuleHandleA(nullptr));
       CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
       const std::string typed = bytes(row.typed);
-      for (HWND field : {editFieldB, editFieldC, editFieldD}) SetWindowTextA(field, typed.c_str());
-      wizardState = 1;
+      for (HWND field : {program.editFieldB, program.editFieldC, program.editFieldD})
+        SetWindowTextA(field, typed.c_str());
+      program.wizardState = 1;
       ConfirmProfile();
-      const char *record = reinterpret_cast<const char *>(profileRecord);
+      const char *record = reinterpret_cast<const char *>(program.profileRecord);
       EXPECT_EQ(std::string(record + kProfileNameOffset), bytes(row.name)) << preset << " " << row.typed;
       EXPECT_EQ(std::string(record + kProfilePhoneOffset), bytes(row.name)) << preset << " " << row.typed;
       EXPECT_EQ(std::string(record + kProfilePasswordOffset), bytes(row.password)) << preset << " " << row.typed;
     }
     ScopedMachine machine(preset);
+    ComputeInstallDir();
     RegisterMainWindowClass(GetModuleHandleA(nullptr));
     CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL);
     const std::string cut = bytes(u8"歐陽張三李四王五").substr(0, 13);
     machine->files.WriteFile(kProfileFile, cut + std::string(492 - cut.size(), '\0'));
     LoadProfile();
     char shown[64] = "";
-    GetWindowTextA(editFieldC, shown, sizeof shown);
+    GetWindowTextA(program.editFieldC, shown, sizeof shown);
     EXPECT_EQ(shown, bytes(u8"歐陽張三李四")) << preset;
   }
-  wizardModeFlag = 0;
+  program.wizardModeFlag = 0;
 }
 
 TEST_F(ProfileScreen, WithoutTheWizardAWrongNumberOrPasswordKeepsTheProfileScreen) {
-  wizardModeFlag = 0;
-  wizardState = 1;
-  SetWindowTextA(editFieldD, "22345678901");
-  SetWindowTextA(editFieldB, "123456");
+  program.wizardModeFlag = 0;
+  program.wizardState = 1;
+  SetWindowTextA(program.editFieldD, "22345678901");
+  SetWindowTextA(program.editFieldB, "123456");
   ConfirmProfile();
-  SetWindowTextA(editFieldD, "13912345678");
-  SetWindowTextA(editFieldB, "12345");
+  SetWindowTextA(program.editFieldD, "13912345678");
+  SetWindowTextA(program.editFieldB, "12345");
   ConfirmProfile();
-  EXPECT_EQ(wizardState, 1);
-  SetWindowTextA(editFieldB, "123456");
+  EXPECT_EQ(program.wizardState, 1);
+  SetWindowTextA(program.editFieldB, "123456");
   ConfirmProfile();
-  EXPECT_EQ(wizardState, 6);
+  EXPECT_EQ(program.wizardState, 6);
   const auto boxes = machine_->events.OfKind("messagebox");
   ASSERT_EQ(boxes.size(), 2u);
   EXPECT_EQ(boxes[0].Field("text"), u8"请正确输入你的手机号码！");

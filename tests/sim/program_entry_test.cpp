@@ -46,7 +46,6 @@ int RunProgram(const char *commandLine, bool *stopped) {
 TEST(AdministratorProbe, PassesWithRightsAndLeavesTheRecordAsItWas) {
   ScopedMachine machine("win10-x64");
   machine->files.WriteFile("C:\\Windows\\vorlpat8.voh", "D:\\Old\\morvak8\\");
-  strcpy(previousInstallRecord, "");
   DetectWindows();
   ComputeInstallDir();
   const std::vector<std::string> files = machine->files.ListAllFiles();
@@ -80,7 +79,6 @@ TEST(AdministratorProbe, IsSkippedOnWindows5AndTouchesNoRecord) {
   ScopedMachine machine("winxp-x86");
   machine->profile.administrator = false;
   machine->files.WriteFile("C:\\WINDOWS\\vorlpat8.voh", "D:\\Old\\morvak8\\");
-  strcpy(previousInstallRecord, "");
   DetectWindows();
   ComputeInstallDir();
   EXPECT_EQ(ProbeAdministrator(), 0);
@@ -91,7 +89,6 @@ TEST(AdministratorProbe, IsSkippedOnWindows5AndTouchesNoRecord) {
 
 TEST(AdministratorProbe, FirstInstallationLeavesPreviousRecordEmpty) {
   ScopedMachine machine("win11-x64");
-  strcpy(previousInstallRecord, "");
   DetectWindows();
   ComputeInstallDir();
   EXPECT_EQ(ProbeAdministrator(), 0);
@@ -114,29 +111,23 @@ class WindowsDetectionTest : public ::testing::TestWithParam<DetectionCase> {};
 TEST_P(WindowsDetectionTest, ReportsWhatTheSystemAdmitsTo) {
   const DetectionCase &row = GetParam();
   ScopedMachine machine(row.preset);
-  wow64Flag = 0;
-  windows11Flag = 0;
-  EXPECT_EQ(Is64BitWindows(), row.is64);
-  EXPECT_EQ(osMajorVersion, row.osMajor);
-  EXPECT_EQ(DetectWindowsVersion(), row.bitness);
-  EXPECT_EQ(versionNumber, row.version);
-  EXPECT_EQ(wow64Flag, row.wow64);
-  EXPECT_EQ(versionNumber > 60 ? DetectWindows10() : 0, row.windows10);
-  EXPECT_EQ(windows11Flag, row.windows11);
+  DetectWindows();
+  EXPECT_EQ(windowsFacts.is64BitWindows, row.is64);
+  EXPECT_EQ(windowsFacts.windows9xFamily, std::string(row.preset) == "win98");
 }
 
 // The one detection at start leaves every fact, whichever run follows.
 TEST_P(WindowsDetectionTest, DetectWindowsFillsEveryFact) {
   const DetectionCase &row = GetParam();
   ScopedMachine machine(row.preset);
-  codePage = osMajorVersion = bitness = wow64Flag = windows10Flag = windows11Flag = 0;
-  versionNumber = 0;
-  win64Path[0] = '\0';
   DetectWindows();
-  EXPECT_EQ(codePage, 936);
-  EXPECT_EQ(std::vector<int>({osMajorVersion, versionNumber, bitness, wow64Flag, windows10Flag, windows11Flag}),
+  const WindowsFacts &facts = windowsFacts;
+  EXPECT_EQ(facts.codePage, 936);
+  EXPECT_EQ(std::vector<int>({facts.osMajorVersion, facts.versionNumber, facts.bitness, facts.wow64, facts.windows10,
+                              facts.windows11}),
             std::vector<int>({row.osMajor, row.version, row.bitness, row.wow64, row.windows10, row.windows11}));
-  EXPECT_STREQ(win64Path, row.osMajor >= 6 ? (std::string(machine->profile.windowsDir) + "\\syswow64").c_str() : "");
+  const std::string syswow64 = machine->profile.windowsDir + "\\syswow64";
+  EXPECT_STREQ(facts.syswow64Path, row.osMajor >= 6 ? syswow64.c_str() : "");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -157,8 +148,9 @@ TEST(WindowsDetection, Windows11WithoutRightsReadsNoBuildNumber) {
   // a user without rights: Windows 11 then passes for Windows 10.
   ScopedMachine machine("win11-x64");
   machine->profile.administrator = false;
-  EXPECT_EQ(DetectWindows10(), 1);
-  EXPECT_EQ(windows11Flag, 0);
+  DetectWindows();
+  EXPECT_EQ(windowsFacts.windows10, 1);
+  EXPECT_EQ(windowsFacts.windows11, 0);
 }
 
 TEST(DllSearch, IsRestrictedBeforeTheFirstLibraryIsLoaded) {
@@ -206,13 +198,13 @@ TEST(ProgramEntry, MissingRightsShowTheMessageAndEndInBothRunModes) {
 // context, so no progress bar lands on the screen.
 TEST(ProgramEntry, WindowlessRunOpensNoWindowDrawsNothingAndWritesTheRecord) {
   ScopedMachine machine("win10-x64");
-  interfaceChoice = 0;  // its value at process start
+  program.interfaceChoice = 0;  // its value at process start
   machine->process.packagePath = VOZ_PACKAGE_FILE;
   bool stopped;
   EXPECT_EQ(RunProgram("/S SETVOSRF32", &stopped), 0);
   EXPECT_FALSE(stopped);
-  EXPECT_EQ(runMode, kRunModeWindowless);
-  EXPECT_EQ(interfaceChoice, 0);
+  EXPECT_EQ(program.runMode, kRunModeWindowless);
+  EXPECT_EQ(program.interfaceChoice, 0);
   EXPECT_TRUE(machine->events.OfKind("window").empty());
   EXPECT_EQ(sim::DeviceContextsRequested(), 0);
   EXPECT_TRUE(machine->events.OfKind("messagebox").empty());
@@ -225,7 +217,7 @@ TEST(ProgramEntry, RegvoWordKeepsTheRunInteractive) {
     bool stopped;
     RunProgram(commandLine, &stopped);
     EXPECT_TRUE(stopped) << commandLine;
-    EXPECT_EQ(runMode, kRunModeWizard);
+    EXPECT_EQ(program.runMode, kRunModeWizard);
     EXPECT_EQ(machine->events.OfKind("window").size(), 1u);
   }
 }
@@ -251,16 +243,19 @@ TEST(MainWindow, IsCentredAsIfThreeHundredHighWithFourHiddenEditFields) {
   EXPECT_EQ(windows[0].Field("y"), "234");
   EXPECT_EQ(windows[0].Field("width"), "400");
   EXPECT_EQ(windows[0].Field("height"), "310");
-  EXPECT_EQ(interfaceChoice, 1);
+  EXPECT_EQ(program.interfaceChoice, 1);
   const struct {
     HWND field;
     int x, y;
-  } fields[] = {{editFieldA, 120, 195}, {editFieldB, 130, 195}, {editFieldC, 130, 165}, {editFieldD, 130, 135}};
+  } fields[] = {{program.editFieldA, 120, 195},
+                {program.editFieldB, 130, 195},
+                {program.editFieldC, 130, 165},
+                {program.editFieldD, 130, 135}};
   for (const auto &expected : fields) {
     SimWindow *field = machine->user.Find(expected.field);
     ASSERT_NE(field, nullptr);
     EXPECT_EQ(field->className, "EDIT");
-    EXPECT_EQ(field->parent, mainWindow);
+    EXPECT_EQ(field->parent, program.mainWindow);
     EXPECT_EQ(field->style, 0x40080000u);
     EXPECT_FALSE(field->visible);
     EXPECT_EQ(field->x, expected.x);
@@ -269,7 +264,7 @@ TEST(MainWindow, IsCentredAsIfThreeHundredHighWithFourHiddenEditFields) {
     EXPECT_EQ(field->height, 20);
     EXPECT_EQ(field->title, u" ");
   }
-  EXPECT_TRUE(IsWindowVisible(mainWindow));
+  EXPECT_TRUE(IsWindowVisible(program.mainWindow));
 }
 
 }  // namespace

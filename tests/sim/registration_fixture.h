@@ -28,12 +28,9 @@ const std::string kTextServiceItems = kTextServiceKey + "\\Category\\Item\\" + k
 class RegistrationMachine : public testing_support::ScopedMachine {
  public:
   explicit RegistrationMachine(const std::string &preset, int interface = 0) : ScopedMachine(preset) {
-    codePage = (int)GetOEMCP();
-    interfaceChoice = interface;
+    DetectWindows();
+    program.interfaceChoice = interface;
     ComputeInstallDir();
-    bitness = DetectWindowsVersion();
-    windows10Flag = versionNumber > 60 ? DetectWindows10() : 0;
-    Is64BitWindows();
   }
 
   std::string Text(const std::string &key, const std::string &name) {

@@ -48,7 +48,7 @@ TEST(ServerPreparation, SendsTheStopRequestWaitsAndMovesTheServerAside) {
   EXPECT_EQ(machine->events.OfKind("sleep")[0].Field("ms"), "50");
   EXPECT_FALSE(machine->files.Exists(kServer));
   EXPECT_TRUE(machine->files.Exists(kAside));
-  EXPECT_STREQ(stageCode, "智能Qelvo安装错误Err=100415");
+  EXPECT_STREQ(stageCode.text, "智能Qelvo安装错误Err=100415");
 }
 
 TEST(ServerPreparation, WithoutARunningServerOnlyWaitsAndFindsNothingToMove) {
@@ -57,7 +57,7 @@ TEST(ServerPreparation, WithoutARunningServerOnlyWaitsAndFindsNothingToMove) {
   PrepareRunningServer();
   EXPECT_TRUE(machine->events.OfKind("copydata").empty());
   EXPECT_EQ(machine->events.OfKind("sleep").size(), 1u);
-  EXPECT_STREQ(stageCode, "智能Qelvo安装错误Err=100415");
+  EXPECT_STREQ(stageCode.text, "智能Qelvo安装错误Err=100415");
 }
 
 TEST(ServerPreparation, SwallowsAFaultWhileNotifyingAndGoesOnAtTheExecutable) {
@@ -68,7 +68,7 @@ TEST(ServerPreparation, SwallowsAFaultWhileNotifyingAndGoesOnAtTheExecutable) {
   ASSERT_EQ(machine->events.OfKind("exception").size(), 1u);
   EXPECT_TRUE(machine->events.OfKind("sleep").empty());
   EXPECT_TRUE(machine->files.Exists(kAside));
-  EXPECT_STREQ(stageCode, "智能Qelvo安装错误Err=100415");
+  EXPECT_STREQ(stageCode.text, "智能Qelvo安装错误Err=100415");
 }
 
 }  // namespace

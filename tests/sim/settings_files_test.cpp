@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/install_dir.h"
+#include "common/os_detection.h"
 #include "common/program_state.h"
 #include "settings/settings_files.h"
 #include "support/test_machine.h"
@@ -18,22 +19,18 @@ namespace {
 using testing_support::ScopedMachine;
 
 const std::string kDir = "C:\\Program Files\\morvak8\\";
-const BYTE kDefaultOptions[kInputOptionsSize] = {0, 0, 0, 0, 0, 0, 0, 0, 54, 1, 1, 0, 1, 0, 0, 1, 0, 0, 0, 1,
-                                                 0, 0, 1, 0, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0,
-                                                 0, 1, 1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 1};
 
 class SettingsFiles : public ::testing::Test {
  protected:
   SettingsFiles() {
     machine_->files.MakeDirectories(kDir);
     ComputeInstallDir();
-    editionChoice = 0;
-    windowModeChoice = 3;
-    backupState = 0;
-    codePage = 936;
-    std::memset(profileRecord, 0, sizeof profileRecord);
-    std::memset(networkRecord, 0, sizeof networkRecord);
-    std::memcpy(inputOptionsRecord, kDefaultOptions, sizeof kDefaultOptions);
+    program.editionChoice = 0;
+    program.windowModeChoice = 3;
+    userDataBackup.state = 0;
+    DetectWindows();
+    std::memset(program.profileRecord, 0, sizeof program.profileRecord);
+    ResetSettingsRecords();
   }
   std::string File(const std::string &name) {
     std::string content;
@@ -59,13 +56,13 @@ const char kNetworkText[] =
 // The network record goes out before its text is composed: the first call
 // writes zeros, the second the text the first composed.
 TEST_F(SettingsFiles, EditionNetworkAndProfileFilesHaveTheirExactBytes) {
-  editionChoice = 1;
+  program.editionChoice = 1;
   WriteSettingsFiles();
   EXPECT_EQ(File("wbpybz.voh"), std::string("VOWBPYBZ=1", 11));
   EXPECT_EQ(File("vonetsj.dat"), kNetworkText);
   EXPECT_EQ(std::string(kNetworkText).size(), 110u);
   EXPECT_EQ(File("vorldat.dat"), std::string(1000, '\0'));
-  editionChoice = 0;
+  program.editionChoice = 0;
   WriteSettingsFiles();
   EXPECT_EQ(File("wbpybz.voh"), std::string("VOWBPYBZ=0", 11));
   EXPECT_EQ(File("vorldat.dat"), std::string(300, '\0') + kNetworkText + std::string(590, '\0'));
@@ -76,9 +73,9 @@ TEST_F(SettingsFiles, EditionNetworkAndProfileFilesHaveTheirExactBytes) {
 // terminator; the value at 188 is cleared.
 TEST_F(SettingsFiles, ProfileKeepsEveryByteTheFieldsDoNotWrite) {
   std::string earlier(492, 'e');
-  std::memcpy(profileRecord, earlier.data(), 492);
-  std::strcpy(reinterpret_cast<char *>(profileRecord) + kProfileNameOffset, "Li");
-  std::strcpy(reinterpret_cast<char *>(profileRecord) + kProfilePasswordOffset, "pw");
+  std::memcpy(program.profileRecord, earlier.data(), 492);
+  std::strcpy(reinterpret_cast<char *>(program.profileRecord) + kProfileNameOffset, "Li");
+  std::strcpy(reinterpret_cast<char *>(program.profileRecord) + kProfilePasswordOffset, "pw");
   WriteSettingsFiles();
   std::string expected = earlier;
   expected.replace(0, 3, std::string("Li\0", 3));
@@ -92,15 +89,15 @@ TEST_F(SettingsFiles, OptionsForEachEditionAndWindowMode) {
   EXPECT_EQ(Options(), (std::map<int, int>{{0, 4}, {1, 1}, {8, 54}, {9, 1}, {10, 1}, {12, 1}, {15, 1}, {19, 1},
                                            {21, 1}, {22, 1}, {24, 1}, {36, 1}, {41, 1}, {42, 1}, {43, 1}, {58, 1},
                                            {78, 6}}));
-  std::memcpy(inputOptionsRecord, kDefaultOptions, sizeof kDefaultOptions);
+  ResetSettingsRecords();
   std::filesystem::remove_all(machine_->files.HostPath(kDir + "voszsj43.voh"));
-  editionChoice = 1;
+  program.editionChoice = 1;
   WriteInputOptionsRecord();
   EXPECT_EQ(Options(), (std::map<int, int>{{0, 4}, {1, 1}, {8, 54}, {9, 1}, {10, 1}, {12, 1}, {15, 1}, {19, 1},
                                            {21, 1}, {24, 1}, {25, 1}, {41, 1}, {42, 1}, {43, 1}, {58, 1}, {64, 1},
                                            {70, 1}, {72, 1}, {78, 6}, {80, 10}}));
   for (int mode : {1, 2, 4, 7}) {
-    windowModeChoice = mode;
+    program.windowModeChoice = mode;
     WriteInputOptionsRecord();
     const std::map<int, int> options = Options();
     const int byte0 = mode == 2 ? 1 : mode == 4 ? 3 : 0;
@@ -112,11 +109,12 @@ TEST_F(SettingsFiles, OptionsForEachEditionAndWindowMode) {
 TEST_F(SettingsFiles, EarlierOptionsAreKeptOrLeftAloneWhenTheDataIsRestored) {
   const std::string earlier(200, '\x07');
   machine_->files.WriteFile(kDir + "voszsj43.voh", earlier);
-  backupState = 2;
+  userDataBackup.state = 2;
   WriteInputOptionsRecord();
   EXPECT_EQ(File("voszsj43.voh"), earlier);
-  backupState = 1;
-  codePage = 950;
+  userDataBackup.state = 1;
+  machine_->profile.oemCodePage = 950;
+  DetectWindows();
   WriteInputOptionsRecord();
   std::string expected = earlier;
   for (int byte : {91, 62, 63, 54, 27, 25}) expected[byte] = 0;

@@ -16,6 +16,7 @@
 #include "common/program_state.h"
 #include "package/archive_reader.h"
 #include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "platform/win32.h"
 #include "settings/settings_files.h"
 #include "simmachine/canvas.h"
@@ -345,9 +346,10 @@ class SkinStep : public testing::Test {
  protected:
   void SetUp() override {
     wizard_fixture::OpenWizard(*machine_);
-    ASSERT_TRUE(packageData && workingBuffer);
+    ASSERT_TRUE(carriedPackage.data && HaveWorkingBuffer());
     machine_->files.MakeDirectories(installDir);
-    ExtractArchive(packageData, packageSize, workingBuffer, kWorkingBufferSize, nullptr);
+    ExtractArchive(carriedPackage.data, carriedPackage.size, WorkingBufferRegion(kUnpackScratch).bytes,
+                   kUnpackScratch.size, nullptr);
     machine_->events.Clear();
   }
   std::string Installed(const std::string &name) {
@@ -361,7 +363,7 @@ class SkinStep : public testing::Test {
   // package that does not carry it.
   static std::string PackageWithout(const std::string &name) {
     using archive_fixtures::Le32;
-    const std::string package(reinterpret_cast<const char *>(packageData), packageSize);
+    const std::string package(reinterpret_cast<const char *>(carriedPackage.data), carriedPackage.size);
     std::string body;
     uint32_t count = 0;
     // Entries of the long layout: "CF", a 16-byte name, a 34-byte digest,
@@ -400,16 +402,16 @@ TEST_F(SkinStep, ChoicesGiveTheirSkinAndWindowMode) {
   };
   const std::string skinFiles[] = {"vobmp8.voh",   "vobmpsx1.bmp", "vobmpsx2.bmp", "vobmpsx3.bmp",
                                    "vobmpsx4.bmp", "vobmpsx5.bmp", "vobmpsx6.bmp", "vobmpsx7.bmp"};
-  const BYTE *shipped = packageData;
-  const DWORD shippedSize = packageSize;
+  const BYTE *shipped = carriedPackage.data;
+  const DWORD shippedSize = carriedPackage.size;
   const std::string withoutAngelSkin = PackageWithout("小天使.voz");
-  ASSERT_LT(withoutAngelSkin.size(), packageSize);
+  ASSERT_LT(withoutAngelSkin.size(), carriedPackage.size);
   for (const auto &row : rows) {
     const std::string where = row.archive ? row.archive : "without the archive";
     for (const std::string &name : skinFiles) Remove(name);
     if (row.withoutAngelSkin) {
-      packageData = reinterpret_cast<const BYTE *>(withoutAngelSkin.data());
-      packageSize = static_cast<DWORD>(withoutAngelSkin.size());
+      carriedPackage.data = reinterpret_cast<const BYTE *>(withoutAngelSkin.data());
+      carriedPackage.size = static_cast<DWORD>(withoutAngelSkin.size());
       Remove(u8"小天使.voz");
     }
     machine_->events.Clear();
@@ -417,8 +419,8 @@ TEST_F(SkinStep, ChoicesGiveTheirSkinAndWindowMode) {
     InstallSkin();
     WriteInputOptionsRecord();
     EXPECT_TRUE(machine_->script.actions.empty()) << where;
-    EXPECT_EQ(windowModeChoice, row.windowMode) << where;
-    EXPECT_EQ(skinChoice, row.skin) << where;
+    EXPECT_EQ(program.windowModeChoice, row.windowMode) << where;
+    EXPECT_EQ(skinDialog.skinChoice, row.skin) << where;
     const std::string record = Installed("voszsj43.voh");
     ASSERT_EQ(record.size(), 200u) << where;
     EXPECT_EQ(record[0], row.recordByte0) << where;
@@ -438,7 +440,20 @@ TEST_F(SkinStep, ChoicesGiveTheirSkinAndWindowMode) {
       EXPECT_TRUE(Installed(name) == expected) << where << " " << name;
     }
   }
-  packageData = shipped, packageSize = shippedSize;
+  carriedPackage.data = shipped, carriedPackage.size = shippedSize;
+}
+
+// The chosen skin's archive unpacked but gone since: the package check names
+// it, and the skin's failure comes as the same text with its line added.
+TEST_F(SkinStep, AMissingArchiveAddsItsLineToThePackageCheckText) {
+  Remove(u8"小天使.voz");
+  machine_->script.actions = {DialogAction(Kind::kDialogClick, 112), DialogAction(Kind::kDialogClick, 105)};
+  InstallSkin();
+  const std::string checked =
+      u8"小天使.voz....有文件没有成功解压，请重新下载安装！\r\n\r\n\r\n上述文件没有成功复制，请重新下载安装！\r\n";
+  std::vector<std::string> messages;
+  for (const auto &box : machine_->events.OfKind("messagebox")) messages.push_back(box.Field("text"));
+  EXPECT_EQ(messages, (std::vector<std::string>{checked, checked + u8"皮肤文件没有成功复制，请重新安装皮肤文件！\r\n"}));
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "package/archive_format.h"
 #include "package/archive_reader.h"
 #include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "support/test_machine.h"
 #include "userdata/backup_state.h"
 #include "userdata/user_data_backup.h"
@@ -40,7 +41,7 @@ class UserData : public testing::Test {
     ComputeInstallDir();
     ASSERT_STREQ(installDir, kDir);
     ASSERT_EQ(AllocateWorkingBuffer(), 1);
-    CopyText(previousInstallRecord, kPreviousInstallRecordSize, kDir);
+    SetPreviousInstallation(kDir);
   }
   void TearDown() override { FreeWorkingBuffer(); }
 
@@ -84,25 +85,25 @@ TEST_F(UserData, BackupArchivesEveryFileThereIs) {
   WriteUserFiles();
   machine_->files.Delete(u"C:\\Program Files\\morvak8\\vorldhz.voh");
   EXPECT_EQ(BackupUserData(), kBackedUp);
-  EXPECT_EQ(backupState, 1);
+  EXPECT_EQ(userDataBackup.state, 1);
   std::vector<std::string> entries = BackupEntries();
   ASSERT_EQ(entries.size(), 15u);
   EXPECT_EQ(entries.front(), "vorlcyzk.bak");
   EXPECT_EQ(entries[7], "voszsj43.voh");
   EXPECT_EQ(entries.back(), "userck.txt");
-  EXPECT_EQ(madeBackup.size, Read("vorlback.voz").size());
-  EXPECT_STREQ(madeBackup.folder, kDir);
+  EXPECT_EQ(userDataBackup.made.size, Read("vorlback.voz").size());
+  EXPECT_STREQ(userDataBackup.made.folder, kDir);
 }
 
 // With no earlier installation recorded nothing is backed up, and nothing
 // is written where the installer was started from.
 TEST_F(UserData, NoRecordMeansNoBackupAnywhere) {
   WriteUserFiles();
-  previousInstallRecord[0] = '\0';
+  SetPreviousInstallation("");
   const std::vector<std::string> before = machine_->files.ListAllFiles();
   EXPECT_EQ(BackupUserData(), kNothingToBackUp);
   EXPECT_EQ(machine_->files.ListAllFiles(), before);
-  backupState = 2;
+  userDataBackup.state = 2;
   RestoreUserData();
   EXPECT_FALSE(Messages().empty()) << "kept, but there is no backup it could come from";
 }
@@ -117,9 +118,9 @@ TEST_F(UserData, FilesTheArchiveCannotCarryStayInPlace) {
   const std::vector<std::string> entries = BackupEntries();
   EXPECT_EQ(std::count(entries.begin(), entries.end(), "vorldwdw.txt"), 0);
   EXPECT_EQ(std::count(entries.begin(), entries.end(), "userck.txt"), 0);
-  EXPECT_EQ(UnpackTakes("vorldwdw.txt"), 0);
-  EXPECT_EQ(UnpackTakes("userck.txt"), 0);
-  EXPECT_EQ(UnpackTakes("vorlzdym.voh"), 1);
+  EXPECT_EQ(UnpackTakes(kDir, "vorldwdw.txt"), 0);
+  EXPECT_EQ(UnpackTakes(kDir, "userck.txt"), 0);
+  EXPECT_EQ(UnpackTakes(kDir, "vorlzdym.voh"), 1);
   EXPECT_STREQ(KeptInPlaceNames(), "vorldwdw.txt userck.txt ");
 }
 
@@ -133,7 +134,9 @@ TEST_F(UserData, APendingBackupComesBackButNotOverNewerWork) {
   ASSERT_EQ(BackupUserData(), kBackedUp);
   MarkBackupPending();
   ASSERT_TRUE(Pending());
-  ASSERT_EQ(ExtractArchive(packageData, packageSize, workingBuffer, kWorkingBufferSize, nullptr), 1);
+  ASSERT_EQ(ExtractArchive(carriedPackage.data, carriedPackage.size, WorkingBufferRegion(kUnpackScratch).bytes,
+                           kUnpackScratch.size, nullptr),
+            1);
   Write("vorlzdym.voh", "");
   Write("vorlzdfh.voh", "written since");
   ASSERT_EQ(BackupUserData(), kBackedUp);
@@ -148,7 +151,7 @@ TEST_F(UserData, ARestoreThatFailsKeepsTheBackupPending) {
   WriteUserFiles();
   ASSERT_EQ(BackupUserData(), kBackedUp);
   MarkBackupPending();
-  backupState = 2;
+  userDataBackup.state = 2;
   // The package's default in one file, which another program holds open so
   // that it can be neither replaced nor moved aside.
   Write("userck.txt", "the package's default");
@@ -165,7 +168,7 @@ TEST_F(UserData, ARestoreThatFailsKeepsTheBackupPending) {
 TEST_F(UserData, RestoreTakesOnlyTheBackupItMade) {
   WriteUserFiles();
   ASSERT_EQ(BackupUserData(), kBackedUp);
-  backupState = 2;
+  userDataBackup.state = 2;
   machine_->files.WriteFile("C:\\elsewhere\\vorlback.voz", Read("vorlback.voz"));
   machine_->files.Delete(u"C:\\Program Files\\morvak8\\vorlback.voz");
   machine_->files.SetLink(std::string(kDir) + "vorlback.voz", "C:\\elsewhere\\vorlback.voz", false);
@@ -181,7 +184,7 @@ TEST_F(UserData, AKeptBackupComesBackWholeAndIsNoLongerPending) {
   ASSERT_EQ(BackupUserData(), kBackedUp);
   MarkBackupPending();
   for (const char *name : kEssential) Write(name, "the package's default");
-  backupState = 2;
+  userDataBackup.state = 2;
   RestoreUserData();
   ASSERT_EQ(Messages().size(), 1u);
   EXPECT_EQ(Messages()[0], u8"成功恢复了16个原有数据文件！");

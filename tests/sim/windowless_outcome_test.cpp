@@ -39,7 +39,7 @@ class WindowlessOutcome : public ::testing::Test {
   }
   int Run() {
     char line[] = "setvosrf32";
-    interfaceChoice = 0;
+    program.interfaceChoice = 0;
     return WinMain(GetModuleHandleA(nullptr), nullptr, line, SW_SHOWNORMAL);
   }
   std::vector<std::string> Messages() {

@@ -33,17 +33,17 @@ class WizardScreens : public testing::Test {
 
   // Paints the screen of `state` as a paint message does.
   void Show(int state) {
-    wizardState = state;
-    InvalidateRect(mainWindow, nullptr, FALSE);
-    UpdateWindow(mainWindow);
+    program.wizardState = state;
+    InvalidateRect(program.mainWindow, nullptr, FALSE);
+    UpdateWindow(program.mainWindow);
   }
 
-  COLORREF Pixel(int x, int y) { return sim::CanvasPixel(mainWindow, x, y); }
+  COLORREF Pixel(int x, int y) { return sim::CanvasPixel(program.mainWindow, x, y); }
 
   // The last text drawn at (x, y), or null.
   const sim::DrawnText *TextAt(int x, int y) {
     const sim::DrawnText *found = nullptr;
-    for (const auto &text : sim::WindowCanvas(mainWindow)->texts)
+    for (const auto &text : sim::WindowCanvas(program.mainWindow)->texts)
       if (text.x == x && text.y == y) found = &text;
     return found;
   }
@@ -147,9 +147,9 @@ TEST_F(WizardScreens, CheckMarksFollowTheChoicesOverTheirSquares) {
   EXPECT_EQ(TextAt(157, 215)->text, u8"√") << "TSF is the first choice";
   EXPECT_EQ(TextAt(157, 190), nullptr);
   EXPECT_EQ(TextAt(272, 190)->color, RGB(255, 0, 0));
-  SendMessageA(mainWindow, WM_LBUTTONDOWN, 0, MAKELPARAM(200, 200));
-  SendMessageA(mainWindow, WM_RBUTTONDOWN, 0, MAKELPARAM(300, 225));
-  UpdateWindow(mainWindow);
+  SendMessageA(program.mainWindow, WM_LBUTTONDOWN, 0, MAKELPARAM(200, 200));
+  SendMessageA(program.mainWindow, WM_RBUTTONDOWN, 0, MAKELPARAM(300, 225));
+  UpdateWindow(program.mainWindow);
   EXPECT_EQ(TextAt(157, 190)->text, u8"√");
   EXPECT_EQ(TextAt(272, 215)->text, u8"√");
   EXPECT_EQ(TextAt(272, 190), nullptr);
@@ -162,7 +162,7 @@ TEST_F(WizardScreens, PinyinBlanksTheBannerWithItsStretchedStrip) {
   // Left of the edition name, inside the strip, and right of the strip.
   EXPECT_EQ(Pixel(73, 100), BannerPixel(73, 100));
   EXPECT_EQ(Pixel(73, 124), BannerPixel(73, 124));
-  editionChoice = 1;
+  program.editionChoice = 1;
   Show(0);
   EXPECT_EQ(Pixel(73, 90), BannerPixel(73, 90));
   EXPECT_EQ(Pixel(73, 100), BannerPixel(73, 90));
@@ -191,12 +191,12 @@ TEST_F(WizardScreens, BannersOfOtherSizesAreStretchedOrCut) {
       {"cut off", 400, 190, 100, {{350, 150}, {350, 90}}, {{350, 150}, {350, 90}}},
       {"past the buffer", 400, 2000, 190, {{392, 100}, {350, 20}}, {{-1, -1}, {-1, -1}}},
   };
-  const BYTE *shipped = packageData;
-  const DWORD shippedSize = packageSize;
+  const BYTE *shipped = carriedPackage.data;
+  const DWORD shippedSize = carriedPackage.size;
   for (const auto &banner : banners) {
     const std::string archive =
         archive_fixtures::LongArchive({{"kelt1.bmp", MakeBanner(banner.width, banner.height, banner.stored)}});
-    packageData = archive_fixtures::BytesOf(archive), packageSize = static_cast<DWORD>(archive.size());
+    carriedPackage.data = archive_fixtures::BytesOf(archive), carriedPackage.size = static_cast<DWORD>(archive.size());
     Show(0);
     for (int i = 0; i < 2; ++i) {
       const POINT at = banner.at[i], from = banner.from[i];
@@ -205,11 +205,11 @@ TEST_F(WizardScreens, BannersOfOtherSizesAreStretchedOrCut) {
           << banner.name << " at " << at.x << "," << at.y;
     }
   }
-  packageData = shipped, packageSize = shippedSize;
+  carriedPackage.data = shipped, carriedPackage.size = shippedSize;
 }
 
 TEST_F(WizardScreens, ProgressFillsHoldBackFifteenStepsOfTheTotal) {
-  wizardState = 7;
+  program.wizardState = 7;
   // A total of 15 or less holds the step back to 0 or below: the update
   // draws the empty bar, outlined in the black pen of its fresh context.
   const struct {
@@ -219,7 +219,7 @@ TEST_F(WizardScreens, ProgressFillsHoldBackFifteenStepsOfTheTotal) {
                {49, 64, 288, kProgressBlue},  {64, 64, 288, kProgressBlue},   {10, 110, 58, kProgressBlue},
                {15, 15, 368, kWhite},         {9, 10, 368, kWhite},           {1, 1, 368, kWhite}};
   for (const auto &c : cases) {
-    progressStep = c.step, progressTotal = c.total;
+    progress.step = c.step, progress.total = c.total;
     RepaintInstallScreen();
     UpdateProgress(c.step, c.total);
     EXPECT_EQ(Pixel(31, 200), c.fill) << c.step << "/" << c.total;
@@ -239,16 +239,16 @@ TEST_F(WizardScreens, InstallScreenShowsThePathUntilTheInstallCounts) {
   EXPECT_EQ(TextAt(105, 196)->text, u8"C:\\Program Files\\morvak8\\");
   EXPECT_EQ(TextAt(30, 155)->text, u8"请不要进行其它操作！");
   EXPECT_EQ(Pixel(360, 210), RGB(150 * 210 / 310, 255 * 210 / 310, 250 - 150 * 210 / 310)) << "no bar while nothing counts";
-  progressStep = 3, progressTotal = 110;
+  progress.step = 3, progress.total = 110;
   Show(7);
   RepaintInstallScreen();
   EXPECT_EQ(TextAt(30, 155)->text, u8"正在复制文件，请耐心等待……！！");
   EXPECT_EQ(Pixel(360, 210), kWhite) << "the empty bar covers the path";
   EXPECT_EQ(Pixel(30, 191), kWhite) << "its outline in the painter's white pen";
   // Painting the install screen hides the focus field.
-  ShowWindow(editFieldA, SW_SHOW);
+  ShowWindow(program.editFieldA, SW_SHOW);
   RepaintInstallScreen();
-  EXPECT_FALSE(IsWindowVisible(editFieldA));
+  EXPECT_FALSE(IsWindowVisible(program.editFieldA));
 }
 
 // The path line looks as the whole line drawn from its characters would, on
@@ -264,12 +264,12 @@ TEST(WizardPathLine, ShowsTheDirectoryInItsOwnCodePage) {
     ScopedMachine machine(row.preset);
     machine->profile.programFilesDir = row.programFiles;
     wizard_fixture::OpenWizard(*machine);
-    wizardState = 6;
-    InvalidateRect(mainWindow, nullptr, FALSE);
-    UpdateWindow(mainWindow);
+    program.wizardState = 6;
+    InvalidateRect(program.mainWindow, nullptr, FALSE);
+    UpdateWindow(program.mainWindow);
     // Inside the path's row frame: the picture painted, then the row's
     // background again with the expected line drawn over it.
-    sim::Canvas *canvas = sim::WindowCanvas(mainWindow);
+    sim::Canvas *canvas = sim::WindowCanvas(program.mainWindow);
     auto inRow = [&](auto visit) {
       for (int y = 193; y <= 216; ++y)
         for (int x = 31; x <= 364; ++x) visit(canvas->pixels[y * canvas->width + x], y);
@@ -277,12 +277,12 @@ TEST(WizardPathLine, ShowsTheDirectoryInItsOwnCodePage) {
     std::vector<COLORREF> painted;
     inRow([&](COLORREF &pixel, int) { painted.push_back(pixel); });
     inRow([](COLORREF &pixel, int y) { pixel = RGB(150 * y / 310, 255 * y / 310, 250 - 150 * y / 310); });
-    HDC dc = GetDC(mainWindow);
-    SelectObject(dc, bodyFont);
+    HDC dc = GetDC(program.mainWindow);
+    SelectObject(dc, wizardLayout.bodyFont);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, kWhite);
     TextOutW(dc, 35, 196, row.line, lstrlenW(row.line));
-    ReleaseDC(mainWindow, dc);
+    ReleaseDC(program.mainWindow, dc);
     size_t differing = 0, at = 0;
     inRow([&](COLORREF &pixel, int) { differing += pixel != painted[at++]; });
     EXPECT_EQ(differing, 0u) << row.preset;

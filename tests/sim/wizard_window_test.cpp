@@ -13,6 +13,7 @@
 
 #include "common/program_state.h"
 #include "package/package_data.h"
+#include "package/working_buffer.h"
 #include "shell/program_entry.h"
 #include "simmachine/canvas.h"
 #include "support/test_machine.h"
@@ -27,11 +28,11 @@ class WizardWindow : public testing::Test {
  protected:
   void SetUp() override { wizard_fixture::OpenWizard(*machine_); }
 
-  void Click(UINT button, int x, int y) { SendMessageA(mainWindow, button, 0, MAKELPARAM(x, y)); }
+  void Click(UINT button, int x, int y) { SendMessageA(program.mainWindow, button, 0, MAKELPARAM(x, y)); }
 
   bool DestroyPosted() {
     for (const MSG &msg : machine_->user.queue)
-      if (msg.hwnd == mainWindow && msg.message == WM_DESTROY) return true;
+      if (msg.hwnd == program.mainWindow && msg.message == WM_DESTROY) return true;
     return false;
   }
 
@@ -77,12 +78,12 @@ TEST_F(WizardWindow, RectanglesHoldTheirEdgesForBothButtons) {
   };
   for (UINT button : {WM_LBUTTONDOWN, WM_RBUTTONDOWN}) {
     for (const auto &c : cases) {
-      editionChoice = 0, interfaceChoice = 1, wizardState = 0;
+      program.editionChoice = 0, program.interfaceChoice = 1, program.wizardState = 0;
       SetWizardLayout();
       Click(button, c.x, c.y);
-      EXPECT_EQ(editionChoice, c.edition) << button << " at " << c.x << "," << c.y;
-      EXPECT_EQ(interfaceChoice, c.interface) << button << " at " << c.x << "," << c.y;
-      EXPECT_EQ(wizardState, c.state) << button << " at " << c.x << "," << c.y;
+      EXPECT_EQ(program.editionChoice, c.edition) << button << " at " << c.x << "," << c.y;
+      EXPECT_EQ(program.interfaceChoice, c.interface) << button << " at " << c.x << "," << c.y;
+      EXPECT_EQ(program.wizardState, c.state) << button << " at " << c.x << "," << c.y;
     }
   }
 }
@@ -92,20 +93,21 @@ TEST_F(WizardWindow, RectanglesHoldTheirEdgesForBothButtons) {
 TEST_F(WizardWindow, ChoicesAreFixedFromTheFirstConfirmOn) {
   Click(WM_LBUTTONDOWN, 300, 225);
   Click(WM_LBUTTONDOWN, 90, 257);
-  ASSERT_EQ(wizardState, 1);
+  ASSERT_EQ(program.wizardState, 1);
   for (POINT p : {POINT{200, 200}, POINT{200, 225}, POINT{0, 0}}) {
     Click(WM_LBUTTONDOWN, p.x, p.y);
-    EXPECT_EQ(editionChoice, 0) << p.x << "," << p.y;
-    EXPECT_EQ(interfaceChoice, 0) << p.x << "," << p.y;
+    EXPECT_EQ(program.editionChoice, 0) << p.x << "," << p.y;
+    EXPECT_EQ(program.interfaceChoice, 0) << p.x << "," << p.y;
   }
-  EXPECT_EQ(wizardState, 1);
-  EXPECT_TRUE(IsWindowVisible(editFieldB) && IsWindowVisible(editFieldC) && IsWindowVisible(editFieldD));
+  EXPECT_EQ(program.wizardState, 1);
+  EXPECT_TRUE(IsWindowVisible(program.editFieldB) && IsWindowVisible(program.editFieldC) &&
+              IsWindowVisible(program.editFieldD));
 }
 
 TEST_F(WizardWindow, QuitEndsEveryStateButTheInstallingOne) {
   for (int state : {0, 1, 6, 7, 8, 9}) {
     machine_->user.queue.clear();
-    wizardState = state;
+    program.wizardState = state;
     const size_t endings = ReportMessages();
     Click(WM_RBUTTONDOWN, 360, 270);
     EXPECT_EQ(DestroyPosted(), state != 7) << "state " << state;
@@ -116,9 +118,9 @@ TEST_F(WizardWindow, QuitEndsEveryStateButTheInstallingOne) {
 }
 
 TEST_F(WizardWindow, ConfirmOnTheFinishScreenFirstRepaintsThenEnds) {
-  wizardState = 8;
+  program.wizardState = 8;
   Click(WM_LBUTTONDOWN, 90, 257);
-  EXPECT_EQ(wizardState, 9);
+  EXPECT_EQ(program.wizardState, 9);
   EXPECT_FALSE(DestroyPosted());
   Click(WM_LBUTTONDOWN, 90, 257);
   EXPECT_TRUE(DestroyPosted());
@@ -146,8 +148,8 @@ TEST(WizardClose, CloseBoxWaitsForTheInstallationToEnd) {
   EXPECT_EQ(boxes.front().Field("answer"), "OK");
   EXPECT_EQ(machine->events.OfKind("close").size(), 1u);
   EXPECT_TRUE(machine->files.Exists("C:\\Program Files\\morvak8\\vorlkelt.exe")) << "the installation ran on";
-  EXPECT_EQ(workingBuffer, nullptr);
-  EXPECT_EQ(packageData, nullptr);
+  EXPECT_FALSE(HaveWorkingBuffer());
+  EXPECT_EQ(carriedPackage.data, nullptr);
   EXPECT_TRUE(machine->process.memoryBlocks.empty()) << "the working buffer freed";
 }
 
@@ -206,11 +208,12 @@ TEST(WizardConflicts, InstallScreenComesBackWithItsPath) {
   char commandLine[] = "";
   ASSERT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL), 0);
   ASSERT_EQ(machine->events.OfKind("messagebox").size(), 1u);
-  EXPECT_EQ(wizardState, 6);
+  EXPECT_EQ(program.wizardState, 6);
   // Right of the path's text, inside its row: the background, not the bar.
-  EXPECT_EQ(sim::CanvasPixel(mainWindow, 360, 210), RGB(150 * 210 / 310, 255 * 210 / 310, 250 - 150 * 210 / 310));
+  EXPECT_EQ(sim::CanvasPixel(program.mainWindow, 360, 210),
+            RGB(150 * 210 / 310, 255 * 210 / 310, 250 - 150 * 210 / 310));
   bool pathShown = false;
-  for (const sim::DrawnText &text : sim::WindowCanvas(mainWindow)->texts)
+  for (const sim::DrawnText &text : sim::WindowCanvas(program.mainWindow)->texts)
     pathShown |= text.y == 196 && text.text.find("morvak8") != std::string::npos;
   EXPECT_TRUE(pathShown);
 }
@@ -228,7 +231,7 @@ TEST(WizardWorkingScreen, PaintedBehindTheDialogAndAgainAfterEachBoxBeforeVista)
     machine->script.actions = ImeInstallClicks();
     machine->script.actions.push_back(SkinDialogOk());
     machine->user.paintObserver = [&](HWND, bool paintMessage) {
-      workingScreens[preset] += paintMessage && wizardState == 7;
+      workingScreens[preset] += paintMessage && program.wizardState == 7;
     };
     char commandLine[] = "";
     ASSERT_EQ(WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL), 0) << preset;

@@ -5,8 +5,10 @@
 
 namespace testing_support {
 
-// Values as initialised at start; text buffers emptied; a working buffer an
-// earlier test left allocated is freed. Call it with a machine installed.
+// Every owner's record as at start, through the owner's own reset: the
+// facts about Windows and the installation directory not yet found, the
+// hooks removed, a package or working buffer an earlier test left released.
+// Call it with a machine installed.
 void ResetProgramState();
 
 }  // namespace testing_support

@@ -5,7 +5,6 @@
 
 #include <string>
 
-#include "common/program_state.h"
 #include "registration/layout_id.h"
 #include "registration/preload_list.h"
 
@@ -23,9 +22,8 @@ void PrintTo(const NewIdCase &row, std::ostream *out) { *out << row.codePage << 
 class NewLayoutId : public ::testing::TestWithParam<NewIdCase> {};
 
 TEST_P(NewLayoutId, IsOneStepAboveTheLargestOrTheFloorWithTheLanguagePart) {
-  codePage = GetParam().codePage;
   char id[16] = "unchanged";
-  ASSERT_EQ(MakeNewLayoutId(GetParam().largest, id, sizeof id), 1);
+  ASSERT_EQ(MakeNewLayoutId(GetParam().largest, GetParam().codePage, id, sizeof id), 1);
   EXPECT_STREQ(id, GetParam().id);
 }
 
@@ -38,29 +36,25 @@ INSTANTIATE_TEST_SUITE_P(
                       NewIdCase{936, 0xFFFE0C04, "FFFF0804"}));
 
 TEST(NewLayoutId, IsRefusedWhenTheNextStepWouldWrapToASystemKeyboard) {
-  codePage = 936;
   char id[16] = "unchanged";
-  EXPECT_EQ(MakeNewLayoutId(0xFFFF0000, id, sizeof id), 0);
-  EXPECT_EQ(MakeNewLayoutId(0xFFFFFFFF, id, sizeof id), 0);
+  EXPECT_EQ(MakeNewLayoutId(0xFFFF0000, 936, id, sizeof id), 0);
+  EXPECT_EQ(MakeNewLayoutId(0xFFFFFFFF, 936, id, sizeof id), 0);
 }
 
 TEST(NewLayoutId, IsCutToASmallBuffer) {
-  codePage = 936;
   char id[6];
-  ASSERT_EQ(MakeNewLayoutId(0, id, sizeof id), 1);
+  ASSERT_EQ(MakeNewLayoutId(0, 936, id, sizeof id), 1);
   EXPECT_EQ(std::string(id).size(), 5u);
 }
 
 TEST(LanguagePart, ReplacesTheLastThreeCharactersOrAShorterIdWhole) {
-  codePage = 936;
   char id[16] = "E0200404";
-  ReplaceLanguagePart(id, sizeof id);
+  ReplaceLanguagePart(id, sizeof id, 936);
   EXPECT_STREQ(id, "E0200804");
   char shortId[16] = "40";
-  ReplaceLanguagePart(shortId, sizeof shortId);
+  ReplaceLanguagePart(shortId, sizeof shortId, 936);
   EXPECT_STREQ(shortId, "804");
-  codePage = 950;
-  EXPECT_STREQ(LayoutLanguagePart(), "404");
+  EXPECT_STREQ(LayoutLanguagePart(950), "404");
 }
 
 TEST(LayoutNumber, IsTheLeadingHexadecimalDigitsOfEitherCase) {

@@ -225,13 +225,13 @@ class ScreenRecorder {
     const sim::Canvas *canvas = sim::WindowCanvas(window);
     if (!canvas) return;
     const bool dialog = IsDialog(window);
-    if (paintMessage || !pending_ || pendingDialog_ != dialog || pendingState_ != wizardState ||
-        pendingTotal_ != progressTotal)
+    if (paintMessage || !pending_ || pendingDialog_ != dialog || pendingState_ != program.wizardState ||
+        pendingTotal_ != progress.total)
       Flush();
     pending_ = std::make_unique<sim::Canvas>(*canvas);
     pendingDialog_ = dialog;
-    pendingState_ = wizardState;
-    pendingTotal_ = progressTotal;
+    pendingState_ = program.wizardState;
+    pendingTotal_ = progress.total;
     if (paintMessage) Flush();
   }
   // Writes the picture held back, if any.
