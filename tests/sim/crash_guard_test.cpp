@@ -27,13 +27,23 @@ std::vector<std::string> KindsAfter(const sim::EventLog &log, const std::string 
   return kinds;
 }
 
+void CrashDuringExtraction(const char *preset);
+
 // The package extraction crashes at a dictionary it writes (under the name
 // it has until it is whole): the user sees the stage code under the setup
-// caption, and nothing of the installation after that write happens.
+// caption, readable on a machine of either code page, and nothing of the
+// installation after that write happens.
 TEST(CrashGuard, CrashDuringExtractionShowsTheStageCodeAndEndsTheProgramThere) {
-  const std::filesystem::path root = testing_support::FreshFolder("crash-during-extraction");
+  for (const char *preset : {"win10-x64", "win10-x64-cp950"}) {
+    SCOPED_TRACE(preset);
+    CrashDuringExtraction(preset);
+  }
+}
+
+void CrashDuringExtraction(const char *preset) {
+  const std::filesystem::path root = testing_support::FreshFolder(std::string("crash-during-extraction-") + preset);
   {
-    auto machine = sim::Machine::CreateFromPreset("win10-x64", root);
+    auto machine = sim::Machine::CreateFromPreset(preset, root);
     machine->files.SetCrashOnWrite(std::string(kInstallDir) + "vorlcyzk.vo~");
     machine->Save();
   }

@@ -103,11 +103,31 @@ TEST(PrepareInstallDirectory, MakesTheDirectoryTheGrantAndTheFilerFolderThatIcac
             std::vector<std::string>{"C:\\Windows\\system32\\icacls.exe C:\\Progra~1\\morvak8"});
 }
 
+// Where the Program Files folder has another name the short name is another
+// folder's: the commands name the directory itself, and the check reads the
+// access the driver's step gave it, not a missing folder's.
+TEST(PrepareInstallDirectory, ElsewhereTheCommandsNameTheDirectoryItself) {
+  ScopedMachine machine("win10-x64");
+  machine->profile.programFilesX86Dir = "C:\\Program Files of mine";
+  ASSERT_EQ(_mkdir("C:\\Program Files of mine"), 0);
+  ComputeInstallDir();
+  PrepareInstallDirectory();
+  SetLowIntegrityLevel();
+  EXPECT_EQ(AppPackagesHaveFullAccess(), 1);
+  EXPECT_EQ(Commands(*machine, "pipe"),
+            std::vector<std::string>{"C:\\Windows\\system32\\icacls.exe \"C:\\Program Files of mine\\morvak8\""});
+  EXPECT_EQ(Commands(*machine, "exec"),
+            (std::vector<std::string>{
+                "C:\\Windows\\system32\\icacls.exe \"C:\\Program Files of mine\\morvak8\" /SetIntegrityLevel Level: L",
+                "C:\\Windows\\system32\\icacls.exe C:\\Program Files of mine\\morvak8 /SetIntegrityLevel Level: L"}));
+}
+
 // Both commands name the fixed directory, the first one quoted, and icacls by
 // its full path: a planted icacls.exe beside the installer is not run.
 TEST(SetLowIntegrityLevel, StartsTheSystemsIcaclsTwice) {
   ScopedMachine machine("win10-x64");
   machine->files.WriteFile("C:\\Users\\user\\Downloads\\icacls.exe", "MZ planted");
+  ComputeInstallDir();
   SetLowIntegrityLevel();
   const auto started = machine->events.OfKind("exec");
   ASSERT_EQ(started.size(), 2u);

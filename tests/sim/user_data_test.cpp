@@ -95,10 +95,11 @@ TEST_F(UserData, BackupArchivesEveryFileThereIs) {
   EXPECT_STREQ(userDataBackup.made.folder, kDir);
 }
 
-// With no earlier installation recorded nothing is backed up, and nothing
-// is written where the installer was started from.
-TEST_F(UserData, NoRecordMeansNoBackupAnywhere) {
-  WriteUserFiles();
+// With no earlier installation recorded and none of the user's files in the
+// installation directory nothing is backed up, and nothing is written where
+// the installer was started from. A record that could not be written does
+// not make the user's files there anyone's to overwrite: they are archived.
+TEST_F(UserData, NoRecordMeansNoBackupUnlessTheFilesAreInTheDirectory) {
   SetPreviousInstallation("");
   const std::vector<std::string> before = machine_->files.ListAllFiles();
   EXPECT_EQ(BackupUserData(), kNothingToBackUp);
@@ -106,6 +107,10 @@ TEST_F(UserData, NoRecordMeansNoBackupAnywhere) {
   userDataBackup.state = 2;
   RestoreUserData();
   EXPECT_FALSE(Messages().empty()) << "kept, but there is no backup it could come from";
+
+  WriteUserFiles();
+  EXPECT_EQ(BackupUserData(), kBackedUp);
+  EXPECT_STREQ(userDataBackup.made.folder, kDir);
 }
 
 // An empty file, or one too large for an entry, cannot travel in the
