@@ -3,26 +3,13 @@
 #include <initializer_list>
 
 #include "fleet/fleet_machine.h"
+#include "fleet/random_draws.h"
 #include "fleet/run_grammar.h"
 #include "fleet/user_data.h"
 
 namespace fleet {
 
 namespace {
-
-bool Chance(Random &random, uint32_t percent) { return random.Below(100) < percent; }
-
-size_t Weighted(Random &random, std::initializer_list<uint32_t> weights) {
-  uint32_t total = 0;
-  for (uint32_t weight : weights) total += weight;
-  uint32_t draw = random.Below(total);
-  size_t index = 0;
-  for (uint32_t weight : weights) {
-    if (draw < weight) return index;
-    draw -= weight, ++index;
-  }
-  return index - 1;
-}
 
 template <typename T, size_t N>
 const T &Pick(Random &random, const T (&items)[N]) {

@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "fleet/fleet_machine.h"
+#include "fleet/random_draws.h"
 #include "fleet/run_grammar.h"
 #include "fleet/user_data.h"
 
@@ -31,21 +32,6 @@ const char *const kUnquotedCommandNames[] = {"C:\\Program.exe", "C:\\Qelvo.exe"}
 template <size_t N>
 std::string Pick(Random &random, const char *const (&names)[N]) {
   return names[random.Below(N)];
-}
-
-bool Chance(Random &random, uint32_t percent) { return random.Below(100) < percent; }
-
-// Picks the index of a weight.
-size_t Weighted(Random &random, std::initializer_list<uint32_t> weights) {
-  uint32_t total = 0;
-  for (uint32_t weight : weights) total += weight;
-  uint32_t draw = random.Below(total);
-  size_t index = 0;
-  for (uint32_t weight : weights) {
-    if (draw < weight) return index;
-    draw -= weight, ++index;
-  }
-  return index - 1;
 }
 
 // A name in the installation folder the installer writes.

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <initializer_list>
 
+#include "fleet/random_draws.h"
 #include "simmachine/code_page.h"
 
 namespace fleet {
@@ -18,20 +19,6 @@ const char kSortOrderKey[] =
 const char kTextServiceId[] = "{65653599-5030-4C0F-8871-83F6AFDE5098}";
 const char kProductLayoutText[] = u8"智能Qelvo输入平台I";
 const char kProductLayoutTextTraditional[] = u8"智能Qelvo輸入平台I";
-
-bool Chance(Random &random, uint32_t percent) { return random.Below(100) < percent; }
-
-size_t Weighted(Random &random, std::initializer_list<uint32_t> weights) {
-  uint32_t total = 0;
-  for (uint32_t weight : weights) total += weight;
-  uint32_t draw = random.Below(total);
-  size_t index = 0;
-  for (uint32_t weight : weights) {
-    if (draw < weight) return index;
-    draw -= weight, ++index;
-  }
-  return index - 1;
-}
 
 bool Nt(const sim::Profile &profile) { return profile.family == sim::Family::NT; }
 

@@ -2,25 +2,13 @@
 
 #include <initializer_list>
 
+#include "fleet/random_draws.h"
+
 namespace fleet {
 
 namespace {
 
 using Kind = sim::UserAction::Kind;
-
-bool Chance(Random &random, uint32_t percent) { return random.Below(100) < percent; }
-
-size_t Weighted(Random &random, std::initializer_list<uint32_t> weights) {
-  uint32_t total = 0;
-  for (uint32_t weight : weights) total += weight;
-  uint32_t draw = random.Below(total);
-  size_t index = 0;
-  for (uint32_t weight : weights) {
-    if (draw < weight) return index;
-    draw -= weight, ++index;
-  }
-  return index - 1;
-}
 
 sim::UserAction Action(Kind kind, int x = 0, int y = 0) {
   sim::UserAction action;
