@@ -306,6 +306,9 @@ std::string FalseFailure(const std::string &text, const sim::Machine &machine, c
     return "administrator rights are said to be missing, but the program has them";
   }
   if (text.find(kNotBackedUp) != std::string::npos) {
+    // Without administrator rights the folder in Program Files is not the
+    // user's to write (Windows XP lets such a run go on this far).
+    if (!profile.administrator) return "";
     std::vector<std::string> written = {"vorlback.voz"};
     for (const DataRow &row : kDataRows)
       if (row.copied) written.push_back(ArchivedName(row));
