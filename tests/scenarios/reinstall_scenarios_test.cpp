@@ -77,7 +77,7 @@ class Reinstallation : public testing::Test {
                  const std::vector<bool> &answers, int endAt = 0) {
     std::unique_ptr<sim::Machine> machine = std::filesystem::exists(root_ / "machine.ini")
                                                 ? sim::Machine::Load(root_)
-                                                : sim::Machine::CreateFromPreset("win10-x64", root_);
+                                                : sim::Machine::CreateFromPreset(preset_, root_);
     machine->process.packagePath = VOZ_SMALL_PACKAGE_FILE;
     for (const auto &action : actions) machine->script.actions.push_back(action);
     for (bool answer : answers) machine->script.yesNoAnswers.push_back(answer);
@@ -155,7 +155,7 @@ class Reinstallation : public testing::Test {
   // administrators write.
   std::filesystem::path PendingMark() { return root_ / "drives" / "c" / "Windows" / "vorlback.pnd"; }
   std::filesystem::path HostPath(const std::string &name) {
-    return root_ / "drives" / "c" / "Program Files" / "morvak8" / name;
+    return root_ / "drives" / "c" / programFiles_ / "morvak8" / name;
   }
 
   // Every file of the user's is back: the ones archived through a ".bak"
@@ -178,7 +178,21 @@ class Reinstallation : public testing::Test {
     EXPECT_EQ(ReadFile("voszsj43.voh"), data.at("voszsj43.voh")) << "the options as the user left them " << context;
   }
 
+  // `names` in the installation folder (of a fresh machine when there is
+  // none), each with content of its own and held by another program as `how`.
+  void HoldInFolder(const std::vector<std::string> &names, sim::InUse how) {
+    auto machine = std::filesystem::exists(root_ / "machine.ini") ? sim::Machine::Load(root_)
+                                                                  : sim::Machine::CreateFromPreset(preset_, root_);
+    for (const std::string &name : names) {
+      machine->files.WriteFile(kDir + name, "another program's " + name);
+      machine->files.SetInUse(kDir + name, how);
+    }
+    machine->Save();
+  }
+
   std::filesystem::path root_;
+  std::string preset_ = "win10-x64";
+  std::string programFiles_ = "Program Files";  // where HostPath looks
 };
 
 // A first installation with the defaults (Wubi, TSF): the package check
@@ -507,6 +521,93 @@ TEST_F(Reinstallation, AWindowlessReinstallationKeepsTheData) {
   EXPECT_TRUE(run.messages.empty());
   ExpectUserDataBack(data, "after the windowless run");
   EXPECT_FALSE(std::filesystem::exists(PendingMark()));
+}
+
+// ---- Runs with a file of the package held by another program ----
+
+// A package file held open stays as it was and fails the check: the run
+// that showed that failure does not say it is complete, on the TSF ending
+// (whose report finds nothing wrong) nor on the IME's finish timer.
+TEST_F(Reinstallation, ACompletionIsToldOnlyWhenNothingFailed) {
+  std::vector<sim::UserAction> tsf = Walk();
+  tsf.erase(tsf.begin());
+  for (const auto &walk : {Walk(), tsf}) {
+    std::filesystem::remove_all(root_);
+    ASSERT_EQ(RunProgram("setvosrf32", {}, {}).exitCode, 0);
+    HoldInFolder({"votb05.bmp"}, sim::InUse::OpenNoShareDelete);
+    ProgramRun run = RunProgram("", walk, {});
+    EXPECT_EQ(run.exitCode, 0);
+    std::string told;
+    for (const std::string &message : run.messages) told += message + "\n";
+    EXPECT_NE(told.find("votb05.bmp...."), std::string::npos) << told;
+    EXPECT_EQ(told.find(kInstalled), std::string::npos) << told;
+  }
+}
+
+// A package file that can be renamed but not replaced is not moved aside
+// onto another file of the package ("votb02.bmp" would become "votb01.bmp"):
+// that file is unpacked whole and checks out.
+TEST_F(Reinstallation, AHeldFileIsNeverMovedAsideOntoAnotherPackageFile) {
+  HoldInFolder({"votb02.bmp"}, sim::InUse::LoadedModule);
+  ProgramRun run = RunProgram("", Walk(), {});
+  ASSERT_FALSE(run.messages.empty());
+  EXPECT_EQ(run.messages.back().find("votb01.bmp"), std::string::npos) << run.messages.back();
+  std::ifstream in(std::filesystem::path(VOZ_SMALL_PACKAGE_FILE).parent_path() / "files" / "votb01.bmp",
+                   std::ios::binary);
+  EXPECT_TRUE(ReadFile("votb01.bmp") == std::string(std::istreambuf_iterator<char>(in), {})) << "not the package's";
+}
+
+// The list of every package file that failed its check, longer than any
+// other message, reads the same on a machine of code page 950.
+TEST_F(Reinstallation, ALongListOfFailedFilesReadsTheSameOnCodePage950) {
+  preset_ = "win10-x64-cp950";
+  std::vector<std::string> names;
+  for (int i = 101; i <= 124; ++i) {
+    names.push_back("votb" + std::to_string(i).substr(1) + ".bmp");
+    names.push_back("vokey" + std::to_string(i).substr(1) + ".wav");
+  }
+  HoldInFolder(names, sim::InUse::OpenNoShareDelete);
+  ProgramRun run = RunProgram("", Walk(), {});
+  ASSERT_FALSE(run.messages.empty());
+  const std::string &list = run.messages.back();
+  const char kClosing[] = u8"有文件没有成功解压，请重新下载安装！\r\n\r\n\r\n上述文件没有成功复制，请重新下载安装！";
+  EXPECT_NE(list.find(kClosing), std::string::npos) << list;
+  for (const std::string &name : names) EXPECT_NE(list.find(name + "...."), std::string::npos) << name;
+}
+
+// ".bak" copies not merged yet that the archive cannot carry (empty, too
+// large) are the user's data as much as the others: they stay as they are.
+TEST_F(Reinstallation, CopiesTheArchiveCannotCarryStayInPlace) {
+  InstallAndUse();
+  const std::string large(2 * 1024 * 1024 + 100, 'L');
+  WriteFile("cwbzlcz1.bak", "");
+  WriteFile("vodhzcm.bak", large);
+  ASSERT_EQ(RunProgram("", Walk(), {true}).exitCode, 0);
+  EXPECT_TRUE(std::filesystem::exists(HostPath("cwbzlcz1.bak")));
+  EXPECT_EQ(ReadFile("cwbzlcz1.bak"), "");
+  EXPECT_TRUE(ReadFile("vodhzcm.bak") == large) << "the large copy changed";
+}
+
+// A run into another Program Files folder ends as it writes the record on
+// the data drive, right after the one in the Windows folder names the new
+// folder: the next installation keeping the data brings all of it there.
+TEST_F(Reinstallation, ARunEndedAsTheRecordNamesANewFolderLosesNothing) {
+  const auto data = InstallAndUse();
+  {
+    auto machine = sim::Machine::Load(root_);
+    machine->profile.programFilesX86Dir = "C:\\Program Files B";
+    machine->files.SetCrashOnWrite("C:\\morvak8\\vorlpat8.vo~");
+    machine->Save();
+  }
+  std::filesystem::create_directories(DrivePath("Program Files B"));
+  std::string output;
+  EXPECT_EQ(testing_support::RunSetupSim("--root " + root_.string() + " --package " + VOZ_SMALL_PACKAGE_FILE +
+                                             " -- setvosrf32", &output), 4) << output;
+  EXPECT_EQ(ReadDriveFile("Windows\\vorlpat8.voh"), "C:\\Program Files B\\morvak8\\") << "the record names it";
+  programFiles_ = "Program Files B";
+  ProgramRun kept = RunProgram("", Walk(), {true});
+  EXPECT_EQ(kept.exitCode, 0);
+  ExpectUserDataBack(data, "in the new folder");
 }
 
 }  // namespace
