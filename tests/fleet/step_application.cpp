@@ -101,7 +101,14 @@ void ForgetReplaced(const std::string &name, sim::Machine &machine, const std::s
   if (!file.empty()) model->Forget(file);
 }
 
+// Windows 95 and 98 know no links of any kind: their file systems have
+// neither reparse points nor second names.
+bool LinksExist(const sim::Machine &machine) { return machine.profile.family == sim::Family::NT; }
+
 std::string ApplyPlant(const Plant &plant, sim::Machine &machine, const Places &places, HistoryState *state) {
+  const bool link = plant.kind == Plant::Kind::kFileLink || plant.kind == Plant::Kind::kJunction ||
+                    plant.kind == Plant::Kind::kHardLink;
+  if (link && !LinksExist(machine)) return "no links on this Windows";
   const std::string folder = DataFolder(machine, places);
   const bool inFolder = plant.name.find(':') == std::string::npos;
   if (inFolder && (!machine.files.IsDirectory(folder) || IsLink(machine, folder))) return "no folder to plant in";
@@ -127,6 +134,7 @@ std::string ApplyPlant(const Plant &plant, sim::Machine &machine, const Places &
 }
 
 std::string ApplyJunctionAtFolder(sim::Machine &machine, const Places &places, HistoryState *state) {
+  if (!LinksExist(machine)) return "no links on this Windows";
   const std::string folder = WithoutBackslash(places.installDir);
   if (IsLink(machine, folder)) return "already a junction";
   if (machine.files.Exists(folder)) {
@@ -249,6 +257,7 @@ std::string ApplyMark(const Mark &mark, sim::Machine &machine, const Places &pla
 }
 
 std::string ApplyDataDriveJunction(sim::Machine &machine, const Places &places, HistoryState *state) {
+  if (!LinksExist(machine)) return "no links on this Windows";
   const std::string folder = WithoutBackslash(places.dataDriveDir);
   if (folder.size() != 10 || folder.compare(1, 9, ":\\morvak8") != 0) return "no data drive";
   if (SameFolder(places.dataDriveDir, places.installDir) || SameFolder(places.dataDriveDir, DataFolder(machine, places)))
