@@ -16,6 +16,16 @@ const int kUserNameSize = 198;
 // commands have always named by its short name.
 const char kUsualDirectory[] = "C:\\Program Files\\morvak8\\";
 
+char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? (char)(c - 'a' + 'A') : c; }
+
+// Up to ASCII case: the directory rule's fallback spells the drive "c:".
+int IsUsualDirectory(const char *directory) {
+  int i = 0;
+  for (; kUsualDirectory[i]; ++i)
+    if (AsciiUpper(directory[i]) != AsciiUpper(kUsualDirectory[i])) return 0;
+  return directory[i] == '\0';
+}
+
 // Starts icacls with `format` filled with the directory.
 void StartIntegrityCommand(const char *format) {
   char folder[kInstallDirSize], arguments[kInstallDirSize + 48];
@@ -30,7 +40,7 @@ void StartIntegrityCommand(const char *format) {
 // Elsewhere the short name would be another folder's, or none: a Program
 // Files folder of another name, drive or code page names the directory itself.
 int IcaclsFolder(char *out, int size, const char *shortName) {
-  if (lstrcmpA(installDir, kUsualDirectory) == 0) {
+  if (IsUsualDirectory(installDir)) {
     CopyText(out, size, shortName);
     return 1;
   }

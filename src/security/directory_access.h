@@ -24,10 +24,10 @@ int GrantUserFullAccess(const char *path);
 void SetLowIntegrityLevel();
 
 // The name the icacls commands give the installation directory: `shortName`
-// (c:\Progra~1\morvak8, spelled as the command spells it) when the directory
-// is C:\Program Files\morvak8\, else the directory itself without its last
-// backslash. `out` holds kInstallDirSize bytes. Returns 1 when it gave the
-// short name.
+// (c:\Progra~1\morvak8, spelled as the command spells it) when the
+// directory is C:\Program Files\morvak8\ in any ASCII case, else the
+// directory itself without its last backslash. `out` holds kInstallDirSize
+// bytes. Returns 1 when it gave the short name.
 int IcaclsFolder(char *out, int size, const char *shortName);
 
 // The install driver's step for the directory: creates the installation

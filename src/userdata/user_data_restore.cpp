@@ -48,24 +48,6 @@ int SelectedForRestore(const char *folder, const char *name) {
   return IsUserDataEntry(name) && UnpackTakes(folder, name);
 }
 
-// Files the backup could not carry (empty, too large) stay in the backup's
-// folder; when the run unpacked into another, they come over where the
-// package's own is in their place.
-void BringUncarriedFiles(const BackupRecord &pending) {
-  if (strcmp(pending.folder, pending.target) == 0) return;
-  for (const UserDataFile &row : kUserDataFiles) {
-    char from[MAX_PATH], to[MAX_PATH];
-    JoinPath(from, sizeof from, pending.folder, row.file);
-    JoinPath(to, sizeof to, pending.target, row.file);
-    DWORD size = 0;
-    HANDLE file = OpenPlainFile(from, GENERIC_READ, &size);
-    if (file == INVALID_HANDLE_VALUE) continue;
-    CloseHandle(file);
-    if ((size == 0 || size > kLargestInstallableEntry) && IsPackagesOwn(pending.target, row.file))
-      CopyPlainFile(from, to);
-  }
-}
-
 // The entries a recovery writes back into `folder`, the one the unpack went
 // to: where the unpack left a file as the package has it, and the user has
 // not written it since. (A file the user emptied or deleted there is theirs
@@ -88,6 +70,30 @@ int LeftElsewhere(const char *folder, const char *name) {
   char path[MAX_PATH];
   return IsPackagesOwn(folder, name) ||
          (JoinPath(path, sizeof path, folder, name) && GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES);
+}
+
+// A file the backup could not carry (empty, too large) stays in the
+// backup's folder, a row's file or its ".bak" copy; when the run unpacked
+// into another folder, it comes over where the unpack left its place as it
+// does for an entry (a copy only while its file is left so too).
+void BringIfUncarried(const BackupRecord &pending, const char *name, const char *file) {
+  char from[MAX_PATH], to[MAX_PATH];
+  JoinPath(from, sizeof from, pending.folder, name);
+  JoinPath(to, sizeof to, pending.target, name);
+  DWORD size = 0;
+  HANDLE opened = OpenPlainFile(from, GENERIC_READ, &size);
+  if (opened == INVALID_HANDLE_VALUE) return;
+  CloseHandle(opened);
+  if (size != 0 && size <= kLargestInstallableEntry) return;
+  if (LeftElsewhere(pending.target, name) && LeftElsewhere(pending.target, file)) CopyPlainFile(from, to);
+}
+
+void BringUncarriedFiles(const BackupRecord &pending) {
+  if (strcmp(pending.folder, pending.target) == 0) return;
+  for (const UserDataFile &row : kUserDataFiles) {
+    BringIfUncarried(pending, row.file, row.file);
+    if (IsCopiedRow(row)) BringIfUncarried(pending, row.entry, row.file);
+  }
 }
 
 int SelectedForRecoveryHere(const char *folder, const char *name) {

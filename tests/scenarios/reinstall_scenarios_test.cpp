@@ -588,6 +588,25 @@ TEST_F(Reinstallation, CopiesTheArchiveCannotCarryStayInPlace) {
   EXPECT_TRUE(ReadFile("vodhzcm.bak") == large) << "the large copy changed";
 }
 
+// A run into another Program Files folder stops at the keep question (the
+// user walks away): the copy too large for the backup stayed in the earlier
+// folder, and the next installation keeping the data brings it over too.
+TEST_F(Reinstallation, ACopyTooLargeToCarryFollowsARunIntoANewFolder) {
+  InstallAndUse();
+  const std::string large(2 * 1024 * 1024 + 100, 'L');
+  WriteFile("vodhzcm.bak", large);
+  {
+    auto machine = sim::Machine::Load(root_);
+    machine->profile.programFilesX86Dir = "C:\\Program Files B";
+    machine->Save();
+  }
+  std::filesystem::create_directories(DrivePath("Program Files B"));
+  EXPECT_TRUE(RunProgram("", Walk(), {}).stopped);
+  programFiles_ = "Program Files B";
+  EXPECT_EQ(RunProgram("", Walk(), {true}).exitCode, 0);
+  EXPECT_TRUE(ReadFile("vodhzcm.bak") == large) << "the large copy is not in the new folder";
+}
+
 // A run into another Program Files folder ends as it writes the record on
 // the data drive, right after the one in the Windows folder names the new
 // folder: the next installation keeping the data brings all of it there.
