@@ -50,6 +50,16 @@ int InLinkedFolder(const char *path) {
   return FolderIsLink(folder);
 }
 
+// Removes a junction or an empty folder under the name a file is to take;
+// returns 1 when something was there that is not a folder.
+int ClearFolderUnderName(const char *path, DWORD attributes) {
+  if (attributes == INVALID_FILE_ATTRIBUTES) return 0;
+  if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return 1;
+  // A junction goes by itself, whatever it leads to; a folder only when empty.
+  RemoveDirectoryA(path);
+  return 0;
+}
+
 }  // namespace
 
 int FreshNameFor(const char *path, char *fresh, int size) {
@@ -77,10 +87,7 @@ HANDLE CreatePlainFile(const char *path) {
   if (InLinkedFolder(path)) return INVALID_HANDLE_VALUE;
   const DWORD flags = FILE_ATTRIBUTE_NORMAL | NoFollowFlag();
   const DWORD attributes = GetFileAttributesA(path);
-  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    // A junction goes by itself, whatever it leads to; a folder only when empty.
-    RemoveDirectoryA(path);
-  } else if (attributes != INVALID_FILE_ATTRIBUTES) {
+  if (ClearFolderUnderName(path, attributes)) {
     // A read-only mark would keep the name from going (a link's own marks
     // are left alone: what they would reach is not ours).
     if ((attributes & FILE_ATTRIBUTE_READONLY) && !(attributes & FILE_ATTRIBUTE_REPARSE_POINT))
@@ -107,6 +114,7 @@ int ReplacePlainFile(const char *path, const void *bytes, DWORD length) {
 }
 
 int PutFileInPlace(const char *fresh, const char *path) {
+  ClearFolderUnderName(path, GetFileAttributesA(path));
   if (!windowsFacts.windows9xFamily) return MoveFileExA(fresh, path, MOVEFILE_REPLACE_EXISTING) != FALSE;
   DeleteFileA(path);
   return MoveFileA(fresh, path) != FALSE;

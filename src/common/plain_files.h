@@ -44,8 +44,9 @@ int FreshNameFor(const char *path, char *fresh, int size);
 int ReplacePlainFile(const char *path, const void *bytes, DWORD length);
 
 // Gives the file `fresh` the name `path` in one step, replacing what was
-// there (a file, or a link itself); on Windows 9x, which cannot replace in
-// one step, what was there is deleted first. 1 when it moved.
+// there (a file, or a link itself; a junction or an empty folder is removed
+// first); on Windows 9x, which cannot replace in one step, what was there is
+// deleted first. 1 when it moved.
 int PutFileInPlace(const char *fresh, const char *path);
 
 // Copies the plain file `from` (OpenPlainFile) to `to`, written whole under

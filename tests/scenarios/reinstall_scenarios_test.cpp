@@ -395,7 +395,8 @@ TEST_F(Reinstallation, NoWriteOrCopyFollowsALinkPlantedInTheFolder) {
                                  "victim/mark.txt", "victim/profile.txt"};
   for (const char *victim : victims) WriteDriveFile(victim, std::string("untouched ") + victim);
   WriteDriveFile("Windows/secret.txt", "administrators only");
-  for (const char *name : {"cfontset.bak", "install.voh", "vonetsj.dat", "vorldat.dat", "vorlback.pnd", "readme.txt"})
+  for (const char *name :
+       {"cfontset.bak", "install.voh", "vonetsj.dat", "vorldat.dat", "vorlback.pnd", "readme.txt", "vokey21.wav"})
     std::filesystem::remove_all(HostPath(name));
   std::filesystem::remove_all(HostPath("vorldwdw.txt"));
   std::filesystem::remove_all(HostPath("voyhgl0.dat"));
@@ -407,9 +408,12 @@ TEST_F(Reinstallation, NoWriteOrCopyFollowsALinkPlantedInTheFolder) {
       "symlink = C:\\Program Files\\morvak8\\vorlback.pnd | C:\\victim\\mark.txt\n"
       "symlink = C:\\Program Files\\morvak8\\readme.txt | C:\\victim\\created.txt\n"
       "hardlink = C:\\Program Files\\morvak8\\vorldwdw.txt | C:\\Windows\\secret.txt\n"
-      "hardlink = C:\\Program Files\\morvak8\\voyhgl0.dat | C:\\victim\\profile.txt\n");
+      "hardlink = C:\\Program Files\\morvak8\\voyhgl0.dat | C:\\victim\\profile.txt\n"
+      "junction = C:\\Program Files\\morvak8\\vokey21.wav | C:\\victim\n");
   ProgramRun run = RunProgram("", Walk(), {true});
   EXPECT_EQ(run.exitCode, 0);
+  for (const std::string &message : run.messages) EXPECT_EQ(message.find(u8"没有成功"), std::string::npos) << message;
+  EXPECT_TRUE(std::filesystem::is_regular_file(HostPath("vokey21.wav"))) << "the junction is still in its place";
   for (const char *victim : victims)
     EXPECT_EQ(ReadDriveFile(std::string("victim\\") + (victim + 7)), std::string("untouched ") + victim);
   EXPECT_FALSE(std::filesystem::exists(DrivePath("victim/created.txt"))) << "made through a dangling link";
