@@ -377,8 +377,10 @@ TEST_F(Reinstallation, APlantedMarkOrFolderNeverLeavesTheDataUnprotected) {
   EXPECT_EQ(kept.messages[1], u8"成功恢复了24个原有数据文件！");
   ExpectUserDataBack(data, "after a garbage backup");
   const auto used = Use();
+  // A folder with something in it stays (an empty one would be removed).
   std::filesystem::remove_all(HostPath("vorlback.voz"));
   std::filesystem::create_directory(HostPath("vorlback.voz"));
+  WriteFile("vorlback.voz/inside.txt", "planted");
   ProgramRun refused = RunProgram("", Walk(), {});
   ASSERT_EQ(refused.messages.size(), 1u) << "no question, no completion";
   EXPECT_NE(refused.messages[0].find(u8"无法备份"), std::string::npos) << refused.messages[0];
