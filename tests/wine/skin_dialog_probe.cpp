@@ -102,8 +102,19 @@ int main(int argc, char **argv) {
   ownerClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
   ownerClass.lpszClassName = "skinDialogOwner";
   RegisterClassA(&ownerClass);
-  HWND owner = CreateWindowExA(0, "skinDialogOwner", "skin dialog owner", WS_SYSMENU | WS_VISIBLE, 100, 80, 400,
-                               310, NULL, NULL, GetModuleHandleA(NULL), NULL);
+  // The prefix's desktop starts with the first window of a fresh session; on
+  // a busy machine it may not take windows yet. The owner is the probe's own
+  // scaffolding: it waits for the desktop (at most 10 s), and says so.
+  HWND owner = NULL;
+  for (int tries = 0; !owner && tries < 50; ++tries) {
+    owner = CreateWindowExA(0, "skinDialogOwner", "skin dialog owner", WS_SYSMENU | WS_VISIBLE, 100, 80, 400, 310,
+                            NULL, NULL, GetModuleHandleA(NULL), NULL);
+    if (!owner) {
+      std::printf("owner window not created yet, error %lu\n", GetLastError());
+      Sleep(200);
+    }
+  }
+  if (!owner) return 1;
   std::printf("code page %u\n", GetACP());
   std::fflush(stdout);
   INT_PTR result = DialogBoxParamA(module, argv[2], owner, ProbeDialogProc, 0);
