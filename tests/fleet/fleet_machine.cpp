@@ -63,10 +63,10 @@ Places PlacesOf(const sim::Profile &profile) {
   return places;
 }
 
-void MakeMachine(const MachineSpec &spec, const fs::path &root) {
+void MakeMachine(const MachineTraits &traits, const fs::path &root) {
   fs::remove_all(root);
-  std::unique_ptr<sim::Machine> machine = sim::Machine::CreateFromPreset(spec.preset, root);
-  ApplyMachineSpec(spec, *machine);
+  std::unique_ptr<sim::Machine> machine = sim::Machine::CreateFromPreset(traits.preset, root);
+  ApplyMachineTraits(traits, *machine);
   const Places places = PlacesOf(machine->profile);
   const std::string folder = places.protectedDir + "\\";
   machine->files.MakeDirectories(places.protectedDir);

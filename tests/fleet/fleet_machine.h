@@ -35,9 +35,9 @@ extern const char kSecretMarker[];
 // does not exist.
 extern const char *const kLinkTargets[4];
 
-// Makes the machine of `spec` in `root` (emptied first), with the
+// Makes the machine of `traits` in `root` (emptied first), with the
 // administrators' files, and saves it.
-void MakeMachine(const MachineSpec &spec, const std::filesystem::path &root);
+void MakeMachine(const MachineTraits &traits, const std::filesystem::path &root);
 
 // Makes `copy` (emptied first) the same machine as `root`, with the hard
 // links between its files kept.

@@ -143,8 +143,8 @@ FleetMachine DrawFleetMachine(uint64_t seed) {
   FleetMachine machine;
   machine.seed = seed;
   machine.demoPackage = seed % kDemoPackageEvery == 0;
-  machine.spec = DrawMachineSpec(random);
-  const Places places = PlacesOf(ProfileOf(machine.spec));
+  machine.traits = DrawMachineTraits(random);
+  const Places places = PlacesOf(ProfileOf(machine.traits));
   std::vector<Step> &steps = machine.steps;
   const size_t earlier = DrawEarlier(random, &steps);
   const bool installed = earlier != 0 && earlier != 6;
@@ -174,7 +174,7 @@ FleetMachine DrawFleetMachine(uint64_t seed) {
   reinstallation.run = DrawReinstallation(random);
   steps.push_back(reinstallation);
 
-  for (const Axis &axis : MachineAxes()) machine.axes.push_back({axis.name, axis.value(machine.spec)});
+  for (const Axis &axis : MachineAxes()) machine.axes.push_back({axis.name, axis.value(machine.traits)});
   machine.axes.insert(machine.axes.end(),
                       {{"earlier installation", kEarlierKinds[earlier]},
                        {"user's data", edited ? "edited" : "none"},

@@ -19,7 +19,7 @@ namespace fleet {
 
 struct FleetMachine {
   uint64_t seed = 0;
-  MachineSpec spec;
+  MachineTraits traits;
   bool demoPackage = false;  // the real demo package instead of the small one
   std::vector<Step> steps;
   // Every axis with this machine's value on it, in a fixed order.

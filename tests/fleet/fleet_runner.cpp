@@ -54,12 +54,12 @@ std::string Quoted(const std::string &word) {
   return quoted + "'";
 }
 
-std::string DescribeMachine(const MachineSpec &spec) {
+std::string DescribeMachine(const MachineTraits &traits) {
   std::string text;
-  const MachineSpec plain;
+  const MachineTraits plain;
   for (const Axis &axis : MachineAxes())
-    if (axis.name == std::string("preset") || axis.value(spec) != axis.value(plain))
-      text += (text.empty() ? "" : ", ") + std::string(axis.name) + ": " + axis.value(spec);
+    if (axis.name == std::string("preset") || axis.value(traits) != axis.value(plain))
+      text += (text.empty() ? "" : ", ") + std::string(axis.name) + ": " + axis.value(traits);
   return text;
 }
 
@@ -74,31 +74,31 @@ std::string DescribeSteps(const std::vector<Step> &steps) {
 // then the failing run without its fault and with the fewest actions and
 // answers.
 struct Shrunk {
-  MachineSpec spec;
+  MachineTraits traits;
   std::vector<Step> steps;
 };
 
 Shrunk ShrinkMachine(HistoryRunner &runner, const FleetMachine &machine, const HistoryResult &failure,
                      const std::string &package) {
-  Shrunk shrunk{machine.spec, Chosen(machine.steps, runner.Shrink(machine.steps, failure, 60))};
-  auto stillFails = [&](const MachineSpec &spec, const std::vector<Step> &steps) {
-    const HistoryResult result = runner.Run(spec, steps, package);
+  Shrunk shrunk{machine.traits, Chosen(machine.steps, runner.Shrink(machine.steps, failure, 60))};
+  auto stillFails = [&](const MachineTraits &traits, const std::vector<Step> &steps) {
+    const HistoryResult result = runner.Run(traits, steps, package);
     return result.Failed() && SameBreak(result.violations.front(), failure.violations.front());
   };
   for (const Axis &axis : MachineAxes()) {
-    MachineSpec plain = shrunk.spec;
+    MachineTraits plain = shrunk.traits;
     axis.plain(&plain);
-    if (axis.value(plain) != axis.value(shrunk.spec) && stillFails(plain, shrunk.steps)) shrunk.spec = plain;
+    if (axis.value(plain) != axis.value(shrunk.traits) && stillFails(plain, shrunk.steps)) shrunk.traits = plain;
   }
-  const HistoryResult last = runner.Run(shrunk.spec, shrunk.steps, package);
+  const HistoryResult last = runner.Run(shrunk.traits, shrunk.steps, package);
   if (!last.Failed()) return shrunk;
   shrunk.steps.resize(size_t(last.failedStep) + 1);
-  RunSpec &run = shrunk.steps.back().run;
+  RunPlan &run = shrunk.steps.back().run;
   if (shrunk.steps.back().kind != Step::Kind::kRun) return shrunk;
   auto tryWithout = [&](auto change) {
-    const RunSpec kept = run;
+    const RunPlan kept = run;
     change();
-    if (!stillFails(shrunk.spec, shrunk.steps)) run = kept;
+    if (!stillFails(shrunk.traits, shrunk.steps)) run = kept;
   };
   if (run.fault.kind != Fault::Kind::kNone) tryWithout([&] { run.fault = Fault(); });
   for (size_t i = run.actions.size(); i-- > 0;) tryWithout([&] { run.actions.erase(run.actions.begin() + long(i)); });
@@ -112,7 +112,7 @@ Shrunk ShrinkMachine(HistoryRunner &runner, const FleetMachine &machine, const H
 std::string KeepReplay(HistoryRunner &runner, const FleetOptions &options, uint64_t seed, const Shrunk &shrunk,
                        const std::string &package) {
   runner.set_keep_steps(true);
-  const HistoryResult result = runner.Run(shrunk.spec, shrunk.steps, package);
+  const HistoryResult result = runner.Run(shrunk.traits, shrunk.steps, package);
   runner.set_keep_steps(false);
   if (!result.Failed()) return "";
   const std::string relative = "machines/seed-" + std::to_string(seed);
@@ -129,7 +129,8 @@ std::string KeepReplay(HistoryRunner &runner, const FleetOptions &options, uint6
     words = SetupSimArguments(failing.run);
   }
   std::ofstream history(folder / "history.txt");
-  history << "machine " << seed << " of the fleet: " << DescribeMachine(shrunk.spec) << "\npackage: " << package << "\n";
+  history << "machine " << seed << " of the fleet: " << DescribeMachine(shrunk.traits) << "\npackage: " << package
+          << "\n";
   for (size_t i = 0; i < shrunk.steps.size(); ++i)
     history << i << ": " << Describe(shrunk.steps[i]) << (int(i) == result.failedStep ? "   <- broke here" : "") << "\n";
   for (const Violation &violation : result.violations) history << violation.invariant << ": " << violation.detail << "\n";
@@ -166,10 +167,11 @@ void Work(const FleetOptions &options, const fs::path &work, const std::vector<u
     Say(fd, "S " + std::to_string(seed));
     alarm(options.timeoutSeconds);
     const FleetMachine machine = DrawFleetMachine(seed);
-    if (options.verbose) std::printf("machine %llu: %s\n", (unsigned long long)seed, DescribeMachine(machine.spec).c_str());
+    if (options.verbose)
+      std::printf("machine %llu: %s\n", (unsigned long long)seed, DescribeMachine(machine.traits).c_str());
     const std::string &package = machine.demoPackage ? options.demoPackage : options.smallPackage;
     const Clock::time_point start = Clock::now();
-    const HistoryResult result = runner.Run(machine.spec, machine.steps, package);
+    const HistoryResult result = runner.Run(machine.traits, machine.steps, package);
     MachineResult line;
     line.seed = seed, line.demoPackage = machine.demoPackage, line.steps = result.stepsRun;
     line.seconds = std::chrono::duration<double>(Clock::now() - start).count();
@@ -182,7 +184,7 @@ void Work(const FleetOptions &options, const fs::path &work, const std::vector<u
       if (kept++ < options.shrink) {
         alarm(options.timeoutSeconds * 10);
         const Shrunk shrunk = ShrinkMachine(runner, machine, result, package);
-        line.shrunk = "machine: " + DescribeMachine(shrunk.spec) + "; steps: " + DescribeSteps(shrunk.steps);
+        line.shrunk = "machine: " + DescribeMachine(shrunk.traits) + "; steps: " + DescribeSteps(shrunk.steps);
         line.replay = KeepReplay(runner, options, seed, shrunk, package);
       }
     }

@@ -63,10 +63,11 @@ std::vector<Step> HistoryRunner::Draw(uint64_t seed) const {
 
 HistoryResult HistoryRunner::Run(const std::vector<Step> &steps) { return Run(options_.machine, steps, options_.package); }
 
-HistoryResult HistoryRunner::Run(const MachineSpec &spec, const std::vector<Step> &steps, const std::string &package) {
-  spec_ = spec, package_ = package;
+HistoryResult HistoryRunner::Run(const MachineTraits &traits, const std::vector<Step> &steps,
+                                 const std::string &package) {
+  traits_ = traits, package_ = package;
   const fs::path root = machine_root(), trial = options_.work / "trial";
-  MakeMachine(spec, root);
+  MakeMachine(traits, root);
   {
     const std::unique_ptr<sim::Machine> made = sim::Machine::Load(root);
     places_ = PlacesOf(made->profile);
@@ -113,7 +114,7 @@ std::vector<size_t> HistoryRunner::Shrink(const std::vector<Step> &steps, const 
   auto stillFails = [&](std::vector<size_t> *candidate) {
     std::vector<Step> chosen;
     for (size_t index : *candidate) chosen.push_back(steps[index]);
-    const HistoryResult result = Run(spec_, chosen, package_);
+    const HistoryResult result = Run(traits_, chosen, package_);
     if (!result.Failed() || !SameBreak(result.violations.front(), failure.violations.front())) return false;
     candidate->resize(size_t(result.failedStep) + 1);
     return true;

@@ -16,7 +16,7 @@
 namespace fleet {
 
 struct HistoryOptions {
-  MachineSpec machine;
+  MachineTraits machine;
   std::string package;           // the package the program carries
   std::filesystem::path work;    // a folder of the runner's own for machines
   bool verbose = false;          // print each step as it runs
@@ -40,11 +40,11 @@ class HistoryRunner {
   std::vector<Step> Draw(uint64_t seed) const;
 
   // Runs `steps` on a fresh machine of the options' kind with the options'
-  // package, or of `spec` with `package`; the machine is kept in
+  // package, or of `traits` with `package`; the machine is kept in
   // machine_root() until the next run, and its state before each step in
   // step_root(index) while `keepSteps` is set.
   HistoryResult Run(const std::vector<Step> &steps);
-  HistoryResult Run(const MachineSpec &spec, const std::vector<Step> &steps, const std::string &package);
+  HistoryResult Run(const MachineTraits &traits, const std::vector<Step> &steps, const std::string &package);
 
   // The indices of the fewest of the steps found that still break the
   // invariant `failure` broke, on the machine and package of the last Run;
@@ -59,7 +59,7 @@ class HistoryRunner {
   HistoryOptions options_;
   Places places_;
   std::map<std::string, std::string> protectedFiles_;
-  MachineSpec spec_;
+  MachineTraits traits_;
   std::string package_;
   bool keepSteps_ = false;
 };

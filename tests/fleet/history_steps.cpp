@@ -108,8 +108,8 @@ Fault RandomFault(Random &random, const Places &places) {
 
 namespace {
 
-RunSpec RandomRun(Random &random, const Places &places) {
-  RunSpec run;
+RunPlan RandomRun(Random &random, const Places &places) {
+  RunPlan run;
   run.windowless = Chance(random, 25);
   WizardWalk &walk = run.walk;
   walk.pinyin = Chance(random, 30);
@@ -151,7 +151,7 @@ std::string DescribeFault(const Fault &fault) {
   return "";
 }
 
-std::string DescribeRun(const RunSpec &run) {
+std::string DescribeRun(const RunPlan &run) {
   const std::string prefix = run.reinstallation ? "reinstallation: " : "";
   if (run.windowless) return prefix + "windowless run" + DescribeFault(run.fault);
   if (run.scripted) return prefix + "wizard: " + DescribeScript(run) + DescribeFault(run.fault);

@@ -63,7 +63,7 @@ struct Step {
     kDeleteFolder,       // the installation folder is deleted by hand; the record stays
   } kind = Kind::kEdit;
   std::vector<Edit> edits;
-  RunSpec run;
+  RunPlan run;
   Plant plant;
   Mark mark;
   uint64_t seed = 0;  // of what a damage hits

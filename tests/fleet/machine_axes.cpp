@@ -10,7 +10,7 @@ namespace fleet {
 
 namespace {
 
-using Spec = MachineSpec;
+using Traits = MachineTraits;
 
 const char kLayoutsKey[] = "HKEY_LOCAL_MACHINE\\System\\CurrentControlSet\\Control\\Keyboard Layouts\\";
 const char kSortOrderKey[] =
@@ -66,48 +66,48 @@ uint32_t NextLayoutId(const sim::Machine &machine) {
   return (next & ~0xFFFu) | Language(machine.profile);
 }
 
-void ApplyProgramFolder(const Spec &spec, sim::Profile &profile) {
+void ApplyProgramFolder(const Traits &traits, sim::Profile &profile) {
   std::string &folder = profile.IsWow64() && !profile.programFilesX86Dir.empty() ? profile.programFilesX86Dir
                                                                                  : profile.programFilesDir;
-  switch (spec.programFolder) {
-    case Spec::ProgramFolder::kPreset: return;
-    case Spec::ProgramFolder::kLong:
+  switch (traits.programFolder) {
+    case Traits::ProgramFolder::kPreset: return;
+    case Traits::ProgramFolder::kLong:
       folder = "C:\\Programs";
-      while (int(folder.size()) < spec.longFolderLength) folder += " of a long name";
-      folder.resize(size_t(spec.longFolderLength));
+      while (int(folder.size()) < traits.longFolderLength) folder += " of a long name";
+      folder.resize(size_t(traits.longFolderLength));
       if (folder.back() == ' ') folder.back() = 'x';
       break;
-    case Spec::ProgramFolder::kNonAscii:
+    case Traits::ProgramFolder::kNonAscii:
       folder = profile.ansiCodePage == 950 ? u8"C:\\程式檔案" : profile.ansiCodePage == 936 ? u8"C:\\程序文件"
                                                                                               : u8"C:\\Programmes d'été";
       break;
-    case Spec::ProgramFolder::kOtherDrive:
+    case Traits::ProgramFolder::kOtherDrive:
       folder = "E:\\Program Files";
       if (profile.fixedDrives.find('E') == std::string::npos) profile.fixedDrives += "E";
       break;
-    case Spec::ProgramFolder::kBlanks: folder = "C:\\Apps  "; break;
+    case Traits::ProgramFolder::kBlanks: folder = "C:\\Apps  "; break;
   }
 }
 
-void ApplyLayouts(const Spec &spec, sim::Machine &machine) {
+void ApplyLayouts(const Traits &traits, sim::Machine &machine) {
   const bool big5 = machine.profile.oemCodePage == 950;
-  switch (spec.layouts) {
-    case Spec::Layouts::kPreset: return;
-    case Spec::Layouts::kForeignImes:
+  switch (traits.layouts) {
+    case Traits::Layouts::kPreset: return;
+    case Traits::Layouts::kForeignImes:
       WriteLayout(machine, "E0200804", "SGPY.IME", u8"中文(简体) - 搜狗拼音输入法");
       WriteLayout(machine, "E0210804", "QQWUBI.IME", u8"中文(简体) - QQ五笔输入法");
       WriteLayout(machine, "E0220404", "BOSHIAMY.IME", u8"中文(繁體) - 嘸蝦米");
       return;
-    case Spec::Layouts::kProductOtherLanguage: WriteProductLayout(machine, big5 ? "E0200804" : "E0200404"); return;
-    case Spec::Layouts::kProductTwice:
+    case Traits::Layouts::kProductOtherLanguage: WriteProductLayout(machine, big5 ? "E0200804" : "E0200404"); return;
+    case Traits::Layouts::kProductTwice:
       WriteProductLayout(machine, big5 ? "E0200404" : "E0200804");
       WriteProductLayout(machine, big5 ? "E0240404" : "E0240804");
       return;
-    case Spec::Layouts::kMany:
+    case Traits::Layouts::kMany:
       for (uint32_t i = 0; i < 300; ++i)
         WriteLayout(machine, Hex8(0xE1000804 + (i << 16)), "OTHER.IME", "Other input method " + std::to_string(i));
       return;
-    case Spec::Layouts::kOdd:
+    case Traits::Layouts::kOdd:
       WriteLayout(machine, "ZZ000804", "ODD.IME", "A layout under a name that is no number");
       WriteLayout(machine, "E0250804", "LONG.IME", std::string(300, 'L'));
       machine.registry.SetDword(kLayoutsKey + std::string("E0260804"), "Layout Text", 7);
@@ -155,28 +155,28 @@ std::string Lower(std::string text) {
   return text;
 }
 
-void ApplyPreload(const Spec &spec, sim::Machine &machine) {
+void ApplyPreload(const Traits &traits, sim::Machine &machine) {
   std::vector<std::string> ids = ReadPreload(machine);
   const std::string first = ids.empty() ? "00000804" : ids[0];
   const bool big5 = machine.profile.oemCodePage == 950;
   const std::string productId = big5 ? "E0300404" : "E0300804";
-  switch (spec.preload) {
-    case Spec::Preload::kPreset: return;
-    case Spec::Preload::kFull:
+  switch (traits.preload) {
+    case Traits::Preload::kPreset: return;
+    case Traits::Preload::kFull:
       ids = {first};
       for (uint32_t i = 1; ids.size() < 49; ++i) ids.push_back(Hex8(0x00000400 + i));
       break;
-    case Spec::Preload::kGaps: ids.insert(ids.end(), {"", "00000409", "00000411"}); break;
-    case Spec::Preload::kProductFirst:
+    case Traits::Preload::kGaps: ids.insert(ids.end(), {"", "00000409", "00000411"}); break;
+    case Traits::Preload::kProductFirst:
       WriteProductLayout(machine, productId);
       ids.insert(ids.begin(), Lower(productId));
       break;
-    case Spec::Preload::kProductThird:
+    case Traits::Preload::kProductThird:
       WriteProductLayout(machine, productId);
       ids = {first, "00000409", Lower(productId), "00000411"};
       break;
-    case Spec::Preload::kLongValue: ids.insert(ids.begin() + 1, "00000409 and more"); break;
-    case Spec::Preload::kSameNumber: {
+    case Traits::Preload::kLongValue: ids.insert(ids.begin() + 1, "00000409 and more"); break;
+    case Traits::Preload::kSameNumber: {
       const uint32_t next = NextLayoutId(machine);
       ids.insert(ids.begin() + 1, Lower(Hex8((next & ~0xFFFu) | (Language(machine.profile) ^ 0xC00))));
       break;
@@ -194,34 +194,34 @@ void WriteSortOrderEntry(sim::Machine &machine, const std::string &classId, bool
   machine.registry.SetDword(key, "KeyboardLayout", 0);
 }
 
-void ApplySortOrder(const Spec &spec, sim::Machine &machine) {
-  if (spec.sortOrder == Spec::SortOrder::kPreset) return;
-  if (spec.sortOrder == Spec::SortOrder::kUnreadable)
+void ApplySortOrder(const Traits &traits, sim::Machine &machine) {
+  if (traits.sortOrder == Traits::SortOrder::kPreset) return;
+  if (traits.sortOrder == Traits::SortOrder::kUnreadable)
     WriteSortOrderEntry(machine, "{0B6B7C2E-3E2A-4F0D-9C1B-2A3B4C5D6E7F}", false);
   WriteSortOrderEntry(machine, kTextServiceId, true);
 }
 
-void ApplyWindows(const Spec &spec, sim::Profile &profile) {
+void ApplyWindows(const Traits &traits, sim::Profile &profile) {
   auto add = [&](const char *className, const char *title, bool faults, int owner) {
     sim::OtherWindow window;
     window.className = className, window.title = title, window.faults = faults, window.owner = owner;
     profile.otherWindows.push_back(window);
   };
-  switch (spec.windows) {
-    case Spec::Windows::kNone: break;
-    case Spec::Windows::kStatKeltOwned:
+  switch (traits.windows) {
+    case Traits::Windows::kNone: break;
+    case Traits::Windows::kStatKeltOwned:
       add("Notepad", u8"无标题 - 记事本", false, 0);
       add("STATKELT", "", false, int(profile.otherWindows.size()));
       break;
-    case Spec::Windows::kUiKeltAlone: add("UIKELT", u8"输入法状态", false, 0); break;
-    case Spec::Windows::kBoth:
+    case Traits::Windows::kUiKeltAlone: add("UIKELT", u8"输入法状态", false, 0); break;
+    case Traits::Windows::kBoth:
       add("WordPadClass", u8"文档 - 写字板", false, 0);
       add("STATKELT", "", false, int(profile.otherWindows.size()));
       add("UIKELT", "", false, int(profile.otherWindows.size()) - 1);
       break;
-    case Spec::Windows::kServer: add(u8"智能Qelvo输入法", "", false, 0); break;
-    case Spec::Windows::kServerFaulting: add(u8"智能Qelvo输入法", "", true, 0); break;
-    case Spec::Windows::kUnrelated:
+    case Traits::Windows::kServer: add(u8"智能Qelvo输入法", "", false, 0); break;
+    case Traits::Windows::kServerFaulting: add(u8"智能Qelvo输入法", "", true, 0); break;
+    case Traits::Windows::kUnrelated:
       add("Shell_TrayWnd", "", false, 0);
       add("Chrome_WidgetWin_1", u8"新标签页 - Google Chrome", false, 0);
       break;
@@ -234,111 +234,112 @@ std::string YesNo(bool value) { return value ? "yes" : "no"; }
 
 const std::vector<Axis> &MachineAxes() {
   static const std::vector<Axis> axes = {
-      {"preset", [](const Spec &s) { return s.preset; }, [](Spec *s) { s->preset = Spec().preset; }},
-      {"code page", [](const Spec &s) { return std::string(s.western ? "437/1252" : "the preset's"); },
-       [](Spec *s) { s->western = false; }},
-      {"program", [](const Spec &s) { return std::string(s.process64 ? "setup64.exe" : "setup.exe"); },
-       [](Spec *s) { s->process64 = false; }},
-      {"administrator", [](const Spec &s) { return YesNo(s.administrator); }, [](Spec *s) { s->administrator = true; }},
-      {"IMM32 installer fails", [](const Spec &s) { return YesNo(s.imeInstallFails); },
-       [](Spec *s) { s->imeInstallFails = false; }},
-      {"Program Files lookup fails", [](const Spec &s) { return YesNo(s.specialFolderFails); },
-       [](Spec *s) { s->specialFolderFails = false; }},
+      {"preset", [](const Traits &s) { return s.preset; }, [](Traits *s) { s->preset = Traits().preset; }},
+      {"code page", [](const Traits &s) { return std::string(s.western ? "437/1252" : "the preset's"); },
+       [](Traits *s) { s->western = false; }},
+      {"program", [](const Traits &s) { return std::string(s.process64 ? "setup64.exe" : "setup.exe"); },
+       [](Traits *s) { s->process64 = false; }},
+      {"administrator", [](const Traits &s) { return YesNo(s.administrator); },
+       [](Traits *s) { s->administrator = true; }},
+      {"IMM32 installer fails", [](const Traits &s) { return YesNo(s.imeInstallFails); },
+       [](Traits *s) { s->imeInstallFails = false; }},
+      {"Program Files lookup fails", [](const Traits &s) { return YesNo(s.specialFolderFails); },
+       [](Traits *s) { s->specialFolderFails = false; }},
       {"Program Files folder",
-       [](const Spec &s) {
+       [](const Traits &s) {
          static const char *const names[] = {"the preset's", "long", "non-ASCII", "on drive E", "trailing blanks"};
          return std::string(names[int(s.programFolder)]);
        },
-       [](Spec *s) { s->programFolder = Spec::ProgramFolder::kPreset; }},
+       [](Traits *s) { s->programFolder = Traits::ProgramFolder::kPreset; }},
       {"fixed drives",
-       [](const Spec &s) {
+       [](const Traits &s) {
          static const char *const names[] = {"the preset's", "C and E", "C, E, F and G"};
          return std::string(names[int(s.drives)]);
        },
-       [](Spec *s) { s->drives = Spec::Drives::kPreset; }},
+       [](Traits *s) { s->drives = Traits::Drives::kPreset; }},
       {"keyboard layouts",
-       [](const Spec &s) {
+       [](const Traits &s) {
          static const char *const names[] = {"the preset's",          "foreign IMEs above", "product's, other language",
                                              "product's twice",       "300 more",          "odd names and texts"};
          return std::string(names[int(s.layouts)]);
        },
-       [](Spec *s) { s->layouts = Spec::Layouts::kPreset; }},
+       [](Traits *s) { s->layouts = Traits::Layouts::kPreset; }},
       {"preload list",
-       [](const Spec &s) {
+       [](const Traits &s) {
          static const char *const names[] = {"the preset's",     "49 full",        "with a gap",
                                              "product first",    "product third",  "a value too long",
                                              "next id's number, other language"};
          return std::string(names[int(s.preload)]);
        },
-       [](Spec *s) { s->preload = Spec::Preload::kPreset; }},
+       [](Traits *s) { s->preload = Traits::Preload::kPreset; }},
       {"text services' order",
-       [](const Spec &s) {
+       [](const Traits &s) {
          static const char *const names[] = {"the preset's", "product listed", "an unreadable entry first"};
          return std::string(names[int(s.sortOrder)]);
        },
-       [](Spec *s) { s->sortOrder = Spec::SortOrder::kPreset; }},
+       [](Traits *s) { s->sortOrder = Traits::SortOrder::kPreset; }},
       {"other programs' windows",
-       [](const Spec &s) {
+       [](const Traits &s) {
          static const char *const names[] = {"none",  "STATKELT, owned", "UIKELT, no owner", "STATKELT and UIKELT",
                                              "input-method server", "input-method server that faults", "unrelated"};
          return std::string(names[int(s.windows)]);
        },
-       [](Spec *s) { s->windows = Spec::Windows::kNone; }},
+       [](Traits *s) { s->windows = Traits::Windows::kNone; }},
       {"shared memory",
-       [](const Spec &s) {
+       [](const Traits &s) {
          static const char *const names[] = {"none", "morvakkelt80", "morvakkelt"};
          return std::string(names[int(s.sharedMemory)]);
        },
-       [](Spec *s) { s->sharedMemory = Spec::SharedMemory::kNone; }},
+       [](Traits *s) { s->sharedMemory = Traits::SharedMemory::kNone; }},
   };
   return axes;
 }
 
-MachineSpec DrawMachineSpec(Random &random) {
-  Spec spec;
+MachineTraits DrawMachineTraits(Random &random) {
+  Traits traits;
   const std::vector<std::string> presets = sim::PresetNames();
-  spec.preset = presets[random.Below(uint32_t(presets.size()))];
+  traits.preset = presets[random.Below(uint32_t(presets.size()))];
   sim::Profile profile;
-  sim::PresetProfile(spec.preset, &profile);
-  spec.western = Chance(random, 10);
-  spec.process64 = profile.Is64BitWindows() && Chance(random, 25);
-  spec.administrator = !Chance(random, 8);
-  spec.imeInstallFails = Chance(random, 15);
-  spec.specialFolderFails = Chance(random, 4);
-  spec.programFolder = Spec::ProgramFolder(Weighted(random, {70, 8, 10, 6, 6}));
-  spec.longFolderLength = 120 + int(random.Below(90));
-  spec.drives = Spec::Drives(Weighted(random, {75, 15, 10}));
-  spec.layouts = Spec::Layouts(Weighted(random, {60, 12, 8, 6, 6, 8}));
-  spec.preload = Spec::Preload(Weighted(random, {58, 7, 8, 5, 8, 7, 7}));
-  spec.sortOrder = Spec::SortOrder(Weighted(random, {80, 12, 8}));
-  spec.windows = Spec::Windows(Weighted(random, {70, 6, 6, 5, 6, 3, 4}));
-  spec.sharedMemory = Spec::SharedMemory(Weighted(random, {88, 6, 6}));
-  return spec;
+  sim::PresetProfile(traits.preset, &profile);
+  traits.western = Chance(random, 10);
+  traits.process64 = profile.Is64BitWindows() && Chance(random, 25);
+  traits.administrator = !Chance(random, 8);
+  traits.imeInstallFails = Chance(random, 15);
+  traits.specialFolderFails = Chance(random, 4);
+  traits.programFolder = Traits::ProgramFolder(Weighted(random, {70, 8, 10, 6, 6}));
+  traits.longFolderLength = 120 + int(random.Below(90));
+  traits.drives = Traits::Drives(Weighted(random, {75, 15, 10}));
+  traits.layouts = Traits::Layouts(Weighted(random, {60, 12, 8, 6, 6, 8}));
+  traits.preload = Traits::Preload(Weighted(random, {58, 7, 8, 5, 8, 7, 7}));
+  traits.sortOrder = Traits::SortOrder(Weighted(random, {80, 12, 8}));
+  traits.windows = Traits::Windows(Weighted(random, {70, 6, 6, 5, 6, 3, 4}));
+  traits.sharedMemory = Traits::SharedMemory(Weighted(random, {88, 6, 6}));
+  return traits;
 }
 
-sim::Profile ProfileOf(const MachineSpec &spec) {
+sim::Profile ProfileOf(const MachineTraits &traits) {
   sim::Profile profile;
-  sim::PresetProfile(spec.preset, &profile);
-  if (spec.western) profile.oemCodePage = 437, profile.ansiCodePage = 1252;
-  if (spec.process64 && profile.Is64BitWindows()) profile.processBits = 64;
-  profile.administrator = spec.administrator;
-  profile.imeInstallFails = spec.imeInstallFails;
-  profile.specialFolderFails = spec.specialFolderFails;
-  if (spec.drives == Spec::Drives::kDataDriveE) profile.fixedDrives += "E";
-  if (spec.drives == Spec::Drives::kDataDriveG) profile.fixedDrives += "EFG";
-  ApplyProgramFolder(spec, profile);
-  ApplyWindows(spec, profile);
-  if (spec.sharedMemory == Spec::SharedMemory::kTsf) profile.fileMappings.push_back("morvakkelt80");
-  if (spec.sharedMemory == Spec::SharedMemory::kIme) profile.fileMappings.push_back("morvakkelt");
+  sim::PresetProfile(traits.preset, &profile);
+  if (traits.western) profile.oemCodePage = 437, profile.ansiCodePage = 1252;
+  if (traits.process64 && profile.Is64BitWindows()) profile.processBits = 64;
+  profile.administrator = traits.administrator;
+  profile.imeInstallFails = traits.imeInstallFails;
+  profile.specialFolderFails = traits.specialFolderFails;
+  if (traits.drives == Traits::Drives::kDataDriveE) profile.fixedDrives += "E";
+  if (traits.drives == Traits::Drives::kDataDriveG) profile.fixedDrives += "EFG";
+  ApplyProgramFolder(traits, profile);
+  ApplyWindows(traits, profile);
+  if (traits.sharedMemory == Traits::SharedMemory::kTsf) profile.fileMappings.push_back("morvakkelt80");
+  if (traits.sharedMemory == Traits::SharedMemory::kIme) profile.fileMappings.push_back("morvakkelt");
   return profile;
 }
 
-void ApplyMachineSpec(const MachineSpec &spec, sim::Machine &machine) {
-  machine.profile = ProfileOf(spec);
+void ApplyMachineTraits(const MachineTraits &traits, sim::Machine &machine) {
+  machine.profile = ProfileOf(traits);
   machine.files.MakeDirectories(machine.profile.ProgramFilesForProgram());
-  ApplyLayouts(spec, machine);
-  ApplyPreload(spec, machine);
-  ApplySortOrder(spec, machine);
+  ApplyLayouts(traits, machine);
+  ApplyPreload(traits, machine);
+  ApplySortOrder(traits, machine);
 }
 
 }  // namespace fleet

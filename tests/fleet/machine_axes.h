@@ -14,7 +14,7 @@
 
 namespace fleet {
 
-struct MachineSpec {
+struct MachineTraits {
   std::string preset = "win10-x64";
   // An English Windows (OEM 437, ANSI 1252) instead of the preset's Chinese one.
   bool western = false;
@@ -39,20 +39,20 @@ struct MachineSpec {
 // how a machine goes back to the plain value.
 struct Axis {
   const char *name;
-  std::string (*value)(const MachineSpec &spec);
-  void (*plain)(MachineSpec *spec);
+  std::string (*value)(const MachineTraits &traits);
+  void (*plain)(MachineTraits *traits);
 };
 const std::vector<Axis> &MachineAxes();
 
 // A random machine.
-MachineSpec DrawMachineSpec(Random &random);
+MachineTraits DrawMachineTraits(Random &random);
 
-// The profile of `spec`: its preset's, with the facts of its axes.
-sim::Profile ProfileOf(const MachineSpec &spec);
+// The profile of `traits`: its preset's, with the facts of its axes.
+sim::Profile ProfileOf(const MachineTraits &traits);
 
-// Puts the axes of `spec` on a machine just made from its preset: the
+// Puts the axes of `traits` on a machine just made from its preset: the
 // profile's facts, the registry's layouts, lists and orders, and the folders
 // the new profile names.
-void ApplyMachineSpec(const MachineSpec &spec, sim::Machine &machine);
+void ApplyMachineTraits(const MachineTraits &traits, sim::Machine &machine);
 
 }  // namespace fleet

@@ -199,9 +199,9 @@ std::vector<std::string> UnreadableMessages(const sim::Machine &machine, const R
   return unreadable;
 }
 
-bool SuccessTold(const RunSpec &spec, const RunOutcome &run) {
+bool SuccessTold(const RunPlan &plan, const RunOutcome &run) {
   if (run.crashed || run.stopped || !run.harnessError.empty()) return false;
-  if (spec.windowless) return run.exitCode == 0;
+  if (plan.windowless) return run.exitCode == 0;
   const std::vector<std::string> messages = run.Messages();
   return std::find(messages.begin(), messages.end(), kInstalledText) != messages.end();
 }
@@ -336,7 +336,7 @@ std::string FalseFailure(const std::string &text, const sim::Machine &machine, c
   return "";
 }
 
-std::string WhyNoReinstallation(const sim::Machine &machine, const Places &places, const RunSpec &run) {
+std::string WhyNoReinstallation(const sim::Machine &machine, const Places &places, const RunPlan &run) {
   const sim::Profile &profile = machine.profile;
   if (profile.family == sim::Family::NT && !profile.administrator) return "no administrator rights";
   if (IsLink(machine, places.installDir)) return "the installation folder is a link";

@@ -28,7 +28,7 @@ std::vector<std::string> UnreadableMessages(const sim::Machine &machine, const R
 
 // Whether the run said the installation is complete: the completion
 // message, or the windowless run's exit code 0.
-bool SuccessTold(const RunSpec &spec, const RunOutcome &run);
+bool SuccessTold(const RunPlan &traits, const RunOutcome &run);
 
 // Why a failure message that opens now is not true, "" when it is (or is
 // not one this judges). `obstacles` are the upper-case paths where a fault,
@@ -45,6 +45,6 @@ std::set<std::string> Obstacles(const sim::Machine &machine, const Fault &fault)
 // the installation writes read-only, a file it must replace held by
 // another program, a folder planted where it writes a file, the product the
 // default input method of an IME installation.
-std::string WhyNoReinstallation(const sim::Machine &machine, const Places &places, const RunSpec &run);
+std::string WhyNoReinstallation(const sim::Machine &machine, const Places &places, const RunPlan &run);
 
 }  // namespace fleet

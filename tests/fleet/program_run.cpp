@@ -87,15 +87,15 @@ void PlaceFault(sim::Machine &machine, const Fault &fault) {
   }
 }
 
-sim::UserScript ScriptOf(const RunSpec &spec) {
+sim::UserScript ScriptOf(const RunPlan &plan) {
   sim::UserScript script;
-  if (spec.windowless) return script;
-  if (!spec.scripted) {
-    WalkScript(spec.walk, &script);
+  if (plan.windowless) return script;
+  if (!plan.scripted) {
+    WalkScript(plan.walk, &script);
     return script;
   }
-  script.actions.assign(spec.actions.begin(), spec.actions.end());
-  script.yesNoAnswers.assign(spec.answers.begin(), spec.answers.end());
+  script.actions.assign(plan.actions.begin(), plan.actions.end());
+  script.yesNoAnswers.assign(plan.answers.begin(), plan.answers.end());
   return script;
 }
 
@@ -113,31 +113,32 @@ std::string RunOutcome::AnswerTo(const std::string &text) const {
   return "";
 }
 
-RunOutcome RunProgram(sim::Machine &machine, const RunSpec &spec, const std::string &package,
+RunOutcome RunProgram(sim::Machine &machine, const RunPlan &plan, const std::string &package,
                       const std::function<void(const std::string &)> &onMessage) {
   machine.process.packagePath = package;
   machine.user.messageBoxObserver = onMessage;
-  machine.script = ScriptOf(spec);
-  PlaceFault(machine, spec.fault);
+  machine.script = ScriptOf(plan);
+  PlaceFault(machine, plan.fault);
   sim::Machine::Install(&machine);
   testing_support::ResetProgramState();
   RunOutcome outcome;
   char windowless[] = "setvosrf32";
   char wizard[] = "";
   try {
-    outcome.exitCode = WinMain(GetModuleHandleA(nullptr), nullptr, spec.windowless ? windowless : wizard, SW_SHOWNORMAL);
+    char *commandLine = plan.windowless ? windowless : wizard;
+    outcome.exitCode = WinMain(GetModuleHandleA(nullptr), nullptr, commandLine, SW_SHOWNORMAL);
   } catch (const sim::ScriptExhausted &) {
     outcome.stopped = true;
   } catch (const sim::StructuredException &) {
     outcome.crashed = true;
-    outcome.chosenCrash = spec.fault.kind == Fault::Kind::kCrashOnWrite && !CrashStillArmed(machine);
+    outcome.chosenCrash = plan.fault.kind == Fault::Kind::kCrashOnWrite && !CrashStillArmed(machine);
   } catch (const std::exception &error) {
     outcome.harnessError = error.what();
   }
   testing_support::ResetProgramState();
   sim::Machine::Install(nullptr);
   machine.user.messageBoxObserver = nullptr;
-  LiftFault(machine, spec.fault);
+  LiftFault(machine, plan.fault);
   outcome.events = machine.events.events();
   return outcome;
 }

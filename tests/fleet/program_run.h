@@ -37,7 +37,7 @@ struct Fault {
   std::vector<std::string> morePaths;
 };
 
-struct RunSpec {
+struct RunPlan {
   bool windowless = false;
   WizardWalk walk;
   // The wizard driven by these actions and answers instead of the walk.
@@ -50,7 +50,7 @@ struct RunSpec {
 };
 
 // What the user does in the run: the walk's actions or the scripted ones.
-sim::UserScript ScriptOf(const RunSpec &spec);
+sim::UserScript ScriptOf(const RunPlan &plan);
 
 // What a run left.
 struct RunOutcome {
@@ -74,7 +74,7 @@ void PlaceFault(sim::Machine &machine, const Fault &fault);
 // Runs the program on `machine` (loaded, not installed) with `package` as
 // its resource. The fault is in place for the run only; the machine is not
 // saved. `onMessage` (may be empty) sees each message box as it opens.
-RunOutcome RunProgram(sim::Machine &machine, const RunSpec &spec, const std::string &package,
+RunOutcome RunProgram(sim::Machine &machine, const RunPlan &plan, const std::string &package,
                       const std::function<void(const std::string &)> &onMessage = {});
 
 }  // namespace fleet

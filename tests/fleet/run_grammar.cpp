@@ -163,8 +163,8 @@ std::vector<std::string> ActionWords(const sim::UserAction &action) {
 
 }  // namespace
 
-RunSpec DrawGrammarRun(Random &random) {
-  RunSpec run;
+RunPlan DrawGrammarRun(Random &random) {
+  RunPlan run;
   run.windowless = Chance(random, 25);
   if (run.windowless) return run;
   run.scripted = true;
@@ -187,8 +187,8 @@ RunSpec DrawGrammarRun(Random &random) {
   return run;
 }
 
-RunSpec KeepingReinstallation(bool ime) {
-  RunSpec run;
+RunPlan KeepingReinstallation(bool ime) {
+  RunPlan run;
   run.scripted = true;
   if (ime) run.actions.push_back(kChoices[3]);
   run.actions.insert(run.actions.end(), {kConfirm, kConfirm, QuitPrograms("STATKELT"), QuitPrograms("UIKELT"), kConfirm,
@@ -197,15 +197,15 @@ RunSpec KeepingReinstallation(bool ime) {
   return run;
 }
 
-RunSpec DrawReinstallation(Random &random) {
+RunPlan DrawReinstallation(Random &random) {
   const bool windowless = Chance(random, 30);
-  RunSpec run = KeepingReinstallation(Chance(random, 40));
-  if (windowless) run = RunSpec(), run.windowless = true;
+  RunPlan run = KeepingReinstallation(Chance(random, 40));
+  if (windowless) run = RunPlan(), run.windowless = true;
   run.reinstallation = true;
   return run;
 }
 
-bool ChoosesIme(const RunSpec &run) {
+bool ChoosesIme(const RunPlan &run) {
   if (run.windowless) return true;
   if (!run.scripted) return run.walk.ime;
   bool ime = false;
@@ -217,7 +217,7 @@ bool ChoosesIme(const RunSpec &run) {
   return ime;
 }
 
-std::vector<std::string> SetupSimArguments(const RunSpec &run) {
+std::vector<std::string> SetupSimArguments(const RunPlan &run) {
   std::vector<std::string> words;
   if (run.windowless) return {"--", "setvosrf32"};
   const sim::UserScript script = ScriptOf(run);
@@ -227,7 +227,7 @@ std::vector<std::string> SetupSimArguments(const RunSpec &run) {
   return words;
 }
 
-std::string DescribeScript(const RunSpec &run) {
+std::string DescribeScript(const RunPlan &run) {
   std::string text;
   for (const std::string &word : SetupSimArguments(run)) {
     std::string shown = word;

@@ -18,26 +18,26 @@ namespace fleet {
 
 // A wizard run drawn from the grammar, or (a quarter of them) the
 // windowless run; no fault.
-RunSpec DrawGrammarRun(Random &random);
+RunPlan DrawGrammarRun(Random &random);
 
 // The wizard walked through to its end keeping the data, closing the
 // programs it names as holding the input method; with the IME interface or
 // the TSF one.
-RunSpec KeepingReinstallation(bool ime);
+RunPlan KeepingReinstallation(bool ime);
 
 // The reinstallation a user makes on a machine that allows one: the
 // windowless run, or KeepingReinstallation.
-RunSpec DrawReinstallation(Random &random);
+RunPlan DrawReinstallation(Random &random);
 
 // Whether the run installs the IME interface: the windowless run, or a
 // wizard whose last choice of interface before its first confirm is IME.
-bool ChoosesIme(const RunSpec &run);
+bool ChoosesIme(const RunPlan &run);
 
 // setup-sim's arguments for the run (after --root DIR and --package FILE),
 // each one word.
-std::vector<std::string> SetupSimArguments(const RunSpec &run);
+std::vector<std::string> SetupSimArguments(const RunPlan &run);
 
 // The user's actions of a scripted run in one line, as setup-sim spells them.
-std::string DescribeScript(const RunSpec &run);
+std::string DescribeScript(const RunPlan &run);
 
 }  // namespace fleet

@@ -55,10 +55,10 @@ std::vector<std::string> FullDiskPaths(const std::string &folder, const Places &
   return paths;
 }
 
-std::string ApplyRun(const RunSpec &spec, sim::Machine &machine, const Places &places, const std::string &package,
+std::string ApplyRun(const RunPlan &plan, sim::Machine &machine, const Places &places, const std::string &package,
                      UserDataModel *model, std::optional<RunOutcome> *run) {
-  RunSpec placed = spec;
-  placed.fault = PlacedFault(spec.fault, machine, places);
+  RunPlan placed = plan;
+  placed.fault = PlacedFault(plan.fault, machine, places);
   const std::set<std::string> obstacles = Obstacles(machine, placed.fault);
   std::vector<std::string> falseFailures;
   *run = RunProgram(machine, placed, package, [&](const std::string &text) {
