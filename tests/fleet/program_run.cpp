@@ -6,6 +6,7 @@
 #include "shell/program_entry.h"
 #include "simmachine/structured_exception.h"
 #include "support/program_state_reset.h"
+#include "support/user_actions.h"
 
 namespace fleet {
 
@@ -16,17 +17,9 @@ using Kind = sim::UserAction::Kind;
 const uint32_t kReadOnly = 0x1;
 const uint32_t kReparsePoint = 0x400;
 
-sim::UserAction Click(int x, int y) {
-  sim::UserAction action;
-  action.kind = Kind::kClick, action.x = x, action.y = y;
-  return action;
-}
-
-sim::UserAction Simple(Kind kind) {
-  sim::UserAction action;
-  action.kind = kind;
-  return action;
-}
+using testing_support::Action;
+using testing_support::Click;
+using testing_support::DialogClick;
 
 // The wizard's buttons and choices, in client coordinates.
 const sim::UserAction kConfirm = Click(90, 257);
@@ -39,12 +32,10 @@ void WalkScript(const WizardWalk &walk, sim::UserScript *script) {
   if (walk.ime) script->actions.push_back(kIme);
   for (int i = 0; i < walk.confirms; ++i) script->actions.push_back(kConfirm);
   if (walk.confirms >= 3 && walk.skinOk) {
-    sim::UserAction ok = Simple(Kind::kDialogClick);
-    ok.controlId = 105;
-    script->actions.push_back(ok);
+    script->actions.push_back(DialogClick(105));
   }
   if (walk.leave == WizardWalk::Leave::kQuitButton) script->actions.push_back(kQuit);
-  if (walk.leave == WizardWalk::Leave::kCloseBox) script->actions.push_back(Simple(Kind::kClose));
+  if (walk.leave == WizardWalk::Leave::kCloseBox) script->actions.push_back(Action(Kind::kClose));
   if (walk.keep != WizardWalk::Keep::kUnanswered) script->yesNoAnswers.push_back(walk.keep == WizardWalk::Keep::kYes);
 }
 

@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "fleet/random_draws.h"
+#include "support/user_actions.h"
 
 namespace fleet {
 
@@ -10,37 +11,12 @@ namespace {
 
 using Kind = sim::UserAction::Kind;
 
-sim::UserAction Action(Kind kind, int x = 0, int y = 0) {
-  sim::UserAction action;
-  action.kind = kind, action.x = x, action.y = y;
-  return action;
-}
-
-sim::UserAction Click(int x, int y) { return Action(Kind::kClick, x, y); }
-
-sim::UserAction Typed(const std::string &text) {
-  sim::UserAction action = Action(Kind::kType);
-  action.text = text;
-  return action;
-}
-
-sim::UserAction Waited(unsigned ms) {
-  sim::UserAction action = Action(Kind::kWait);
-  action.ms = ms;
-  return action;
-}
-
-sim::UserAction QuitPrograms(const char *className) {
-  sim::UserAction action = Action(Kind::kQuitPrograms);
-  action.text = className;
-  return action;
-}
-
-sim::UserAction DialogClick(int id) {
-  sim::UserAction action = Action(Kind::kDialogClick);
-  action.controlId = id;
-  return action;
-}
+using testing_support::Action;
+using testing_support::Click;
+using testing_support::DialogClick;
+using testing_support::QuitPrograms;
+using testing_support::Typed;
+using testing_support::Waited;
 
 // The wizard's buttons, choices and fields, in client coordinates.
 const sim::UserAction kConfirm = Click(90, 257);

@@ -13,6 +13,7 @@
 #include "simmachine/machine.h"
 #include "support/program_state_reset.h"
 #include "support/test_machine.h"
+#include "support/user_actions.h"
 
 namespace {
 
@@ -43,11 +44,7 @@ std::vector<Row> Rows() {
   return rows;
 }
 
-sim::UserAction Click(int x, int y) {
-  sim::UserAction action;
-  action.x = x, action.y = y;
-  return action;
-}
+using testing_support::Click;
 
 class InteractiveMatrix : public testing::TestWithParam<Row> {
  protected:

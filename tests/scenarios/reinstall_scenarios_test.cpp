@@ -21,6 +21,7 @@
 #include "support/program_state_reset.h"
 #include "sim/archive_fixtures.h"
 #include "support/test_machine.h"
+#include "support/user_actions.h"
 
 namespace {
 
@@ -40,19 +41,9 @@ const char kProductCaption[] = u8"智能Qelvo";
 const char kKeepQuestion[] = u8"检测到安装目录下有智能Qelvo以前的词组等数据文件，是否保留？";
 const char kInstalled[] = u8"安装完毕，如不能使用，请重新启动计算机！";
 
-using Kind = sim::UserAction::Kind;
-
-sim::UserAction Click(int x, int y) {
-  sim::UserAction action;
-  action.kind = Kind::kClick, action.x = x, action.y = y;
-  return action;
-}
-
-sim::UserAction DialogClick(int id) {
-  sim::UserAction action;
-  action.kind = Kind::kDialogClick, action.controlId = id;
-  return action;
-}
+using testing_support::Click;
+using testing_support::DialogClick;
+using testing_support::QuitPrograms;
 
 // Confirm on the intro, profile and install screens (the IME: on a 64-bit
 // machine its finish timer ends the run), then OK in the skin dialog.
@@ -217,10 +208,9 @@ TEST_F(Reinstallation, ProgramsHoldingTheInputMethodAreNamedThenClosedAndTheInst
   ASSERT_TRUE(RunProgram("", {}, {}).stopped);
   std::ofstream(root_ / "machine.ini", std::ios::app)
       << u8"[windows]\nwindow = Notepad | 无标题 - 记事本\nwindow = UIKELT | | owner 1\nwindow = UIKELT |\n";
-  sim::UserAction quit;
-  quit.kind = Kind::kQuitPrograms, quit.text = "UIKELT";
-  ProgramRun run = RunProgram(
-      "", {Click(300, 225), Click(90, 257), Click(90, 257), Click(90, 257), quit, Click(90, 257), DialogClick(105)}, {});
+  ProgramRun run = RunProgram("", {Click(300, 225), Click(90, 257), Click(90, 257), Click(90, 257),
+                                   QuitPrograms("UIKELT"), Click(90, 257), DialogClick(105)},
+                              {});
   EXPECT_EQ(run.exitCode, 0);
   ASSERT_EQ(run.messages.size(), 2u);
   EXPECT_NE(run.messages[0].find(u8"下列 2 个软件"), std::string::npos) << run.messages[0];
