@@ -107,6 +107,11 @@ static int WriteEntry(HANDLE archive, uint8_t header[kArchiveHeaderSize], DWORD 
   return WriteAt(archive, 0, header, kArchiveHeaderSize);
 }
 
+int StartArchive(HANDLE archive) {
+  uint8_t header[kArchiveHeaderSize];
+  return ReadOrMakeHeader(archive, header);
+}
+
 int AppendToArchive(HANDLE archive, const char *filePath) {
   const char *name = FileNameOf(filePath);
   uint8_t header[kArchiveHeaderSize];

@@ -4,6 +4,11 @@
 
 #include "platform/win32.h"
 
+// Gives an empty archive file its empty header, so that an archive nothing
+// is appended to still reads as one of no entries; 1 when the file holds a
+// header after it.
+int StartArchive(HANDLE archive);
+
 // Appends the file at `filePath` to the open archive file `archive` (opened
 // for reading and writing; an empty file is given an empty header first),
 // under the file's name (the text after its last backslash). The file is

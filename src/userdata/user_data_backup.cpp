@@ -72,11 +72,20 @@ int BackUpRow(HANDLE archive, const char *folder, const UserDataFile &row) {
 int WriteBackup(const char *path, const char *folder) {
   HANDLE archive = CreatePlainFile(path);
   if (archive == INVALID_HANDLE_VALUE) return 0;
-  int written = 1;
+  int written = StartArchive(archive);
   for (const UserDataFile &row : kUserDataFiles)
     if (written) written = BackUpRow(archive, folder, row);
   CloseHandle(archive);
   return written;
+}
+
+// 1 when the archive at `path` holds its header and no entry.
+int HeaderOnly(const char *path) {
+  DWORD size = 0;
+  HANDLE file = OpenPlainFile(path, GENERIC_READ, &size);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  CloseHandle(file);
+  return size == kArchiveHeaderSize;
 }
 
 // The finished archive's length and digest into userDataBackup.made.
@@ -97,8 +106,6 @@ int RecordBackup(const char *path, const char *folder) {
   lstrcpynA(userDataBackup.made.digest, digest, sizeof userDataBackup.made.digest);
   return 1;
 }
-
-
 
 // 1 when `name` is one of the blank-separated names of `list`.
 int NameInList(const char *list, const char *name) {
@@ -151,7 +158,17 @@ BackupResult BackupUserData() {
   char archive[MAX_PATH], fresh[MAX_PATH];
   JoinPath(archive, sizeof archive, folder, kBackupArchiveName);
   if (!FreshNameFor(archive, fresh, sizeof fresh)) return kBackupImpossible;
-  if (!WriteBackup(fresh, folder) || !PutFileInPlace(fresh, archive) || !RecordBackup(archive, folder)) {
+  if (!WriteBackup(fresh, folder)) {
+    DeleteFileA(fresh);
+    return kBackupImpossible;
+  }
+  // Nothing of the user's there (only the package's own copies, as a first
+  // installation that stopped early leaves them): nothing to ask about.
+  if (HeaderOnly(fresh) && keptNames[0] == '\0') {
+    DeleteFileA(fresh);
+    return kNothingToBackUp;
+  }
+  if (!PutFileInPlace(fresh, archive) || !RecordBackup(archive, folder)) {
     DeleteFileA(fresh);
     return kBackupImpossible;
   }

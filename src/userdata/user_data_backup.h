@@ -4,7 +4,7 @@
 #pragma once
 
 enum BackupResult {
-  kNothingToBackUp,  // no earlier installation's data found, or its folder is a link: none of it is overwritten
+  kNothingToBackUp,  // no earlier installation's data found (only the package's own files), or its folder is a link
   kBackedUp,         // every file of the user's that can be carried is in the archive
   kBackupImpossible, // a file of the user's could not be copied: nothing may be unpacked over it
 };

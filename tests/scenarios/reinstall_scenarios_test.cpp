@@ -625,4 +625,39 @@ TEST_F(Reinstallation, ARunEndedAsTheRecordNamesANewFolderLosesNothing) {
   ExpectUserDataBack(data, "in the new folder");
 }
 
+// A first installation that crashed before it wrote any file of the user's
+// leaves a record of its folder but no data in it: the next run has
+// nothing to ask about. With only a file the archive cannot carry there, the backup holds
+// no entry, and one left waiting by a run stopped at the question does not
+// stop the next run: the file stays as it is.
+TEST_F(Reinstallation, ABackupWithNothingToCarryNeverStopsAnInstallation) {
+  std::string output;
+  {
+    auto machine = sim::Machine::CreateFromPreset(preset_, root_);
+    machine->files.SetCrashOnWrite(std::string(kDir) + "vorlcyzk.vo~");
+    machine->Save();
+  }
+  ASSERT_EQ(testing_support::RunSetupSim("--root " + root_.string() + " --package " + VOZ_SMALL_PACKAGE_FILE +
+                                             " -- setvosrf32", &output), 4) << output;
+  ProgramRun first = RunProgram("", Walk(), {});
+  EXPECT_EQ(first.exitCode, 0);
+  EXPECT_EQ(first.messages, std::vector<std::string>{kInstalled}) << "no question about data there is none of";
+
+  for (const auto &entry : std::filesystem::directory_iterator(HostPath(""))) {
+    const std::string name = entry.path().filename().string();
+    if (name.size() > 4 && (name.substr(name.size() - 4) == ".voh" || name.substr(name.size() - 4) == ".txt"))
+      std::filesystem::remove_all(entry.path());
+  }
+  WriteFile("vorldwdw.txt", "");
+  ProgramRun stopped = RunProgram("", Walk(), {});
+  ASSERT_TRUE(stopped.stopped);
+  ASSERT_EQ(stopped.messages, std::vector<std::string>{kKeepQuestion});
+  ASSERT_TRUE(std::filesystem::exists(PendingMark()));
+  ProgramRun windowless = RunProgram("setvosrf32", {}, {});
+  EXPECT_EQ(windowless.exitCode, 0);
+  EXPECT_TRUE(windowless.messages.empty());
+  EXPECT_EQ(ReadFile("vorldwdw.txt"), "");
+  EXPECT_FALSE(std::filesystem::exists(PendingMark()));
+}
+
 }  // namespace
