@@ -69,7 +69,12 @@ void PlaceFault(sim::Machine &machine, const Fault &fault) {
       machine.files.SetShortWrite(fault.path, fault.bytes);
       for (const std::string &path : fault.morePaths) machine.files.SetShortWrite(path, 0);
       break;
-    case Fault::Kind::kHeld: machine.files.SetInUse(fault.path, fault.how); break;
+    // A link there is not held: the hold would land on its target, and
+    // stay there once the program replaced the link.
+    case Fault::Kind::kHeld:
+      if (!machine.files.Exists(fault.path) || !(machine.files.AttributesOf(fault.path) & kReparsePoint))
+        machine.files.SetInUse(fault.path, fault.how);
+      break;
     // A file link planted there stays as it is: the mark is the file's own.
     case Fault::Kind::kReadOnly:
       if (machine.files.Exists(fault.path) && !(machine.files.AttributesOf(fault.path) & kReparsePoint))
