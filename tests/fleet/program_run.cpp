@@ -69,11 +69,10 @@ void PlaceFault(sim::Machine &machine, const Fault &fault) {
       machine.files.SetShortWrite(fault.path, fault.bytes);
       for (const std::string &path : fault.morePaths) machine.files.SetShortWrite(path, 0);
       break;
-    // A link there is not held: the hold would land on its target, and
-    // stay there once the program replaced the link.
+    // A link there (a dangling one too) is not held: the hold would land
+    // on its target, and stay there once the program replaced the link.
     case Fault::Kind::kHeld:
-      if (!machine.files.Exists(fault.path) || !(machine.files.AttributesOf(fault.path) & kReparsePoint))
-        machine.files.SetInUse(fault.path, fault.how);
+      if (!IsLink(machine, fault.path)) machine.files.SetInUse(fault.path, fault.how);
       break;
     // A file link planted there stays as it is: the mark is the file's own.
     case Fault::Kind::kReadOnly:
