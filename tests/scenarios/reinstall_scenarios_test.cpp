@@ -645,7 +645,8 @@ TEST_F(Reinstallation, ABackupWithNothingToCarryNeverStopsAnInstallation) {
 
   for (const auto &entry : std::filesystem::directory_iterator(HostPath(""))) {
     const std::string name = entry.path().filename().string();
-    if (name.size() > 4 && (name.substr(name.size() - 4) == ".voh" || name.substr(name.size() - 4) == ".txt"))
+    const std::string type = name.size() > 4 ? name.substr(name.size() - 4) : "";
+    if (type == ".voh" || type == ".txt" || type == ".ov1")
       std::filesystem::remove_all(entry.path());
   }
   WriteFile("vorldwdw.txt", "");
