@@ -76,9 +76,7 @@ int WorkOnTarget(TargetWork work, const char *source, const char *target, int co
 // The source in the installation directory is copied only as a plain file:
 // a link or a second name planted there could lead to any file.
 int CopyAttempt(const char *sourcePath, const char *targetPath) {
-  HANDLE source = OpenPlainFile(sourcePath, GENERIC_READ, NULL);
-  if (source == INVALID_HANDLE_VALUE) return kNotUnpacked;
-  CloseHandle(source);
+  if (!PlainFileThere(sourcePath, NULL)) return kNotUnpacked;
   SetFileAttributesA(targetPath, FILE_ATTRIBUTE_ARCHIVE);
   if (CopyFileA(sourcePath, targetPath, FALSE)) return kCopied;
   if (GetLastError() == ERROR_FILE_NOT_FOUND) return kNotUnpacked;

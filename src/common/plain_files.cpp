@@ -83,6 +83,13 @@ HANDLE OpenPlainFile(const char *path, DWORD access, DWORD *size) {
   return file;
 }
 
+int PlainFileThere(const char *path, DWORD *size) {
+  HANDLE file = OpenPlainFile(path, GENERIC_READ, size);
+  if (file == INVALID_HANDLE_VALUE) return 0;
+  CloseHandle(file);
+  return 1;
+}
+
 HANDLE CreatePlainFile(const char *path) {
   if (InLinkedFolder(path)) return INVALID_HANDLE_VALUE;
   const DWORD flags = FILE_ATTRIBUTE_NORMAL | NoFollowFlag();

@@ -19,6 +19,10 @@
 // than one name or is 4 GB or larger.
 HANDLE OpenPlainFile(const char *path, DWORD access, DWORD *size);
 
+// 1 when OpenPlainFile would open `path` for reading; `size` (may be null)
+// receives its length. Nothing of it is read.
+int PlainFileThere(const char *path, DWORD *size);
+
 // Creates `path` anew for reading and writing. Whatever is under the name (a
 // file, a file link, a second name of another file, a junction, an empty
 // folder) is deleted first, the name only: a link's target and a hard

@@ -31,9 +31,7 @@ enum FileStanding { kGone, kCarried, kNotCarried };
 
 FileStanding StandingOf(const char *path) {
   DWORD size = 0;
-  HANDLE file = OpenPlainFile(path, GENERIC_READ, &size);
-  if (file == INVALID_HANDLE_VALUE) return kGone;
-  CloseHandle(file);
+  if (!PlainFileThere(path, &size)) return kGone;
   return size == 0 || size > kLargestInstallableEntry ? kNotCarried : kCarried;
 }
 
@@ -82,10 +80,7 @@ int WriteBackup(const char *path, const char *folder) {
 // 1 when the archive at `path` holds its header and no entry.
 int HeaderOnly(const char *path) {
   DWORD size = 0;
-  HANDLE file = OpenPlainFile(path, GENERIC_READ, &size);
-  if (file == INVALID_HANDLE_VALUE) return 0;
-  CloseHandle(file);
-  return size == kArchiveHeaderSize;
+  return PlainFileThere(path, &size) && size == kArchiveHeaderSize;
 }
 
 // The finished archive's length and digest into userDataBackup.made.

@@ -48,9 +48,7 @@ int IsPackagesOwn(const char *folder, const char *name) {
   if (!JoinPath(path, sizeof path, folder, name)) return 0;
   // Only a plain file that an entry could hold is read at all.
   DWORD size = 0;
-  HANDLE file = OpenPlainFile(path, GENERIC_READ, &size);
-  if (file == INVALID_HANDLE_VALUE) return 0;
-  CloseHandle(file);
+  if (!PlainFileThere(path, &size)) return 0;
   if (size == 0 || size > kLargestInstallableEntry) return 0;
   if (FileMd5Hex(path, digest) > 0 && strncmp(digest, stored, kDigestTextLength) == 0) return 1;
   const BufferRegion scratch = WorkingBufferRegion(kUnpackScratch);

@@ -81,9 +81,7 @@ void BringIfUncarried(const BackupRecord &pending, const char *name, const char 
   JoinPath(from, sizeof from, pending.folder, name);
   JoinPath(to, sizeof to, pending.target, name);
   DWORD size = 0;
-  HANDLE opened = OpenPlainFile(from, GENERIC_READ, &size);
-  if (opened == INVALID_HANDLE_VALUE) return;
-  CloseHandle(opened);
+  if (!PlainFileThere(from, &size)) return;
   if (size != 0 && size <= kLargestInstallableEntry) return;
   if (LeftElsewhere(pending.target, name) && LeftElsewhere(pending.target, file)) CopyPlainFile(from, to);
 }
