@@ -15,7 +15,6 @@ namespace {
 using Kind = sim::UserAction::Kind;
 
 const uint32_t kReadOnly = 0x1;
-const uint32_t kReparsePoint = 0x400;
 
 using testing_support::Action;
 using testing_support::Click;
@@ -48,7 +47,7 @@ void LiftFault(sim::Machine &machine, const Fault &fault) {
     case Fault::Kind::kFullDisk: DropStateLines(machine, {"crash_on_write", "short_write"}); break;
     case Fault::Kind::kHeld: machine.files.ClearInUse(fault.path); break;
     case Fault::Kind::kReadOnly:
-      if (machine.files.Exists(fault.path) && !(machine.files.AttributesOf(fault.path) & kReparsePoint))
+      if (machine.files.Exists(fault.path) && !IsLink(machine, fault.path))
         machine.files.SetAttributesOf(fault.path, machine.files.AttributesOf(fault.path) & ~kReadOnly);
       break;
   }
@@ -76,7 +75,7 @@ void PlaceFault(sim::Machine &machine, const Fault &fault) {
       break;
     // A file link planted there stays as it is: the mark is the file's own.
     case Fault::Kind::kReadOnly:
-      if (machine.files.Exists(fault.path) && !(machine.files.AttributesOf(fault.path) & kReparsePoint))
+      if (machine.files.Exists(fault.path) && !IsLink(machine, fault.path))
         machine.files.SetAttributesOf(fault.path, machine.files.AttributesOf(fault.path) | kReadOnly);
       break;
   }

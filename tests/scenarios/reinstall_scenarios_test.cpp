@@ -93,6 +93,14 @@ class Reinstallation : public testing::Test {
     return run;
   }
 
+  // The program in a process of its own, for a crash that must end it, on
+  // the machine kept in the root; its exit code. `arguments` follow "--".
+  int RunCrashing(const std::string &arguments, std::string *output) {
+    return testing_support::RunSetupSim("--root " + root_.string() + " --package " + VOZ_SMALL_PACKAGE_FILE +
+                                            (arguments.empty() ? "" : " -- " + arguments),
+                                        output);
+  }
+
   // A first installation, then the user's own data in every file the
   // backup keeps; returns what they wrote, by file name.
   std::map<std::string, std::string> InstallAndUse() {
@@ -500,7 +508,7 @@ TEST_F(Reinstallation, AQuitOrACrashAtStartKeepsTheEarlierRecord) {
   EXPECT_EQ(ReadDriveFile("Windows\\vorlpat8.voh"), "C:\\old\\morvak8\\") << "after a quit";
   AddFilesLines("crash_on_write = C:\\Windows\\vorlpat8.voh\ncrash_on_write = C:\\Windows\\vorlpat8.vo~\n");
   std::string output;
-  EXPECT_EQ(testing_support::RunSetupSim("--root " + root_.string() + " --package " + VOZ_SMALL_PACKAGE_FILE, &output), 4)
+  EXPECT_EQ(RunCrashing("", &output), 4)
       << output;
   EXPECT_EQ(ReadDriveFile("Windows\\vorlpat8.voh"), "C:\\old\\morvak8\\") << "after a crash";
   ProgramRun kept = RunProgram("", Walk(), {true});
@@ -616,8 +624,7 @@ TEST_F(Reinstallation, ARunEndedAsTheRecordNamesANewFolderLosesNothing) {
   }
   std::filesystem::create_directories(DrivePath("Program Files B"));
   std::string output;
-  EXPECT_EQ(testing_support::RunSetupSim("--root " + root_.string() + " --package " + VOZ_SMALL_PACKAGE_FILE +
-                                             " -- setvosrf32", &output), 4) << output;
+  EXPECT_EQ(RunCrashing("setvosrf32", &output), 4) << output;
   EXPECT_EQ(ReadDriveFile("Windows\\vorlpat8.voh"), "C:\\Program Files B\\morvak8\\") << "the record names it";
   programFiles_ = "Program Files B";
   ProgramRun kept = RunProgram("", Walk(), {true});
@@ -626,10 +633,10 @@ TEST_F(Reinstallation, ARunEndedAsTheRecordNamesANewFolderLosesNothing) {
 }
 
 // A first installation that crashed before it wrote any file of the user's
-// leaves a record of its folder but no data in it: the next run has
-// nothing to ask about. With only a file the archive cannot carry there, the backup holds
-// no entry, and one left waiting by a run stopped at the question does not
-// stop the next run: the file stays as it is.
+// leaves a record of its folder but no data in it: the next run has nothing
+// to ask about. With only a file the archive cannot carry there, the backup
+// holds no entry, and one left waiting by a run stopped at the question
+// does not stop the next run: the file stays as it is.
 TEST_F(Reinstallation, ABackupWithNothingToCarryNeverStopsAnInstallation) {
   std::string output;
   {
@@ -637,8 +644,7 @@ TEST_F(Reinstallation, ABackupWithNothingToCarryNeverStopsAnInstallation) {
     machine->files.SetCrashOnWrite(std::string(kDir) + "vorlcyzk.vo~");
     machine->Save();
   }
-  ASSERT_EQ(testing_support::RunSetupSim("--root " + root_.string() + " --package " + VOZ_SMALL_PACKAGE_FILE +
-                                             " -- setvosrf32", &output), 4) << output;
+  ASSERT_EQ(RunCrashing("setvosrf32", &output), 4) << output;
   ProgramRun first = RunProgram("", Walk(), {});
   EXPECT_EQ(first.exitCode, 0);
   EXPECT_EQ(first.messages, std::vector<std::string>{kInstalled}) << "no question about data there is none of";

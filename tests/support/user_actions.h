@@ -19,11 +19,14 @@ inline sim::UserAction Action(sim::UserAction::Kind kind, int x = 0, int y = 0) 
 
 inline sim::UserAction Click(int x, int y) { return Action(sim::UserAction::Kind::kClick, x, y); }
 
-inline sim::UserAction Typed(const std::string &text) {
-  sim::UserAction action = Action(sim::UserAction::Kind::kType);
+// An action of `kind` that carries a text: what is typed, or a window class.
+inline sim::UserAction TextAction(sim::UserAction::Kind kind, const std::string &text) {
+  sim::UserAction action = Action(kind);
   action.text = text;
   return action;
 }
+
+inline sim::UserAction Typed(const std::string &text) { return TextAction(sim::UserAction::Kind::kType, text); }
 
 inline sim::UserAction Waited(unsigned ms) {
   sim::UserAction action = Action(sim::UserAction::Kind::kWait);
@@ -33,9 +36,7 @@ inline sim::UserAction Waited(unsigned ms) {
 
 // The user ends the other programs that show a window of `className`.
 inline sim::UserAction QuitPrograms(const char *className) {
-  sim::UserAction action = Action(sim::UserAction::Kind::kQuitPrograms);
-  action.text = className;
-  return action;
+  return TextAction(sim::UserAction::Kind::kQuitPrograms, className);
 }
 
 // A click on the control `id` of the open dialog.
